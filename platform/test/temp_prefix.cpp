@@ -1,0 +1,35 @@
+#include "platform/test/temp_prefix.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <unistd.h>
+
+namespace ossen::testing {
+
+TempPrefix::TempPrefix() {
+  std::string pattern = (std::filesystem::temp_directory_path() / "ossen-test-XXXXXX").string();
+  root_ = ::mkdtemp(pattern.data()) ? pattern : std::string();
+  prefix_ = root_ + "/prefix";
+  program_ = root_ + "/program";
+  std::filesystem::create_directories(program_);
+
+  if (const char* old = std::getenv("OSSEN_PREFIX")) {
+    hadPrefix_ = true;
+    oldPrefix_ = old;
+  }
+  ::setenv("OSSEN_PREFIX", prefix_.c_str(), 1);
+  oldCwd_ = std::filesystem::current_path().string();
+  std::filesystem::current_path(program_);
+}
+
+TempPrefix::~TempPrefix() {
+  std::error_code ec;
+  std::filesystem::current_path(oldCwd_, ec);
+  if (hadPrefix_)
+    ::setenv("OSSEN_PREFIX", oldPrefix_.c_str(), 1);
+  else
+    ::unsetenv("OSSEN_PREFIX");
+  if (!root_.empty()) std::filesystem::remove_all(root_, ec);
+}
+
+}  // namespace ossen::testing
