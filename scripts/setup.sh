@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   cmake ninja-build g++ pkg-config          # build
-  libgtest-dev                              # tests
+  libgtest-dev tzdata                       # tests (they set TZ)
   clang libclang-rt-14-dev llvm             # fuzz targets, sanitizer reports
 )
 
