@@ -241,15 +241,6 @@ TEST(SlotStoreTest, TogglingFlipsOneElementInMemoryUntilTheNextSave) {
   EXPECT_EQ(loaded.ItemData(0)->elements, 2);
 }
 
-TEST(SlotStoreTest, FreeSlotsEmptiesTheList) {
-  SlotList list;
-  BuildDefaultSlots(list, SettableClock(UtcMoment(2026, 1, 10)));
-  FreeSlots(list);
-  EXPECT_EQ(list.Count(), 0);
-  FreeSlots(list);
-  EXPECT_EQ(list.Count(), 0);
-}
-
 TEST(SlotStoreTest, MissingOrEmptyFileGivesTheDefaultSchedule) {
   TempPrefix prefix;
   SettableClock clock(UtcMoment(2026, 6, 1));
