@@ -1,0 +1,10 @@
+#include "schedule/crt_rand.h"
+
+namespace ossen {
+
+int CrtRand::Next() {
+  state_ = state_ * 214013u + 2531011u;  // unsigned: wraps modulo 2^32
+  return static_cast<int>((state_ >> 16) & 0x7FFF);
+}
+
+}  // namespace ossen

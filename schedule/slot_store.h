@@ -1,0 +1,57 @@
+// The schedule store: the default schedule, the time order of the slot list, and the
+// file "data.bin" in which the list survives between runs.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "schedule/clock.h"
+#include "schedule/slot_list.h"
+#include "schedule/slot_record.h"
+
+namespace ossen {
+
+// The list's file, relative to the current directory (the program folder).
+inline constexpr char kSlotFileName[] = "data.bin";
+
+// The due time a default slot gets when its date cannot be held by a `dueTime` (a clock
+// in 2037 or later): the last moment that can, so the slot is never due rather than
+// always overdue.
+inline constexpr std::int32_t kLatestDueTime = INT32_MAX;
+
+// Empties the list and fills it with the 36 default slots: "Windows Default" on a fixed
+// day of 2037, each painting on a fixed day (1 to 28) of the year after the clock's local
+// year, at local midnight, all elements on. The days are drawn from a fresh CrtRand, so
+// every call gives the same dates for the same year.
+void BuildDefaultSlots(SlotList& list, const Clock& clock);
+
+// Where a record due at `dueTime` belongs: before the first item due at the same time or
+// later (so among equal times the newest insertion comes first); the count when none is.
+int FindInsertIndex(const SlotList& list, std::int32_t dueTime);
+
+// Inserts the record at FindInsertIndex of its dueTime, with its artist as item text.
+// Returns the index, or SlotList::LB_ERR for a null record.
+int InsertSlot(SlotList& list, std::unique_ptr<SlotRecord> record);
+
+enum class SlotSource { kFile, kDefaults };
+
+// Fills the list from the slot file at the host path (relative paths against the current
+// directory), keeping the file's order. A file that is missing, unreadable or empty gives
+// the default schedule. A file larger than kMaxSlotFileBytes is read only that far.
+SlotSource LoadSlots(SlotList& list, const std::string& path, const Clock& clock);
+inline SlotSource LoadSlots(SlotList& list, const Clock& clock) { return LoadSlots(list, kSlotFileName, clock); }
+
+// Writes the list to the host path: the count and every record, in list order. The old
+// file is replaced atomically, so a failure leaves it as it was. Returns false when the
+// file could not be written.
+bool SaveSlots(const SlotList& list, const std::string& path = kSlotFileName);
+
+// Deletes every item of the list and its record.
+void FreeSlots(SlotList& list);
+
+// Flips one element bit of the slot at `index` (in memory only). Returns false when there
+// is no slot there.
+bool ToggleElement(SlotList& list, int index, Element element);
+
+}  // namespace ossen
