@@ -80,7 +80,12 @@ ProfileText ProfileText::Parse(std::string_view bytes) {
   while (start < bytes.size()) {
     std::size_t newline = bytes.find('\n', start);
     if (newline == std::string_view::npos) {
-      profile.lines_.push_back(MakeLine(std::string(bytes.substr(start)), ""));
+      // A last line cut between CR and LF still ends in CR; completing it must not turn
+      // the CR into part of its text or of a new CRLF.
+      std::string_view last = bytes.substr(start);
+      bool endsInCr = last.back() == '\r';
+      if (endsInCr) last.remove_suffix(1);
+      profile.lines_.push_back(MakeLine(std::string(last), endsInCr ? "\r" : ""));
       break;
     }
     std::size_t end = newline;
@@ -150,7 +155,12 @@ std::vector<std::string> ProfileText::KeyNames(std::string_view section) const {
 }
 
 void ProfileText::EndLastLine() {
-  if (!lines_.empty() && lines_.back().ending.empty()) lines_.back().ending = newline_;
+  if (lines_.empty()) return;
+  std::string& ending = lines_.back().ending;
+  if (ending.empty())
+    ending = newline_;
+  else if (ending == "\r")
+    ending = "\r\n";
 }
 
 bool ProfileText::Set(std::string_view section, std::string_view key, std::string_view value) {

@@ -51,7 +51,7 @@ class ProfileText {
   enum class LineKind { kOther, kSection, kKey };
   struct Line {
     std::string text;    // without its line ending
-    std::string ending;  // "\r\n", "\n", or "" for a last line without one
+    std::string ending;  // "\r\n", "\n"; "" or "\r" for a last line without a line feed
     LineKind kind = LineKind::kOther;
     std::string name;  // section or key name, trimmed
   };

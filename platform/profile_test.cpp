@@ -95,6 +95,12 @@ TEST(ProfileText, KeepsTheFilesLineEndings) {
   ASSERT_TRUE(fresh.Set("boot", "SCRNSAVE.EXE", "x"));
   EXPECT_EQ(fresh.Serialize(), "[boot]\r\nSCRNSAVE.EXE=x\r\n");
 
+  // A file cut between CR and LF: the value has no CR in it, before or after a change.
+  ProfileText cut = ProfileText::Parse("[a]\nx=1\r");
+  EXPECT_EQ(cut.Get("a", "x"), "1");
+  ASSERT_TRUE(cut.Set("a", "y", "2"));
+  EXPECT_EQ(cut.Serialize(), "[a]\nx=1\r\ny=2\n");
+
   ProfileText headerOnly = ProfileText::Parse("[a]");
   ASSERT_TRUE(headerOnly.Set("A", "k", "v"));
   EXPECT_EQ(headerOnly.Serialize(), "[a]\r\nk=v\r\n");

@@ -41,18 +41,16 @@ TEST(GetTempFileName, FailsWithAnEmptyNameRatherThanAnUnsetOne) {
   testing::TempPrefix temp;
   char out[MAX_PATH];
   std::string longFolder = "C:\\" + std::string(MAX_PATH - 12, 'a');
-  std::memset(out, '#', sizeof out);
-  EXPECT_EQ(GetTempFileName(longFolder.c_str(), "OS_", 0x1234, out), 0u);
-  EXPECT_STREQ(out, "");
-  std::memset(out, '#', sizeof out);
-  EXPECT_EQ(GetTempFileName(longFolder.c_str(), "OS_", 0, out), 0u);
-  EXPECT_STREQ(out, "");
-  std::memset(out, '#', sizeof out);
-  EXPECT_EQ(GetTempFileName("C:\\missing\\", "OS_", 0, out), 0u);
-  EXPECT_STREQ(out, "");
-  std::memset(out, '#', sizeof out);
-  EXPECT_EQ(GetTempFileName("D:\\", "OS_", 0, out), 0u);
-  EXPECT_STREQ(out, "");
+  struct Case {
+    const char* folder;
+    UINT unique;
+  };
+  for (Case bad : {Case{longFolder.c_str(), 0x1234}, Case{longFolder.c_str(), 0}, Case{"C:\\missing\\", 0},
+                   Case{"D:\\", 0}}) {
+    std::memset(out, '#', sizeof out);
+    EXPECT_EQ(GetTempFileName(bad.folder, "OS_", bad.unique, out), 0u) << bad.folder;
+    EXPECT_STREQ(out, "");
+  }
   EXPECT_EQ(GetTempFileName(nullptr, "OS_", 0, out), 0u);
   EXPECT_EQ(GetTempFileName("C:\\", "OS_", 0, nullptr), 0u);
 }
