@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config          # build
   libgtest-dev tzdata                       # tests (they set TZ)
+  zlib1g-dev                                # MEMO blocks
   clang libclang-rt-14-dev llvm             # fuzz targets, sanitizer reports
 )
 
