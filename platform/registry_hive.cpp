@@ -1,0 +1,512 @@
+#include "platform/registry_hive.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <optional>
+#include <utility>
+
+#include "platform/trace.h"
+
+namespace ossen {
+
+namespace {
+
+constexpr std::string_view kHeader = "REGEDIT4";
+constexpr std::string_view kLineEnd = "\r\n";
+// A damaged file would otherwise trace every one of its lines on every read.
+constexpr int kMaxTracedLines = 20;
+// Hex data is wrapped like the registry editor does, before this column.
+constexpr std::size_t kHexLineWidth = 77;
+
+char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool EqualNoCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
+  return true;
+}
+
+bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
+  return text.size() >= prefix.size() && EqualNoCase(text.substr(0, prefix.size()), prefix);
+}
+
+bool IsSpace(char c) { return c == ' ' || c == '\t'; }
+
+std::string_view TrimRight(std::string_view s) {
+  while (!s.empty() && (IsSpace(s.back()) || s.back() == '\r')) s.remove_suffix(1);
+  return s;
+}
+
+std::string_view TrimLeft(std::string_view s) {
+  while (!s.empty() && IsSpace(s.front())) s.remove_prefix(1);
+  return s;
+}
+
+bool IsBlank(std::string_view line) { return TrimRight(line).empty(); }
+bool IsHeaderLine(std::string_view line) { return !line.empty() && line.front() == '['; }
+bool IsIndented(std::string_view line) { return !line.empty() && IsSpace(line.front()); }
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  c = AsciiLower(c);
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
+}
+
+// 1 to `maxDigits` hex digits and nothing else.
+std::optional<DWORD> ParseHexNumber(std::string_view digits, std::size_t maxDigits) {
+  if (digits.empty() || digits.size() > maxDigits) return std::nullopt;
+  DWORD value = 0;
+  for (char c : digits) {
+    int d = HexDigit(c);
+    if (d < 0) return std::nullopt;
+    value = (value << 4) | static_cast<DWORD>(d);
+  }
+  return value;
+}
+
+// Splits on LF; a CR right before the LF belongs to the line end.
+std::vector<std::string_view> SplitLines(std::string_view text) {
+  std::vector<std::string_view> lines;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find('\n', start);
+    std::size_t next = end == std::string_view::npos ? text.size() : end + 1;
+    std::string_view line = text.substr(start, (end == std::string_view::npos ? text.size() : end) - start);
+    if (end != std::string_view::npos && !line.empty() && line.back() == '\r') line.remove_suffix(1);
+    lines.push_back(line);
+    start = next;
+  }
+  return lines;
+}
+
+bool IsDefaultValueName(std::string_view name) { return name.empty(); }
+
+// Reads a quoted text at the start of `rest` ("\\" and "\"" are the only escapes),
+// leaving `rest` after its closing quote.
+std::optional<std::string> ReadQuoted(std::string_view& rest) {
+  if (rest.empty() || rest.front() != '"') return std::nullopt;
+  std::string name;
+  for (std::size_t i = 1; i < rest.size(); ++i) {
+    char c = rest[i];
+    if (c == '"') {
+      rest.remove_prefix(i + 1);
+      return name;
+    }
+    if (c == '\\') {
+      if (i + 1 >= rest.size() || (rest[i + 1] != '\\' && rest[i + 1] != '"')) return std::nullopt;
+      c = rest[++i];
+    }
+    name.push_back(c);
+  }
+  return std::nullopt;  // no closing quote
+}
+
+// `"name"` or `@` (the default value) at the start of `rest`, leaving `rest` after it.
+std::optional<std::string> ReadValueName(std::string_view& rest) {
+  if (!rest.empty() && rest.front() == '@') {
+    rest.remove_prefix(1);
+    return std::string();
+  }
+  return ReadQuoted(rest);
+}
+
+// `"text"` and nothing after it: the bytes and a terminator.
+std::optional<std::vector<BYTE>> ReadQuotedText(std::string_view rest) {
+  std::optional<std::string> text = ReadQuoted(rest);
+  if (!text || !TrimRight(rest).empty()) return std::nullopt;
+  std::vector<BYTE> data(text->begin(), text->end());
+  data.push_back(0);
+  return data;
+}
+
+// Replaces the value of the same name in place (keeping the stored name) or adds it.
+void PutValue(std::vector<HiveEntry>& entries, HiveValue value) {
+  for (HiveEntry& entry : entries) {
+    if (auto* old = std::get_if<HiveValue>(&entry); old && EqualNoCase(old->name, value.name)) {
+      old->type = value.type;
+      old->data = std::move(value.data);
+      return;
+    }
+  }
+  entries.push_back(std::move(value));
+}
+
+// Comma-separated bytes of one or two hex digits; an empty list is no bytes.
+std::optional<std::vector<BYTE>> ReadHexBytes(std::string_view list) {
+  std::vector<BYTE> data;
+  list = TrimLeft(TrimRight(list));
+  if (list.empty()) return data;
+  while (true) {
+    std::size_t comma = list.find(',');
+    std::string_view token = TrimLeft(TrimRight(list.substr(0, comma)));
+    std::optional<DWORD> byte = ParseHexNumber(token, 2);
+    if (!byte) return std::nullopt;
+    data.push_back(static_cast<BYTE>(*byte));
+    if (comma == std::string_view::npos) return data;
+    list.remove_prefix(comma + 1);
+  }
+}
+
+// The data after "name=": the value it describes, or nothing if it cannot be read.
+std::optional<HiveValue> ReadValueData(std::string name, std::string_view data) {
+  HiveValue value;
+  value.name = std::move(name);
+  if (!data.empty() && data.front() == '"') {
+    std::optional<std::vector<BYTE>> text = ReadQuotedText(data);
+    if (!text) return std::nullopt;
+    value.type = kRegTypeString;
+    value.data = std::move(*text);
+    return value;
+  }
+  data = TrimRight(data);
+  if (StartsWithNoCase(data, "dword:")) {
+    std::optional<DWORD> number = ParseHexNumber(data.substr(6), 8);
+    if (!number) return std::nullopt;
+    value.type = kRegTypeDword;
+    for (int shift = 0; shift < 32; shift += 8) value.data.push_back(static_cast<BYTE>(*number >> shift));
+    return value;
+  }
+  if (StartsWithNoCase(data, "hex:")) {
+    value.type = kRegTypeBinary;
+    data.remove_prefix(4);
+  } else if (StartsWithNoCase(data, "hex(")) {
+    std::size_t close = data.find("):");
+    if (close == std::string_view::npos) return std::nullopt;
+    std::optional<DWORD> type = ParseHexNumber(data.substr(4, close - 4), 8);
+    if (!type) return std::nullopt;
+    value.type = *type;
+    data.remove_prefix(close + 2);
+  } else {
+    return std::nullopt;
+  }
+  std::optional<std::vector<BYTE>> bytes = ReadHexBytes(data);
+  if (!bytes) return std::nullopt;
+  value.data = std::move(*bytes);
+  return value;
+}
+
+void AppendEscaped(std::string& out, std::string_view text) {
+  for (char c : text) {
+    if (c == '\\' || c == '"') out.push_back('\\');
+    out.push_back(c);
+  }
+}
+
+// A REG_SZ fits the quoted form when it is one terminated text without line breaks.
+bool FitsQuotedText(const std::vector<BYTE>& data) {
+  if (data.empty() || data.back() != 0) return false;
+  return std::none_of(data.begin(), data.end() - 1, [](BYTE b) { return b == 0 || b == '\r' || b == '\n'; });
+}
+
+void AppendValue(std::string& out, const HiveValue& value) {
+  std::size_t lineStart = out.size();
+  if (IsDefaultValueName(value.name)) {
+    out += '@';
+  } else {
+    out += '"';
+    AppendEscaped(out, value.name);
+    out += '"';
+  }
+  out += '=';
+  char number[32];
+  if (value.type == kRegTypeString && FitsQuotedText(value.data)) {
+    out += '"';
+    AppendEscaped(out, std::string_view(reinterpret_cast<const char*>(value.data.data()), value.data.size() - 1));
+    out += '"';
+  } else if (value.type == kRegTypeDword && value.data.size() == 4) {
+    DWORD n = value.data[0] | (DWORD{value.data[1]} << 8) | (DWORD{value.data[2]} << 16) | (DWORD{value.data[3]} << 24);
+    std::snprintf(number, sizeof number, "dword:%08x", static_cast<unsigned>(n));
+    out += number;
+  } else {
+    if (value.type == kRegTypeBinary) {
+      out += "hex:";
+    } else {
+      std::snprintf(number, sizeof number, "hex(%x):", static_cast<unsigned>(value.type));
+      out += number;
+    }
+    for (std::size_t i = 0; i < value.data.size(); ++i) {
+      bool last = i + 1 == value.data.size();
+      if (i > 0 && out.size() - lineStart + (last ? 2 : 3) > kHexLineWidth) {
+        out += "\\\r\n  ";
+        lineStart = out.size() - 2;
+      }
+      std::snprintf(number, sizeof number, last ? "%02x" : "%02x,", value.data[i]);
+      out += number;
+    }
+  }
+  out += kLineEnd;
+}
+
+// Turns the lines of one hive text into its leading lines and keys.
+class HiveParser {
+ public:
+  HiveParser(std::string_view rootName, std::string_view sourceName, std::vector<KeptLines>& leading,
+             std::vector<HiveKey>& keys)
+      : rootName_(rootName), sourceName_(sourceName), leading_(leading), keys_(keys) {}
+
+  void Run(std::string_view text) {
+    lines_ = SplitLines(text);
+    while (next_ < lines_.size() && IsBlank(lines_[next_])) ++next_;
+    if (next_ < lines_.size() && TrimRight(lines_[next_]) == kHeader)
+      ++next_;
+    else
+      Report(next_, "has no REGEDIT4 header; reading on");
+
+    while (next_ < lines_.size()) {
+      std::string_view line = lines_[next_];
+      if (IsBlank(line)) {
+        ++next_;
+      } else if (IsHeaderLine(line)) {
+        StartKey(line);
+        ++next_;
+      } else if (Current() == nullptr) {
+        if (line.front() != ';') Report(next_, "stands outside any key; kept as it is");
+        leading_.push_back({std::string(line)});
+        ++next_;
+      } else if (!Current()->visible) {
+        Current()->entries.push_back(KeptLines{std::string(line)});
+        ++next_;
+      } else {
+        ReadEntry();
+      }
+    }
+    if (traced_ > kMaxTracedLines)
+      Trace("registry: %.*s: %d more damaged lines not listed", Printable(sourceName_), sourceName_.data(),
+            traced_ - kMaxTracedLines);
+  }
+
+ private:
+  static int Printable(std::string_view s) { return static_cast<int>(std::min<std::size_t>(s.size(), 64)); }
+
+  void Report(std::size_t lineIndex, const char* what) {
+    if (++traced_ > kMaxTracedLines) return;
+    Trace("registry: %.*s line %zu %s", Printable(sourceName_), sourceName_.data(), lineIndex + 1, what);
+  }
+
+  void StartKey(std::string_view line) {
+    std::string_view header = TrimRight(line);
+    std::optional<std::string> path;
+    if (header.size() >= 2 && header.back() == ']') {
+      std::string_view inner = header.substr(1, header.size() - 2);
+      std::size_t slash = inner.find('\\');
+      if (!EqualNoCase(inner.substr(0, slash), rootName_)) {
+        Report(next_, "names a key under another root; kept, not visible");
+        HideKey(line);
+        return;
+      }
+      std::string_view below = slash == std::string_view::npos ? std::string_view() : inner.substr(slash + 1);
+      if (slash == std::string_view::npos || (!below.empty() && RegistryHive::IsStorableKeyPath(below)))
+        path = std::string(below);
+    }
+    if (!path) {
+      Report(next_, "is a key header that cannot be read; its key is kept, not visible");
+      HideKey(line);
+      return;
+    }
+    // A key listed twice is one key: its later values join (and override) the earlier ones.
+    for (std::size_t i = 0; i < keys_.size(); ++i) {
+      if (keys_[i].visible && EqualNoCase(keys_[i].path, *path)) {
+        current_ = i;
+        return;
+      }
+    }
+    keys_.push_back(HiveKey{std::move(*path), true, {}});
+    current_ = keys_.size() - 1;
+  }
+
+  void HideKey(std::string_view line) {
+    keys_.push_back(HiveKey{std::string(line), false, {}});
+    current_ = keys_.size() - 1;
+  }
+
+  // One value, which for hex data may continue on following indented lines.
+  void ReadEntry() {
+    std::size_t first = next_;
+    std::string_view rest = lines_[next_++];
+    std::optional<std::string> name = ReadValueName(rest);
+    std::optional<HiveValue> value;
+    if (name) {
+      rest = TrimLeft(rest);
+      if (!rest.empty() && rest.front() == '=') {
+        rest = TrimLeft(rest.substr(1));
+        if (StartsWithNoCase(rest, "hex"))
+          value = ReadHexEntry(std::move(*name), rest);
+        else
+          value = ReadValueData(std::move(*name), rest);
+      }
+    }
+    if (value) {
+      PutValue(Current()->entries, std::move(*value));
+      return;
+    }
+    Report(first, "cannot be read; kept as it is");
+    std::string text;
+    for (std::size_t i = first; i < next_; ++i) {
+      if (i > first) text += kLineEnd;
+      text += lines_[i];
+    }
+    if (brokenContinuation_) {
+      text += kLineEnd;  // stands for the blank line (or end) that broke it
+      if (next_ < lines_.size() && IsBlank(lines_[next_])) ++next_;
+      brokenContinuation_ = false;
+    }
+    Current()->entries.push_back(KeptLines{std::move(text)});
+  }
+
+  // Joins the continuation lines of hex data, then reads it. A continuation that is cut
+  // short by a blank line, a key header or the end of the text leaves the value
+  // unreadable; the blank line then belongs to the kept text, so that writing it back and
+  // reading it again gives the same lines.
+  std::optional<HiveValue> ReadHexEntry(std::string name, std::string_view data) {
+    std::string joined;
+    std::string_view piece = TrimRight(data);
+    while (!piece.empty() && piece.back() == '\\') {
+      joined += piece.substr(0, piece.size() - 1);
+      if (next_ >= lines_.size() || IsBlank(lines_[next_]) || IsHeaderLine(lines_[next_])) {
+        brokenContinuation_ = true;
+        return std::nullopt;
+      }
+      if (!IsIndented(lines_[next_])) return std::nullopt;
+      piece = TrimLeft(TrimRight(lines_[next_++]));
+    }
+    joined += piece;
+    return ReadValueData(std::move(name), joined);
+  }
+
+  // Index into keys_: the vector grows while we read.
+  HiveKey* Current() { return current_ == kNoKey ? nullptr : &keys_[current_]; }
+
+  std::string_view rootName_;
+  std::string_view sourceName_;
+  std::vector<KeptLines>& leading_;
+  std::vector<HiveKey>& keys_;
+  std::vector<std::string_view> lines_;
+  std::size_t next_ = 0;
+  static constexpr std::size_t kNoKey = static_cast<std::size_t>(-1);
+  std::size_t current_ = kNoKey;
+  bool brokenContinuation_ = false;
+  int traced_ = 0;
+};
+
+}  // namespace
+
+RegistryHive::RegistryHive(std::string rootName) : rootName_(std::move(rootName)) {}
+
+void RegistryHive::Parse(std::string_view text, std::string_view sourceName) {
+  leadingLines_.clear();
+  keys_.clear();
+  HiveParser(rootName_, sourceName, leadingLines_, keys_).Run(text);
+}
+
+std::string RegistryHive::Serialize() const {
+  std::string out;
+  out += kHeader;
+  out += kLineEnd;
+  out += kLineEnd;
+  for (const KeptLines& kept : leadingLines_) {
+    out += kept.text;
+    out += kLineEnd;
+  }
+  if (!leadingLines_.empty()) out += kLineEnd;
+  for (const HiveKey& key : keys_) {
+    if (key.visible) {
+      out += '[';
+      out += rootName_;
+      if (!key.path.empty()) out += '\\';
+      out += key.path;
+      out += ']';
+    } else {
+      out += key.path;
+    }
+    out += kLineEnd;
+    for (const HiveEntry& entry : key.entries) {
+      if (const auto* value = std::get_if<HiveValue>(&entry)) {
+        AppendValue(out, *value);
+      } else {
+        out += std::get<KeptLines>(entry).text;
+        out += kLineEnd;
+      }
+    }
+    out += kLineEnd;
+  }
+  return out;
+}
+
+bool RegistryHive::IsStorableKeyPath(std::string_view path) {
+  if (path.empty()) return true;
+  if (path.find_first_of("\r\n") != std::string_view::npos) return false;
+  if (path.front() == '\\' || path.back() == '\\') return false;
+  return path.find("\\\\") == std::string_view::npos;
+}
+
+bool RegistryHive::IsStorableValueName(std::string_view name) {
+  return name.find_first_of("\r\n") == std::string_view::npos;
+}
+
+const HiveKey* RegistryHive::FindKey(std::string_view path) const {
+  for (const HiveKey& key : keys_)
+    if (key.visible && EqualNoCase(key.path, path)) return &key;
+  return nullptr;
+}
+
+HiveKey* RegistryHive::FindKey(std::string_view path) {
+  return const_cast<HiveKey*>(std::as_const(*this).FindKey(path));
+}
+
+bool RegistryHive::KeyExists(std::string_view path) const {
+  if (path.empty() || FindKey(path)) return true;
+  for (const HiveKey& key : keys_) {
+    if (key.visible && key.path.size() > path.size() && key.path[path.size()] == '\\' &&
+        EqualNoCase(std::string_view(key.path).substr(0, path.size()), path))
+      return true;
+  }
+  return false;
+}
+
+HiveKey& RegistryHive::AddKey(std::string_view path) {
+  keys_.push_back(HiveKey{std::string(path), true, {}});
+  return keys_.back();
+}
+
+bool RegistryHive::CreateKey(std::string_view path) {
+  if (!IsStorableKeyPath(path)) return false;
+  if (path.empty()) return true;  // the root is always there
+  for (std::size_t end = path.find('\\');; end = path.find('\\', end + 1)) {
+    std::string_view part = path.substr(0, end);
+    if (!FindKey(part)) AddKey(part);
+    if (end == std::string_view::npos) return true;
+  }
+}
+
+const HiveValue* RegistryHive::FindValue(std::string_view keyPath, std::string_view name) const {
+  const HiveKey* key = FindKey(keyPath);
+  if (!key) return nullptr;
+  for (const HiveEntry& entry : key->entries)
+    if (const auto* value = std::get_if<HiveValue>(&entry); value && EqualNoCase(value->name, name)) return value;
+  return nullptr;
+}
+
+bool RegistryHive::SetValue(std::string_view keyPath, std::string_view name, DWORD type, std::vector<BYTE> data) {
+  if (!IsStorableKeyPath(keyPath) || !IsStorableValueName(name)) return false;
+  CreateKey(keyPath);
+  HiveKey* key = FindKey(keyPath);
+  if (!key) key = &AddKey(keyPath);  // the root key gets a section once it holds a value
+  PutValue(key->entries, HiveValue{std::string(name), type, std::move(data)});
+  return true;
+}
+
+bool RegistryHive::DeleteValue(std::string_view keyPath, std::string_view name) {
+  HiveKey* key = FindKey(keyPath);
+  if (!key) return false;
+  auto it = std::find_if(key->entries.begin(), key->entries.end(), [&](const HiveEntry& entry) {
+    const auto* value = std::get_if<HiveValue>(&entry);
+    return value && EqualNoCase(value->name, name);
+  });
+  if (it == key->entries.end()) return false;
+  key->entries.erase(it);
+  return true;
+}
+
+}  // namespace ossen
