@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <optional>
+#include <unordered_map>
 #include <utility>
 
 #include "platform/trace.h"
@@ -19,6 +20,12 @@ constexpr int kMaxTracedLines = 20;
 constexpr std::size_t kHexLineWidth = 77;
 
 char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+std::string LowerCase(std::string_view s) {
+  std::string lower(s);
+  for (char& c : lower) c = AsciiLower(c);
+  return lower;
+}
 
 bool EqualNoCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
@@ -306,18 +313,17 @@ class HiveParser {
       return;
     }
     // A key listed twice is one key: its later values join (and override) the earlier ones.
-    for (std::size_t i = 0; i < keys_.size(); ++i) {
-      if (keys_[i].visible && EqualNoCase(keys_[i].path, *path)) {
-        current_ = i;
-        return;
-      }
+    auto [known, added] = keyIndex_.try_emplace(LowerCase(*path), keys_.size());
+    current_ = known->second;
+    if (added) {
+      keys_.push_back(HiveKey{std::move(*path), true, {}});
+      valueIndex_.emplace_back();
     }
-    keys_.push_back(HiveKey{std::move(*path), true, {}});
-    current_ = keys_.size() - 1;
   }
 
   void HideKey(std::string_view line) {
     keys_.push_back(HiveKey{std::string(line), false, {}});
+    valueIndex_.emplace_back();
     current_ = keys_.size() - 1;
   }
 
@@ -338,10 +344,10 @@ class HiveParser {
       }
     }
     if (value) {
-      PutValue(Current()->entries, std::move(*value));
+      AddValue(std::move(*value));
       return;
     }
-    Report(first, "cannot be read; kept as it is");
+    if (lines_[first].front() != ';') Report(first, "cannot be read; kept as it is");  // ';' starts a comment
     std::string text;
     for (std::size_t i = first; i < next_; ++i) {
       if (i > first) text += kLineEnd;
@@ -355,10 +361,10 @@ class HiveParser {
     Current()->entries.push_back(KeptLines{std::move(text)});
   }
 
-  // Joins the continuation lines of hex data, then reads it. A continuation that is cut
-  // short by a blank line, a key header or the end of the text leaves the value
-  // unreadable; the blank line then belongs to the kept text, so that writing it back and
-  // reading it again gives the same lines.
+  // Joins the continuation lines of hex data, then reads it. A continuation cut short by
+  // a blank line, a key header or the end of the text leaves the value unreadable, and the
+  // kept text then ends in an empty line that stands for the break: written back, that
+  // empty line breaks it again, so nothing that follows is ever taken into it.
   std::optional<HiveValue> ReadHexEntry(std::string name, std::string_view data) {
     std::string joined;
     std::string_view piece = TrimRight(data);
@@ -375,6 +381,20 @@ class HiveParser {
     return ReadValueData(std::move(name), joined);
   }
 
+  // A later value of the same name replaces the earlier one in place. The indexes keep
+  // reading a large hive linear.
+  void AddValue(HiveValue value) {
+    std::vector<HiveEntry>& entries = Current()->entries;
+    auto [known, added] = valueIndex_[current_].try_emplace(LowerCase(value.name), entries.size());
+    if (added) {
+      entries.push_back(std::move(value));
+    } else {
+      auto& old = std::get<HiveValue>(entries[known->second]);
+      old.type = value.type;
+      old.data = std::move(value.data);
+    }
+  }
+
   // Index into keys_: the vector grows while we read.
   HiveKey* Current() { return current_ == kNoKey ? nullptr : &keys_[current_]; }
 
@@ -382,6 +402,8 @@ class HiveParser {
   std::string_view sourceName_;
   std::vector<KeptLines>& leading_;
   std::vector<HiveKey>& keys_;
+  std::unordered_map<std::string, std::size_t> keyIndex_;                // lower-case path -> key
+  std::vector<std::unordered_map<std::string, std::size_t>> valueIndex_;  // per key: lower-case name -> entry
   std::vector<std::string_view> lines_;
   std::size_t next_ = 0;
   static constexpr std::size_t kNoKey = static_cast<std::size_t>(-1);
