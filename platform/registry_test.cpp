@@ -62,46 +62,28 @@ TEST(Registry, CreatedKeysAndValuesLandInTheUserHiveAsText) {
 
 TEST(Registry, QueryReportsSizesAsWin32Does) {
   testing::TempPrefix temp;
-  HKEY key = nullptr;
-  ASSERT_EQ(RegCreateKey(HKEY_CURRENT_USER, "K", &key), ERROR_SUCCESS);
   const char text[] = "hello";  // 6 bytes with the terminator
-  ASSERT_EQ(RegSetValueEx(key, "", 0, REG_SZ, reinterpret_cast<const BYTE*>(text), sizeof text), ERROR_SUCCESS);
-
+  ASSERT_EQ(RegSetValueEx(HKEY_CURRENT_USER, "", 0, REG_SZ, reinterpret_cast<const BYTE*>(text), sizeof text),
+            ERROR_SUCCESS);
   DWORD type = 99, size = 0;
-  EXPECT_EQ(RegQueryValueEx(key, nullptr, nullptr, &type, nullptr, &size), ERROR_SUCCESS);
+  EXPECT_EQ(RegQueryValueEx(HKEY_CURRENT_USER, nullptr, nullptr, &type, nullptr, &size), ERROR_SUCCESS);
   EXPECT_EQ(type, REG_SZ);
   EXPECT_EQ(size, 6u);
 
-  BYTE buffer[8];
-  std::memset(buffer, 'x', sizeof buffer);
+  BYTE buffer[8] = {'x'};
   size = 5;
-  type = 99;
-  EXPECT_EQ(RegQueryValueEx(key, "", nullptr, &type, buffer, &size), ERROR_MORE_DATA);
+  EXPECT_EQ(RegQueryValueEx(HKEY_CURRENT_USER, "", nullptr, nullptr, buffer, &size), ERROR_MORE_DATA);
   EXPECT_EQ(size, 6u);
-  EXPECT_EQ(type, REG_SZ);
   EXPECT_EQ(buffer[0], 'x');  // untouched
-
-  size = 6;
-  EXPECT_EQ(RegQueryValueEx(key, "", nullptr, nullptr, buffer, &size), ERROR_SUCCESS);
+  size = sizeof buffer;
+  EXPECT_EQ(RegQueryValueEx(HKEY_CURRENT_USER, nullptr, nullptr, nullptr, buffer, &size), ERROR_SUCCESS);
   EXPECT_EQ(size, 6u);
   EXPECT_STREQ(reinterpret_cast<char*>(buffer), "hello");
-  size = sizeof buffer;
-  EXPECT_EQ(RegQueryValueEx(key, nullptr, nullptr, nullptr, buffer, &size), ERROR_SUCCESS);
-  EXPECT_EQ(size, 6u);
 
-  EXPECT_EQ(RegQueryValueEx(key, nullptr, nullptr, nullptr, nullptr, nullptr), ERROR_SUCCESS);
-  EXPECT_EQ(RegQueryValueEx(key, "missing", nullptr, nullptr, nullptr, &size), ERROR_FILE_NOT_FOUND);
-  EXPECT_EQ(RegQueryValueEx(key, "", nullptr, nullptr, buffer, nullptr), ERROR_INVALID_PARAMETER);
-  DWORD reserved = 0;
-  EXPECT_EQ(RegQueryValueEx(key, "", &reserved, nullptr, nullptr, &size), ERROR_INVALID_PARAMETER);
-
-  // Zero-length data.
-  ASSERT_EQ(RegSetValueEx(key, "empty", 0, REG_BINARY, nullptr, 0), ERROR_SUCCESS);
-  size = 0;
-  EXPECT_EQ(RegQueryValueEx(key, "empty", nullptr, &type, buffer, &size), ERROR_SUCCESS);
-  EXPECT_EQ(size, 0u);
-  EXPECT_EQ(type, REG_BINARY);
-  RegCloseKey(key);
+  EXPECT_EQ(RegQueryValueEx(HKEY_CURRENT_USER, "missing", nullptr, nullptr, nullptr, &size), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(RegQueryValueEx(HKEY_CURRENT_USER, "", nullptr, nullptr, buffer, nullptr), ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(RegSetValueEx(HKEY_CURRENT_USER, "two\nlines", 0, REG_BINARY, nullptr, 0), ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(RegSetValueEx(HKEY_CURRENT_USER, "x", 0, REG_BINARY, nullptr, 4), ERROR_INVALID_PARAMETER);
 }
 
 TEST(Registry, HandlesAreCheckedAndOwnedByTheRegistry) {
@@ -110,34 +92,19 @@ TEST(Registry, HandlesAreCheckedAndOwnedByTheRegistry) {
   EXPECT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, "Nope", 0, KEY_READ, &key), ERROR_FILE_NOT_FOUND);
   EXPECT_EQ(key, nullptr);
   EXPECT_EQ(RegCreateKey(HKEY_CLASSES_ROOT, "x", &key), ERROR_INVALID_HANDLE);
-  EXPECT_EQ(RegOpenKeyEx(HKEY_USERS, "", 0, KEY_READ, &key), ERROR_INVALID_HANDLE);
   EXPECT_EQ(RegCreateKey(HKEY_CURRENT_USER, "A\\\\B", &key), ERROR_INVALID_PARAMETER);
-  EXPECT_EQ(RegCreateKey(HKEY_CURRENT_USER, "A", nullptr), ERROR_INVALID_PARAMETER);
   EXPECT_EQ(RegCloseKey(HKEY_LOCAL_MACHINE), ERROR_SUCCESS);
 
-  // A subkey opened relative to an open key; a parent that only exists through its child.
-  HKEY parent = nullptr, child = nullptr;
-  ASSERT_EQ(RegCreateKey(HKEY_CURRENT_USER, "A\\B\\C", &child), ERROR_SUCCESS);
+  // A parent that exists only through its child opens; read access does not allow writing.
+  HKEY child = nullptr, parent = nullptr;
+  ASSERT_EQ(RegCreateKey(HKEY_CURRENT_USER, "A\\B", &child), ERROR_SUCCESS);
   ASSERT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, "a", 0, KEY_READ, &parent), ERROR_SUCCESS);
-  HKEY grandchild = nullptr;
-  ASSERT_EQ(RegOpenKeyEx(parent, "b\\c", 0, KEY_ALL_ACCESS, &grandchild), ERROR_SUCCESS);
-  EXPECT_EQ(SetDword(grandchild, "v", 7), ERROR_SUCCESS);
-  DWORD value = 0, size = sizeof value;
-  EXPECT_EQ(RegQueryValueEx(child, "V", nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size), ERROR_SUCCESS);
-  EXPECT_EQ(value, 7u);
-
-  // Read access does not allow writing.
   EXPECT_EQ(SetDword(parent, "v", 1), ERROR_ACCESS_DENIED);
   EXPECT_EQ(RegCreateKey(parent, "D", &key), ERROR_ACCESS_DENIED);
-
-  EXPECT_EQ(RegCloseKey(grandchild), ERROR_SUCCESS);
-  EXPECT_EQ(RegCloseKey(grandchild), ERROR_INVALID_HANDLE);
-  EXPECT_EQ(SetDword(grandchild, "v", 1), ERROR_INVALID_HANDLE);
   EXPECT_EQ(RegCloseKey(parent), ERROR_SUCCESS);
+  EXPECT_EQ(RegCloseKey(parent), ERROR_INVALID_HANDLE);
+  EXPECT_EQ(SetDword(parent, "v", 1), ERROR_INVALID_HANDLE);
   // `child` stays open on purpose: the registry releases it at exit.
-
-  EXPECT_EQ(RegSetValueEx(HKEY_CURRENT_USER, "two\nlines", 0, REG_BINARY, nullptr, 0), ERROR_INVALID_PARAMETER);
-  EXPECT_EQ(RegSetValueEx(HKEY_CURRENT_USER, "x", 0, REG_BINARY, nullptr, 4), ERROR_INVALID_PARAMETER);
 }
 
 TEST(Registry, AnEditByAPersonSurvivesTheNextWrite) {
