@@ -10,11 +10,11 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   std::string_view input(reinterpret_cast<const char*>(data), size);
   ossen::RegistryHive first("HKEY_CURRENT_USER");
-  first.Parse(input, "fuzz input");
+  if (!first.Parse(input, "fuzz input")) return 0;
   std::string text = first.Serialize();
 
   ossen::RegistryHive second("HKEY_CURRENT_USER");
-  second.Parse(text, "fuzz output");
+  if (!second.Parse(text, "fuzz output")) std::abort();
   if (second.keys() != first.keys() || second.leadingLines() != first.leadingLines()) std::abort();
   if (second.Serialize() != text) std::abort();
 

@@ -153,8 +153,7 @@ class HiveFile {
     std::vector<std::uint8_t> bytes;
     switch (ReadFileBytes(path_, kMaxHiveBytes, bytes)) {
       case ReadResult::kOk:
-        hive.Parse(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), fileName_);
-        return true;
+        return hive.Parse(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), fileName_);
       case ReadResult::kMissing:
         return true;  // an empty hive; the first change creates the file
       case ReadResult::kTooLarge:

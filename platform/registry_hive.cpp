@@ -73,20 +73,42 @@ std::optional<DWORD> ParseHexNumber(std::string_view digits, std::size_t maxDigi
   return value;
 }
 
-// Splits on LF; a CR right before the LF belongs to the line end.
-std::vector<std::string_view> SplitLines(std::string_view text) {
-  std::vector<std::string_view> lines;
-  std::size_t start = 0;
-  while (start < text.size()) {
-    std::size_t end = text.find('\n', start);
-    std::size_t next = end == std::string_view::npos ? text.size() : end + 1;
-    std::string_view line = text.substr(start, (end == std::string_view::npos ? text.size() : end) - start);
-    if (end != std::string_view::npos && !line.empty() && line.back() == '\r') line.remove_suffix(1);
-    lines.push_back(line);
-    start = next;
+// Walks the lines of a text one at a time. Lines end at LF; a CR right before the LF
+// belongs to the line end.
+class LineCursor {
+ public:
+  explicit LineCursor(std::string_view text) : text_(text) { Advance(); }
+
+  bool AtEnd() const { return atEnd_; }
+  std::string_view Peek() const { return line_; }
+  std::size_t Number() const { return number_; }  // of the line Peek shows, from 1
+  std::string_view Take() {
+    std::string_view line = line_;
+    Advance();
+    return line;
   }
-  return lines;
-}
+
+ private:
+  void Advance() {
+    ++number_;
+    atEnd_ = position_ >= text_.size();
+    if (atEnd_) {
+      line_ = {};
+      return;
+    }
+    std::size_t end = text_.find('\n', position_);
+    bool hasEnd = end != std::string_view::npos;
+    line_ = text_.substr(position_, (hasEnd ? end : text_.size()) - position_);
+    if (hasEnd && !line_.empty() && line_.back() == '\r') line_.remove_suffix(1);
+    position_ = hasEnd ? end + 1 : text_.size();
+  }
+
+  std::string_view text_;
+  std::size_t position_ = 0;
+  std::string_view line_;
+  std::size_t number_ = 0;
+  bool atEnd_ = false;
+};
 
 bool IsDefaultValueName(std::string_view name) { return name.empty(); }
 
@@ -249,32 +271,32 @@ void AppendValue(std::string& out, const HiveValue& value) {
 // Turns the lines of one hive text into its leading lines and keys.
 class HiveParser {
  public:
-  HiveParser(std::string_view rootName, std::string_view sourceName, std::vector<KeptLines>& leading,
-             std::vector<HiveKey>& keys)
-      : rootName_(rootName), sourceName_(sourceName), leading_(leading), keys_(keys) {}
+  HiveParser(std::string_view text, std::string_view rootName, std::string_view sourceName,
+             std::vector<KeptLines>& leading, std::vector<HiveKey>& keys)
+      : lines_(text), rootName_(rootName), sourceName_(sourceName), leading_(leading), keys_(keys) {}
 
-  void Run(std::string_view text) {
-    lines_ = SplitLines(text);
-    while (next_ < lines_.size() && IsBlank(lines_[next_])) ++next_;
-    if (next_ < lines_.size() && TrimRight(lines_[next_]) == kHeader)
-      ++next_;
+  // False when the text holds more keys and lines than a hive may.
+  bool Run() {
+    while (!lines_.AtEnd() && IsBlank(lines_.Peek())) lines_.Take();
+    if (!lines_.AtEnd() && TrimRight(lines_.Peek()) == kHeader)
+      lines_.Take();
     else
-      Report(next_, "has no REGEDIT4 header; reading on");
+      Report(lines_.Number(), "has no REGEDIT4 header; reading on");
 
-    while (next_ < lines_.size()) {
-      std::string_view line = lines_[next_];
+    while (!lines_.AtEnd() && items_ <= kMaxHiveItems) {
+      std::string_view line = lines_.Peek();
       if (IsBlank(line)) {
-        ++next_;
+        lines_.Take();
       } else if (IsHeaderLine(line)) {
         StartKey(line);
-        ++next_;
+        lines_.Take();
       } else if (Current() == nullptr) {
-        if (line.front() != ';') Report(next_, "stands outside any key; kept as it is");
-        leading_.push_back({std::string(line)});
-        ++next_;
+        if (line.front() != ';') Report(lines_.Number(), "stands outside any key; kept as it is");
+        leading_.push_back({std::string(lines_.Take())});
+        ++items_;
       } else if (!Current()->visible) {
-        Current()->entries.push_back(KeptLines{std::string(line)});
-        ++next_;
+        Current()->entries.push_back(KeptLines{std::string(lines_.Take())});
+        ++items_;
       } else {
         ReadEntry();
       }
@@ -282,14 +304,18 @@ class HiveParser {
     if (traced_ > kMaxTracedLines)
       Trace("registry: %.*s: %d more damaged lines not listed", Printable(sourceName_), sourceName_.data(),
             traced_ - kMaxTracedLines);
+    if (items_ <= kMaxHiveItems) return true;
+    Trace("registry: %.*s holds more than %zu keys and lines; not read", Printable(sourceName_),
+          sourceName_.data(), kMaxHiveItems);
+    return false;
   }
 
  private:
   static int Printable(std::string_view s) { return static_cast<int>(std::min<std::size_t>(s.size(), 64)); }
 
-  void Report(std::size_t lineIndex, const char* what) {
+  void Report(std::size_t lineNumber, const char* what) {
     if (++traced_ > kMaxTracedLines) return;
-    Trace("registry: %.*s line %zu %s", Printable(sourceName_), sourceName_.data(), lineIndex + 1, what);
+    Trace("registry: %.*s line %zu %s", Printable(sourceName_), sourceName_.data(), lineNumber, what);
   }
 
   void StartKey(std::string_view line) {
@@ -299,7 +325,7 @@ class HiveParser {
       std::string_view inner = header.substr(1, header.size() - 2);
       std::size_t slash = inner.find('\\');
       if (!EqualNoCase(inner.substr(0, slash), rootName_)) {
-        Report(next_, "names a key under another root; kept, not visible");
+        Report(lines_.Number(), "names a key under another root; kept, not visible");
         HideKey(line);
         return;
       }
@@ -308,7 +334,7 @@ class HiveParser {
         path = std::string(below);
     }
     if (!path) {
-      Report(next_, "is a key header that cannot be read; its key is kept, not visible");
+      Report(lines_.Number(), "is a key header that cannot be read; its key is kept, not visible");
       HideKey(line);
       return;
     }
@@ -317,20 +343,22 @@ class HiveParser {
     current_ = known->second;
     if (added) {
       keys_.push_back(HiveKey{std::move(*path), true, {}});
-      valueIndex_.emplace_back();
+      ++items_;
     }
   }
 
   void HideKey(std::string_view line) {
     keys_.push_back(HiveKey{std::string(line), false, {}});
-    valueIndex_.emplace_back();
+    ++items_;
     current_ = keys_.size() - 1;
   }
 
   // One value, which for hex data may continue on following indented lines.
   void ReadEntry() {
-    std::size_t first = next_;
-    std::string_view rest = lines_[next_++];
+    ++items_;
+    std::size_t firstNumber = lines_.Number();
+    std::vector<std::string_view> taken = {lines_.Take()};
+    std::string_view rest = taken.front();
     std::optional<std::string> name = ReadValueName(rest);
     std::optional<HiveValue> value;
     if (name) {
@@ -338,7 +366,7 @@ class HiveParser {
       if (!rest.empty() && rest.front() == '=') {
         rest = TrimLeft(rest.substr(1));
         if (StartsWithNoCase(rest, "hex"))
-          value = ReadHexEntry(std::move(*name), rest);
+          value = ReadHexEntry(std::move(*name), rest, taken);
         else
           value = ReadValueData(std::move(*name), rest);
       }
@@ -347,15 +375,15 @@ class HiveParser {
       AddValue(std::move(*value));
       return;
     }
-    if (lines_[first].front() != ';') Report(first, "cannot be read; kept as it is");  // ';' starts a comment
+    if (taken.front().front() != ';') Report(firstNumber, "cannot be read; kept as it is");  // ';' starts a comment
     std::string text;
-    for (std::size_t i = first; i < next_; ++i) {
-      if (i > first) text += kLineEnd;
-      text += lines_[i];
+    for (std::string_view line : taken) {
+      if (!text.empty()) text += kLineEnd;
+      text += line;
     }
     if (brokenContinuation_) {
       text += kLineEnd;  // stands for the blank line (or end) that broke it
-      if (next_ < lines_.size() && IsBlank(lines_[next_])) ++next_;
+      if (!lines_.AtEnd() && IsBlank(lines_.Peek())) lines_.Take();
       brokenContinuation_ = false;
     }
     Current()->entries.push_back(KeptLines{std::move(text)});
@@ -365,17 +393,19 @@ class HiveParser {
   // a blank line, a key header or the end of the text leaves the value unreadable, and the
   // kept text then ends in an empty line that stands for the break: written back, that
   // empty line breaks it again, so nothing that follows is ever taken into it.
-  std::optional<HiveValue> ReadHexEntry(std::string name, std::string_view data) {
+  std::optional<HiveValue> ReadHexEntry(std::string name, std::string_view data,
+                                        std::vector<std::string_view>& taken) {
     std::string joined;
     std::string_view piece = TrimRight(data);
     while (!piece.empty() && piece.back() == '\\') {
       joined += piece.substr(0, piece.size() - 1);
-      if (next_ >= lines_.size() || IsBlank(lines_[next_]) || IsHeaderLine(lines_[next_])) {
+      if (lines_.AtEnd() || IsBlank(lines_.Peek()) || IsHeaderLine(lines_.Peek())) {
         brokenContinuation_ = true;
         return std::nullopt;
       }
-      if (!IsIndented(lines_[next_])) return std::nullopt;
-      piece = TrimLeft(TrimRight(lines_[next_++]));
+      if (!IsIndented(lines_.Peek())) return std::nullopt;
+      taken.push_back(lines_.Take());
+      piece = TrimLeft(TrimRight(taken.back()));
     }
     joined += piece;
     return ReadValueData(std::move(name), joined);
@@ -398,28 +428,32 @@ class HiveParser {
   // Index into keys_: the vector grows while we read.
   HiveKey* Current() { return current_ == kNoKey ? nullptr : &keys_[current_]; }
 
+  LineCursor lines_;
   std::string_view rootName_;
   std::string_view sourceName_;
   std::vector<KeptLines>& leading_;
   std::vector<HiveKey>& keys_;
   std::unordered_map<std::string, std::size_t> keyIndex_;                // lower-case path -> key
-  std::vector<std::unordered_map<std::string, std::size_t>> valueIndex_;  // per key: lower-case name -> entry
-  std::vector<std::string_view> lines_;
-  std::size_t next_ = 0;
+  // Per visible key with values: lower-case name -> entry.
+  std::unordered_map<std::size_t, std::unordered_map<std::string, std::size_t>> valueIndex_;
   static constexpr std::size_t kNoKey = static_cast<std::size_t>(-1);
   std::size_t current_ = kNoKey;
   bool brokenContinuation_ = false;
   int traced_ = 0;
+  std::size_t items_ = 0;  // keys, values and kept lines so far
 };
 
 }  // namespace
 
 RegistryHive::RegistryHive(std::string rootName) : rootName_(std::move(rootName)) {}
 
-void RegistryHive::Parse(std::string_view text, std::string_view sourceName) {
+bool RegistryHive::Parse(std::string_view text, std::string_view sourceName) {
   leadingLines_.clear();
   keys_.clear();
-  HiveParser(rootName_, sourceName, leadingLines_, keys_).Run(text);
+  if (HiveParser(text, rootName_, sourceName, leadingLines_, keys_).Run()) return true;
+  leadingLines_.clear();
+  keys_.clear();
+  return false;
 }
 
 std::string RegistryHive::Serialize() const {

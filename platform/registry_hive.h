@@ -24,6 +24,8 @@ namespace ossen {
 
 // Largest hive text read or written; a larger file is refused rather than truncated.
 inline constexpr std::size_t kMaxHiveBytes = 16u << 20;
+// Most keys, values and kept lines a hive holds: bounds the memory a damaged file can take.
+inline constexpr std::size_t kMaxHiveItems = 1u << 18;
 
 // Registry value types the hive writes in their own notation; any other type is kept as hex(N).
 inline constexpr DWORD kRegTypeString = 1;  // REG_SZ
@@ -64,7 +66,9 @@ class RegistryHive {
   explicit RegistryHive(std::string rootName);
 
   // Replaces the content with the REGEDIT4 text in `text`; `sourceName` names it in traces.
-  void Parse(std::string_view text, std::string_view sourceName);
+  // Damage is no failure; only a text with more than kMaxHiveItems keys, values and kept
+  // lines is refused (false, the hive is left empty).
+  bool Parse(std::string_view text, std::string_view sourceName);
   // The REGEDIT4 text of the whole hive, with CRLF line ends.
   std::string Serialize() const;
 

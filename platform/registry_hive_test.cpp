@@ -206,5 +206,14 @@ TEST(RegistryHive, DamagedLinesAreTracedSkippedAndWrittenBackWhereTheyStood) {
   EXPECT_EQ(again.leadingLines(), hive.leadingLines());
 }
 
+TEST(RegistryHive, RefusesTextWithMoreItemsThanAHiveHolds) {
+  std::string flood = "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\K]\r\n";
+  for (std::size_t i = 0; i < kMaxHiveItems; ++i) flood += "[\r\n";
+  RegistryHive hive("HKEY_CURRENT_USER");
+  EXPECT_FALSE(hive.Parse(flood, "flood.reg"));
+  EXPECT_TRUE(hive.keys().empty());
+  EXPECT_TRUE(hive.Parse(std::string(kMaxHiveBytes, '\n'), "blank.reg"));
+}
+
 }  // namespace
 }  // namespace ossen
