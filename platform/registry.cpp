@@ -140,9 +140,10 @@ class HiveFile {
     bool changed = false;
     LONG result = change(hive, changed);
     if (result != ERROR_SUCCESS || !changed) return result;
+    // Never write a hive that the next read would refuse.
     std::string text = hive.Serialize();
-    if (text.size() > kMaxHiveBytes) {
-      Trace("registry: %s would grow past %zu bytes; change refused", fileName_.c_str(), kMaxHiveBytes);
+    if (text.size() > kMaxHiveBytes || hive.ItemCount() > kMaxHiveItems) {
+      Trace("registry: %s would grow past what a hive may hold; change refused", fileName_.c_str());
       return ERROR_NOT_ENOUGH_MEMORY;
     }
     return WriteFileAtomically(path_, text.data(), text.size()) ? ERROR_SUCCESS : ERROR_CANTWRITE;

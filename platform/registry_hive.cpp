@@ -116,18 +116,18 @@ bool IsDefaultValueName(std::string_view name) { return name.empty(); }
 // leaving `rest` after its closing quote.
 std::optional<std::string> ReadQuoted(std::string_view& rest) {
   if (rest.empty() || rest.front() != '"') return std::nullopt;
-  std::string name;
+  std::string text;
   for (std::size_t i = 1; i < rest.size(); ++i) {
     char c = rest[i];
     if (c == '"') {
       rest.remove_prefix(i + 1);
-      return name;
+      return text;
     }
     if (c == '\\') {
       if (i + 1 >= rest.size() || (rest[i + 1] != '\\' && rest[i + 1] != '"')) return std::nullopt;
       c = rest[++i];
     }
-    name.push_back(c);
+    text.push_back(c);
   }
   return std::nullopt;  // no closing quote
 }
@@ -488,6 +488,12 @@ std::string RegistryHive::Serialize() const {
     out += kLineEnd;
   }
   return out;
+}
+
+std::size_t RegistryHive::ItemCount() const {
+  std::size_t count = leadingLines_.size() + keys_.size();
+  for (const HiveKey& key : keys_) count += key.entries.size();
+  return count;
 }
 
 bool RegistryHive::IsStorableKeyPath(std::string_view path) {

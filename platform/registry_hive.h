@@ -76,6 +76,8 @@ class RegistryHive {
   // Unreadable lines that stood before the first key.
   const std::vector<KeptLines>& leadingLines() const { return leadingLines_; }
   const std::vector<HiveKey>& keys() const { return keys_; }
+  // Keys, values and kept lines: what kMaxHiveItems bounds.
+  std::size_t ItemCount() const;
 
   // A key exists when it has a section of its own or a subkey does.
   bool KeyExists(std::string_view path) const;

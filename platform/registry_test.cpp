@@ -131,6 +131,14 @@ TEST(Registry, AHiveTooLargeToReadIsNeitherReadNorReplaced) {
   EXPECT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, "K", 0, KEY_READ, &key), ERROR_FILE_NOT_FOUND);
   EXPECT_NE(SetDword(HKEY_CURRENT_USER, "w", 1), ERROR_SUCCESS);
   EXPECT_EQ(ReadHost(hivePath).size(), big.size());
+
+  // Nor is a hive written that would hold more items than the next read accepts.
+  std::string full = "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\K]\r\n";
+  for (std::size_t i = 1; i < kMaxHiveItems; ++i) full += "?\r\n";
+  WriteHost(hivePath, full);
+  EXPECT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, "K", 0, KEY_ALL_ACCESS, &key), ERROR_SUCCESS);
+  EXPECT_EQ(SetDword(key, "one too many", 1), ERROR_NOT_ENOUGH_MEMORY);
+  EXPECT_EQ(ReadHost(hivePath), full);
 }
 
 TEST(Registry, TwoProcessesWritingAtOnceLoseNothing) {
