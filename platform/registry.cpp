@@ -1,0 +1,259 @@
+#include "platform/registry.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <sys/file.h>
+#include <unistd.h>
+#include <vector>
+
+#include "platform/file_io.h"
+#include "platform/prefix.h"
+#include "platform/trace.h"
+
+namespace ossen {
+
+namespace {
+
+enum class Hive { kLocalMachine, kCurrentUser };
+
+// What a handle stands for: a key path in one hive, and what the opener may do with it.
+struct OpenKey {
+  Hive hive;
+  std::string path;  // below the hive's root, "" for the root
+  REGSAM access;
+};
+
+std::uintptr_t HandleValue(HKEY key) { return reinterpret_cast<std::uintptr_t>(key); }
+
+std::optional<Hive> PredefinedHive(HKEY key) {
+  if (key == HKEY_CURRENT_USER) return Hive::kCurrentUser;
+  if (key == HKEY_LOCAL_MACHINE) return Hive::kLocalMachine;
+  return std::nullopt;
+}
+
+bool IsPredefinedRange(std::uintptr_t value) { return value >= 0x80000000u && value <= 0x800000ffu; }
+
+// The keys this process has open. It lives until exit, so handles nobody closed are
+// released with it.
+class OpenKeyTable {
+ public:
+  static OpenKeyTable& Instance() {
+    static OpenKeyTable table;
+    return table;
+  }
+
+  HKEY Add(OpenKey key) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    while (keys_.count(next_) || IsPredefinedRange(next_) || next_ == 0) next_ += 4;
+    std::uintptr_t value = next_;
+    next_ += 4;
+    keys_.emplace(value, std::move(key));
+    return reinterpret_cast<HKEY>(value);
+  }
+
+  std::optional<OpenKey> Find(HKEY handle) const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    auto it = keys_.find(HandleValue(handle));
+    if (it == keys_.end()) return std::nullopt;
+    return it->second;
+  }
+
+  bool Remove(HKEY handle) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return keys_.erase(HandleValue(handle)) == 1;
+  }
+
+ private:
+  mutable std::mutex mutex_;
+  std::map<std::uintptr_t, OpenKey> keys_;
+  std::uintptr_t next_ = 0x1000;
+};
+
+// A predefined root or an open key; nothing for any other handle.
+std::optional<OpenKey> Resolve(HKEY key) {
+  if (std::optional<Hive> hive = PredefinedHive(key)) return OpenKey{*hive, std::string(), KEY_ALL_ACCESS};
+  return OpenKeyTable::Instance().Find(key);
+}
+
+// Holds an exclusive flock on the hive's lock file for its lifetime.
+class HiveLock {
+ public:
+  explicit HiveLock(const std::string& lockPath) {
+    fd_ = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd_ < 0) {
+      Trace("registry: cannot open the lock file %s (errno %d)", lockPath.c_str(), errno);
+      return;
+    }
+    int rc;
+    do rc = ::flock(fd_, LOCK_EX);
+    while (rc != 0 && errno == EINTR);
+    if (rc != 0) {
+      Trace("registry: cannot lock %s (errno %d)", lockPath.c_str(), errno);
+      ::close(fd_);
+      fd_ = -1;
+    }
+  }
+  ~HiveLock() {
+    if (fd_ >= 0) ::close(fd_);  // closing releases the lock
+  }
+  HiveLock(const HiveLock&) = delete;
+  HiveLock& operator=(const HiveLock&) = delete;
+
+  bool held() const { return fd_ >= 0; }
+
+ private:
+  int fd_ = -1;
+};
+
+// One hive file in the prefix, read whole and replaced whole.
+class HiveFile {
+ public:
+  explicit HiveFile(Hive hive)
+      : fileName_(hive == Hive::kCurrentUser ? "user.reg" : "system.reg"),
+        rootName_(hive == Hive::kCurrentUser ? "HKEY_CURRENT_USER" : "HKEY_LOCAL_MACHINE") {
+    std::string prefix = PrefixDir();
+    path_ = prefix + "/" + fileName_;
+    lockPath_ = prefix + "/." + fileName_ + ".lock";
+  }
+
+  // The hive as the file holds it now; a file that cannot be read gives an empty hive.
+  RegistryHive Read() const {
+    RegistryHive hive(rootName_);
+    Load(hive);
+    return hive;
+  }
+
+  // Under the lock: reads the file, lets `change` edit the hive and writes the result
+  // back if `change` succeeded and reported a change. A file that cannot be read is
+  // left alone rather than replaced by what little we know.
+  template <typename Change>
+  LONG Update(Change change) {
+    HiveLock lock(lockPath_);
+    if (!lock.held()) return ERROR_CANTWRITE;
+    RegistryHive hive(rootName_);
+    if (!Load(hive)) return ERROR_CANTWRITE;
+    bool changed = false;
+    LONG result = change(hive, changed);
+    if (result != ERROR_SUCCESS || !changed) return result;
+    // Never write a hive that the next read would refuse.
+    std::string text = hive.Serialize();
+    if (text.size() > kMaxHiveBytes || hive.ItemCount() > kMaxHiveItems) {
+      Trace("registry: %s would grow past what a hive may hold; change refused", fileName_.c_str());
+      return ERROR_NOT_ENOUGH_MEMORY;
+    }
+    return WriteFileAtomically(path_, text.data(), text.size()) ? ERROR_SUCCESS : ERROR_CANTWRITE;
+  }
+
+ private:
+  bool Load(RegistryHive& hive) const {
+    std::vector<std::uint8_t> bytes;
+    switch (ReadFileBytes(path_, kMaxHiveBytes, bytes)) {
+      case ReadResult::kOk:
+        return hive.Parse(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), fileName_);
+      case ReadResult::kMissing:
+        return true;  // an empty hive; the first change creates the file
+      case ReadResult::kTooLarge:
+        Trace("registry: %s is larger than %zu bytes; not read", path_.c_str(), kMaxHiveBytes);
+        return false;
+      case ReadResult::kError:
+        break;
+    }
+    Trace("registry: cannot read %s (errno %d)", path_.c_str(), errno);
+    return false;
+  }
+
+  std::string fileName_;
+  std::string rootName_;
+  std::string path_;
+  std::string lockPath_;
+};
+
+std::string ChildPath(const std::string& parent, const char* subKey) {
+  if (subKey == nullptr || *subKey == '\0') return parent;
+  return parent.empty() ? std::string(subKey) : parent + "\\" + subKey;
+}
+
+std::string_view ValueName(const char* name) { return name ? std::string_view(name) : std::string_view(); }
+
+}  // namespace
+
+LONG RegOpenKeyEx(HKEY key, const char* subKey, DWORD /*options*/, REGSAM access, HKEY* result) {
+  if (result == nullptr) return ERROR_INVALID_PARAMETER;
+  *result = nullptr;
+  std::optional<OpenKey> parent = Resolve(key);
+  if (!parent) return ERROR_INVALID_HANDLE;
+  std::string path = ChildPath(parent->path, subKey);
+  if (!RegistryHive::IsStorableKeyPath(path)) return ERROR_FILE_NOT_FOUND;
+  if (!HiveFile(parent->hive).Read().KeyExists(path)) return ERROR_FILE_NOT_FOUND;
+  *result = OpenKeyTable::Instance().Add(OpenKey{parent->hive, std::move(path), access});
+  return ERROR_SUCCESS;
+}
+
+LONG RegCreateKey(HKEY key, const char* subKey, HKEY* result) {
+  if (result == nullptr) return ERROR_INVALID_PARAMETER;
+  *result = nullptr;
+  std::optional<OpenKey> parent = Resolve(key);
+  if (!parent) return ERROR_INVALID_HANDLE;
+  std::string path = ChildPath(parent->path, subKey);
+  if (!RegistryHive::IsStorableKeyPath(path)) return ERROR_INVALID_PARAMETER;
+  if (path != parent->path) {
+    if (!(parent->access & KEY_CREATE_SUB_KEY)) return ERROR_ACCESS_DENIED;
+    LONG created = HiveFile(parent->hive).Update([&](RegistryHive& hive, bool& changed) {
+      if (hive.KeyExists(path)) return ERROR_SUCCESS;
+      changed = hive.CreateKey(path);
+      return changed ? ERROR_SUCCESS : ERROR_INVALID_PARAMETER;
+    });
+    if (created != ERROR_SUCCESS) return created;
+  }
+  *result = OpenKeyTable::Instance().Add(OpenKey{parent->hive, std::move(path), KEY_ALL_ACCESS});
+  return ERROR_SUCCESS;
+}
+
+LONG RegQueryValueEx(HKEY key, const char* name, DWORD* reserved, DWORD* type, BYTE* data, DWORD* size) {
+  if (reserved != nullptr || (data != nullptr && size == nullptr)) return ERROR_INVALID_PARAMETER;
+  std::optional<OpenKey> open = Resolve(key);
+  if (!open) return ERROR_INVALID_HANDLE;
+  if (!(open->access & KEY_QUERY_VALUE)) return ERROR_ACCESS_DENIED;
+
+  RegistryHive hive = HiveFile(open->hive).Read();
+  const HiveValue* value = hive.FindValue(open->path, ValueName(name));
+  if (value == nullptr) return ERROR_FILE_NOT_FOUND;
+  if (type) *type = value->type;
+  if (size == nullptr) return ERROR_SUCCESS;
+  DWORD needed = static_cast<DWORD>(value->data.size());  // a hive is far below 4 GiB
+  if (data != nullptr) {
+    if (*size < needed) {
+      *size = needed;
+      return ERROR_MORE_DATA;
+    }
+    if (needed > 0) std::memcpy(data, value->data.data(), needed);
+  }
+  *size = needed;
+  return ERROR_SUCCESS;
+}
+
+LONG RegSetValueEx(HKEY key, const char* name, DWORD /*reserved*/, DWORD type, const BYTE* data, DWORD size) {
+  if ((data == nullptr && size > 0) || size > kMaxHiveBytes) return ERROR_INVALID_PARAMETER;
+  if (!RegistryHive::IsStorableValueName(ValueName(name))) return ERROR_INVALID_PARAMETER;
+  std::optional<OpenKey> open = Resolve(key);
+  if (!open) return ERROR_INVALID_HANDLE;
+  if (!(open->access & KEY_SET_VALUE)) return ERROR_ACCESS_DENIED;
+
+  std::vector<BYTE> bytes(data, data + size);
+  return HiveFile(open->hive).Update([&](RegistryHive& hive, bool& changed) {
+    changed = hive.SetValue(open->path, ValueName(name), type, std::move(bytes));
+    return changed ? ERROR_SUCCESS : ERROR_INVALID_PARAMETER;
+  });
+}
+
+LONG RegCloseKey(HKEY key) {
+  if (PredefinedHive(key)) return ERROR_SUCCESS;
+  return OpenKeyTable::Instance().Remove(key) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
+}
+
+}  // namespace ossen

@@ -1,0 +1,37 @@
+// The program's registry keys and values, and the three small helpers that read and
+// write them in one call each (open or create, query or set, close).
+#pragma once
+
+#include "platform/registry.h"
+#include "platform/win_types.h"
+
+namespace ossen {
+
+// HKEY_LOCAL_MACHINE, written by the installer.
+inline constexpr char kSetupKeyPath[] = "SOFTWARE\\Brantwell Software\\Vintra Ossen Screen Savers\\1.00\\Setup";
+inline constexpr char kSourcePathValue[] = "sourcepath";        // program folder
+inline constexpr char kUninstallPathValue[] = "uninstallpath";  // command line of the uninstaller
+
+// HKEY_LOCAL_MACHINE: the logon entry, "<sourcepath>\ossen.exe -h" while resident.
+inline constexpr char kRunKeyPath[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+inline constexpr char kRunValue[] = "ossen.exe";
+
+// HKEY_CURRENT_USER, read by the screen saver; every value a REG_DWORD.
+inline constexpr char kConfigKeyPath[] = "SOFTWARE\\Brantwell Software\\Vintra Ossen Screen Savers\\1.00\\Config";
+inline constexpr char kPicValue[] = "Pic";      // painting the screen saver shows, 0 = none fixed
+inline constexpr char kPrevValue[] = "prev";    // painting of a preview run
+inline constexpr char kMuteValue[] = "Mute";    // 1 = sound off
+inline constexpr char kTimerValue[] = "Timer";  // 1 = schedule checking on
+
+// Reads a value into `buffer` (`size` bytes) whatever its stored type, as a text: 1 when
+// it was read and holds its terminator, 0 otherwise, and then `buffer` holds "". Data
+// without a terminator is terminated when there is room; data that does not fit is a failure.
+int RegReadString(HKEY root, const char* keyPath, const char* valueName, char* buffer, DWORD size);
+
+// Stores `text` and its terminator as a REG_SZ, creating the key if needed: 1 or 0.
+int RegWriteString(HKEY root, const char* keyPath, const char* valueName, const char* text);
+
+// Stores `value` as a REG_DWORD, creating the key if needed: 1 or 0.
+int RegWriteDword(HKEY root, const char* keyPath, const char* valueName, DWORD value);
+
+}  // namespace ossen
