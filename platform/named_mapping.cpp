@@ -179,7 +179,7 @@ std::optional<MappingEntry> ParseMappingEntry(std::string_view text) {
 
   MappingEntry entry;
   std::optional<std::string_view> size = TakeField(text, "size");
-  if (!size || size->empty() || size->size() > 10) return std::nullopt;
+  if (!size || size->empty() || size->size() > 10 || size->front() == '0') return std::nullopt;
   std::uint64_t value = 0;
   auto [end, ec] = std::from_chars(size->data(), size->data() + size->size(), value);
   if (ec != std::errc() || end != size->data() + size->size() || value == 0 || value > UINT32_MAX)

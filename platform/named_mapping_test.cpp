@@ -285,7 +285,7 @@ TEST_F(NamedMappingTest, DamagedEntriesReadAsAbsent) {
   };
   for (const std::string& damaged :
        {text.substr(0, text.size() - 1), text + "x", replaced("size 10", "size 0"),
-        replaced("size 10", "size 4294967296"), replaced("size 10", "size 1x"), replaced("size 10", "size "),
+        replaced("size 10", "size 4294967296"), replaced("size 10", "size 1x"), replaced("size 10", "size 010"), replaced("size 10", "size "),
         replaced("readonly 0", "readonly 2"), replaced("path /", "path "), replaced("path /", "path tmp/"),
         replaced("temporary 1\n", ""), std::string(), replaced("ossen-mapping 1", "ossen-mapping 2")})
     EXPECT_FALSE(ParseMappingEntry(damaged)) << damaged;
