@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <csignal>
-#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
@@ -14,7 +13,6 @@
 #include <unistd.h>
 #include <vector>
 
-#include "platform/prefix.h"
 #include "platform/test/temp_prefix.h"
 
 namespace ossen {
@@ -22,7 +20,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Runs `body` in a forked child whose exit code is its result.
+// Runs `body` in a forked child; its result is the child's exit code.
 template <typename Body>
 pid_t Spawn(Body body) {
   pid_t pid = ::fork();
@@ -36,113 +34,84 @@ int ExitCodeOf(pid_t pid) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
-// A pipe used to pass one byte at a time between parent and child.
+// One byte at a time between parent and children; closing the sending end wakes every reader.
 struct Channel {
   int fds[2] = {-1, -1};
   Channel() { EXPECT_EQ(::pipe(fds), 0); }
-  ~Channel() {
-    CloseRead();
-    CloseWrite();
-  }
+  ~Channel() { ::close(fds[0]), CloseSender(); }
   void Send(char c) { EXPECT_EQ(::write(fds[1], &c, 1), 1); }
   char Receive() {
     char c = 0;
     return ::read(fds[0], &c, 1) == 1 ? c : '\0';
   }
-  void CloseRead() {
-    if (fds[0] >= 0) ::close(fds[0]);
-    fds[0] = -1;
-  }
-  void CloseWrite() {
-    if (fds[1] >= 0) ::close(fds[1]);
-    fds[1] = -1;
-  }
-};
-
-class NamedMappingTest : public ::testing::Test {
- protected:
-  // A host file of `bytes` in the test folder, opened read-write.
-  int MakeFile(const std::string& name, const std::string& bytes) {
-    std::string path = prefix_.root() + "/" + name;
-    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    EXPECT_GE(fd, 0);
-    EXPECT_EQ(::write(fd, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
-    fds_.push_back(fd);
-    return fd;
-  }
-  std::string PathOf(const std::string& name) const { return prefix_.root() + "/" + name; }
-
-  void TearDown() override {
-    for (int fd : fds_) ::close(fd);
-  }
-
-  testing::TempPrefix prefix_;
-  std::vector<int> fds_;
+  void CloseSender() { ::close(std::exchange(fds[1], -1)); }
 };
 
 std::string Text(const MappedView& view) { return std::string(reinterpret_cast<char*>(view.data()), view.size()); }
 
-TEST_F(NamedMappingTest, OpenerAndCreatorInOneProcessShareTheBytes) {
-  int fd = MakeFile("backing", "0123456789");
+class NamedMappingTest : public ::testing::Test {
+ protected:
+  // A host file holding `bytes` in the test folder, open read-write (closed by the process end).
+  int MakeFile(const std::string& name, const std::string& bytes) {
+    int fd = ::open(PathOf(name).c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    EXPECT_EQ(::write(fd, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+    return fd;
+  }
+  std::string PathOf(const std::string& name) const { return prefix_.root() + "/" + name; }
+  NamedMapping CreateOver(const std::string& file, std::string_view name, LONG* error = nullptr,
+                          bool readOnly = false) {
+    return NamedMapping::Create(MakeFile(file, "0123456789"), PathOf(file), name, readOnly, true, error);
+  }
+
+  testing::TempPrefix prefix_;
+};
+
+TEST_F(NamedMappingTest, SecondCreatorOfALiveNameGetsTheLiveMapping) {
   LONG error = -1;
-  NamedMapping created = NamedMapping::Create(fd, PathOf("backing"), "OSSEN_RUNNING", false, false, &error);
+  NamedMapping created = CreateOver("first", "OSSEN_RUNNING", &error);
   ASSERT_TRUE(created.valid());
   EXPECT_EQ(error, ERROR_SUCCESS);
-  EXPECT_EQ(created.size(), 10u);
+  MappedView view = created.MapView(true);
+  std::memcpy(view.data(), "ABCD", 4);
 
-  NamedMapping opened = NamedMapping::Open("OSSEN_RUNNING", true, &error);
-  ASSERT_TRUE(opened.valid());
-  MappedView mine = created.MapView(true);
-  MappedView theirs = opened.MapView(true);
-  ASSERT_TRUE(mine && theirs);
-  std::memcpy(mine.data(), "ABCD", 4);
-  EXPECT_EQ(Text(theirs), "ABCD456789");
-
-  // A second creation of a live name hands back the live mapping and says so.
-  int other = MakeFile("other", "zzzzzzzzzzzzzzzz");
-  NamedMapping again = NamedMapping::Create(other, PathOf("other"), "OSSEN_RUNNING", false, false, &error);
+  NamedMapping again = CreateOver("second", "OSSEN_RUNNING", &error);
   EXPECT_EQ(error, ERROR_ALREADY_EXISTS);
-  ASSERT_TRUE(again.valid());
   EXPECT_EQ(Text(again.MapView(false)), "ABCD456789");
 
   created.Close();
   EXPECT_FALSE(NamedMapping::Open("OSSEN_RUNNING", true, &error).valid());
   EXPECT_EQ(error, ERROR_FILE_NOT_FOUND);
-  EXPECT_EQ(Text(theirs), "ABCD456789");  // views outlive the name
+  EXPECT_EQ(Text(view), "ABCD456789");  // views outlive the name
 }
 
 TEST_F(NamedMappingTest, AnotherProcessSeesTheBytesAndWritesBack) {
   Channel toParent, toChild;
   pid_t child = Spawn([&] {
-    int fd = MakeFile("shared", "hello.....");
-    NamedMapping mapping = NamedMapping::Create(fd, PathOf("shared"), "PEER", false, true, nullptr);
+    NamedMapping mapping = CreateOver("shared", "PEER");
     MappedView view = mapping.MapView(true);
     if (!view) return 2;
+    std::memcpy(view.data(), "hello", 5);
     toParent.Send('r');
-    if (toChild.Receive() != 'w') return 3;
-    return Text(view) == "world....." ? 0 : 1;
+    return toChild.Receive() == 'w' && Text(view) == "world56789" ? 0 : 1;
   });
   ASSERT_EQ(toParent.Receive(), 'r');
-
-  LONG error = -1;
-  NamedMapping opened = NamedMapping::Open("PEER", true, &error);
-  ASSERT_TRUE(opened.valid()) << error;
+  NamedMapping opened = NamedMapping::Open("PEER", true, nullptr);
   MappedView view = opened.MapView(true);
   ASSERT_TRUE(view);
-  EXPECT_EQ(Text(view), "hello.....");
+  EXPECT_EQ(Text(view), "hello56789");
   std::memcpy(view.data(), "world", 5);
   toChild.Send('w');
   EXPECT_EQ(ExitCodeOf(child), 0);
 
+  LONG error = -1;
   EXPECT_FALSE(NamedMapping::Open("PEER", true, &error).valid());
   EXPECT_EQ(error, ERROR_FILE_NOT_FOUND);
 }
 
-TEST_F(NamedMappingTest, KilledCreatorLeavesNoLiveName) {
+TEST_F(NamedMappingTest, KilledCreatorLeavesNoLiveNameAndTheNextCreatorClearsUp) {
   Channel toParent;
   pid_t child = Spawn([&]() -> int {
-    int fd = MakeFile("leftover.TMP", "0123456789");
-    NamedMapping mapping = NamedMapping::Create(fd, PathOf("leftover.TMP"), "GONE", false, true, nullptr);
+    NamedMapping mapping = CreateOver("leftover.TMP", "GONE");
     toParent.Send(mapping.valid() ? 'r' : 'f');
     for (;;) ::pause();
   });
@@ -155,14 +124,9 @@ TEST_F(NamedMappingTest, KilledCreatorLeavesNoLiveName) {
   EXPECT_FALSE(NamedMapping::Open("GONE", false, &error).valid());
   EXPECT_EQ(error, ERROR_FILE_NOT_FOUND);
   EXPECT_TRUE(fs::exists(PathOf("leftover.TMP")));
-
-  // The next creator gets the name and clears the dead one's temporary file.
-  int fd = MakeFile("fresh", "abc");
-  NamedMapping created = NamedMapping::Create(fd, PathOf("fresh"), "GONE", false, true, &error);
-  EXPECT_TRUE(created.valid());
+  NamedMapping created = CreateOver("fresh", "GONE", &error);
   EXPECT_EQ(error, ERROR_SUCCESS);
-  EXPECT_FALSE(fs::exists(PathOf("leftover.TMP")));
-  EXPECT_EQ(NamedMapping::Open("GONE", false, nullptr).size(), 3u);
+  EXPECT_FALSE(fs::exists(PathOf("leftover.TMP")));  // the dead creator's temporary file
 }
 
 TEST_F(NamedMappingTest, ConcurrentCreatorsOfOneNameMakeExactlyOne) {
@@ -171,79 +135,64 @@ TEST_F(NamedMappingTest, ConcurrentCreatorsOfOneNameMakeExactlyOne) {
   std::vector<pid_t> children;
   for (int i = 0; i < kCreators; ++i) {
     children.push_back(Spawn([&, i] {
-      start.CloseWrite();
+      start.CloseSender();
       start.Receive();  // everyone goes at once when the parent closes its end
-      std::string file = "c" + std::to_string(i);
-      int fd = MakeFile(file, "0123456789");
       LONG error = -1;
-      NamedMapping mapping = NamedMapping::Create(fd, PathOf(file), "RACE", false, true, &error);
+      NamedMapping mapping = CreateOver("c" + std::to_string(i), "RACE", &error);
       results.Send(!mapping.valid() ? 'f' : error == ERROR_SUCCESS ? 'c' : error == ERROR_ALREADY_EXISTS ? 'e' : '?');
-      release.CloseWrite();
+      release.CloseSender();
       release.Receive();
       return 0;
     }));
   }
-  start.CloseWrite();
+  start.CloseSender();
   std::string outcome;
   for (int i = 0; i < kCreators; ++i) outcome += results.Receive();
-  release.CloseWrite();
+  release.CloseSender();
   for (pid_t child : children) EXPECT_EQ(ExitCodeOf(child), 0);
-
   EXPECT_EQ(std::count(outcome.begin(), outcome.end(), 'c'), 1) << outcome;
   EXPECT_EQ(std::count(outcome.begin(), outcome.end(), 'e'), kCreators - 1) << outcome;
-  EXPECT_FALSE(NamedMapping::Open("RACE", false, nullptr).valid());
 }
 
 TEST_F(NamedMappingTest, NamesArePerPrefix) {
-  int fd = MakeFile("backing", "0123456789");
-  NamedMapping mine = NamedMapping::Create(fd, PathOf("backing"), "OSSEN_RUNNING", false, false, nullptr);
+  NamedMapping mine = CreateOver("backing", "OSSEN_RUNNING");
   ASSERT_TRUE(mine.valid());
-
-  std::string other = prefix_.root() + "/other-prefix";
-  ::setenv("OSSEN_PREFIX", other.c_str(), 1);
+  ::setenv("OSSEN_PREFIX", (prefix_.root() + "/other-prefix").c_str(), 1);
   LONG error = -1;
   EXPECT_FALSE(NamedMapping::Open("OSSEN_RUNNING", true, &error).valid());
   EXPECT_EQ(error, ERROR_FILE_NOT_FOUND);
-  NamedMapping theirs = NamedMapping::Create(fd, PathOf("backing"), "OSSEN_RUNNING", false, false, &error);
+  NamedMapping theirs = CreateOver("other", "OSSEN_RUNNING", &error);
   EXPECT_EQ(error, ERROR_SUCCESS);
   ::setenv("OSSEN_PREFIX", prefix_.prefix().c_str(), 1);
 }
 
-TEST_F(NamedMappingTest, TableThatOthersCouldReachIsRefused) {
+TEST_F(NamedMappingTest, TableThatOthersCouldReachIsNotTrusted) {
   const std::string table = MappingTableDir();
   ASSERT_FALSE(table.empty());
   EXPECT_EQ(fs::status(table).permissions() & fs::perms::all, fs::perms::owner_all);
-  int fd = MakeFile("backing", "0123456789");
-  LONG error = -1;
-
   ::chmod(table.c_str(), 0755);
-  EXPECT_EQ(MappingTableDir(), "");
-  EXPECT_FALSE(NamedMapping::Create(fd, PathOf("backing"), "N", false, false, &error).valid());
+  LONG error = -1;
+  EXPECT_FALSE(CreateOver("backing", "N", &error).valid());
   EXPECT_EQ(error, ERROR_ACCESS_DENIED);
   EXPECT_FALSE(NamedMapping::Open("N", false, &error).valid());
   EXPECT_EQ(error, ERROR_ACCESS_DENIED);
 
-  // A link in its place is not trusted either, even to a private folder.
-  fs::remove_all(table);
-  fs::create_directory(prefix_.root() + "/elsewhere");
-  ::chmod((prefix_.root() + "/elsewhere").c_str(), 0700);
-  fs::create_directory_symlink(prefix_.root() + "/elsewhere", table);
+  fs::remove_all(table);  // a link in its place, even to a private folder, is refused too
+  fs::create_directory(PathOf("elsewhere"));
+  ::chmod(PathOf("elsewhere").c_str(), 0700);
+  fs::create_directory_symlink(PathOf("elsewhere"), table);
   EXPECT_EQ(MappingTableDir(), "");
 }
 
-TEST_F(NamedMappingTest, NamesStayInsideTheTable) {
-  int fd = MakeFile("backing", "0123456789");
+TEST_F(NamedMappingTest, AnyNameStaysInsideTheTable) {
   LONG error = -1;
-  NamedMapping odd = NamedMapping::Create(fd, PathOf("backing"), "../../x/y", false, false, &error);
-  ASSERT_TRUE(odd.valid());
+  NamedMapping odd = CreateOver("backing", "../../x/y", &error);
   EXPECT_EQ(error, ERROR_SUCCESS);
   EXPECT_TRUE(NamedMapping::Open("../../x/y", false, nullptr).valid());
-  EXPECT_FALSE(NamedMapping::Open("..%2F..%2Fx%2Fy", false, nullptr).valid());
-  for (const auto& item : fs::directory_iterator(MappingTableDir()))
-    EXPECT_EQ(item.path().filename().string().find('/'), std::string::npos);
-  EXPECT_FALSE(fs::exists(prefix_.root() + "/x"));
+  EXPECT_FALSE(NamedMapping::Open("..%2F..%2Fx%2Fy", false, nullptr).valid());  // no two names collide
+  EXPECT_FALSE(fs::exists(PathOf("x")));
 
-  EXPECT_FALSE(NamedMapping::Create(fd, PathOf("backing"), std::string(MAX_PATH, '.'), false, false, &error).valid());
+  EXPECT_FALSE(CreateOver("long", std::string(MAX_PATH, '.'), &error).valid());
   EXPECT_EQ(error, ERROR_INVALID_NAME);
   EXPECT_FALSE(NamedMapping::Open("", false, &error).valid());
   EXPECT_EQ(error, ERROR_INVALID_NAME);
@@ -251,49 +200,38 @@ TEST_F(NamedMappingTest, NamesStayInsideTheTable) {
 
 TEST_F(NamedMappingTest, ProtectionAndEmptyFiles) {
   LONG error = -1;
-  int empty = MakeFile("empty", "");
-  EXPECT_FALSE(NamedMapping::Create(empty, PathOf("empty"), "", false, false, &error).valid());
+  EXPECT_FALSE(NamedMapping::Create(MakeFile("empty", ""), PathOf("empty"), "", false, false, &error).valid());
   EXPECT_EQ(error, ERROR_FILE_INVALID);
 
-  int fd = MakeFile("backing", "0123456789");
-  NamedMapping unnamed = NamedMapping::Create(fd, PathOf("backing"), "", true, false, &error);
-  ASSERT_TRUE(unnamed.valid());
-  EXPECT_FALSE(unnamed.MapView(true));
-  EXPECT_EQ(Text(unnamed.MapView(false)), "0123456789");
-
-  NamedMapping readOnly = NamedMapping::Create(fd, PathOf("backing"), "RO", true, false, &error);
-  ASSERT_TRUE(readOnly.valid());
+  NamedMapping readOnly = CreateOver("backing", "RO", &error, true);
+  EXPECT_FALSE(readOnly.MapView(true));
+  EXPECT_EQ(Text(readOnly.MapView(false)), "0123456789");
   EXPECT_FALSE(NamedMapping::Open("RO", true, &error).valid());
   EXPECT_EQ(error, ERROR_ACCESS_DENIED);
   EXPECT_TRUE(NamedMapping::Open("RO", false, &error).valid());
 }
 
 TEST_F(NamedMappingTest, DamagedEntriesReadAsAbsent) {
-  const MappingEntry entry{"/tmp/OS_1.TMP", 10, false, true};
-  std::string text = FormatMappingEntry(entry);
+  const std::string text = FormatMappingEntry({"/tmp/OS_1.TMP", 10, false, true});
   std::optional<MappingEntry> back = ParseMappingEntry(text);
   ASSERT_TRUE(back);
-  EXPECT_EQ(back->backingPath, entry.backingPath);
+  EXPECT_EQ(back->backingPath, "/tmp/OS_1.TMP");
   EXPECT_EQ(back->size, 10u);
-  EXPECT_TRUE(back->temporary);
-  EXPECT_FALSE(back->readOnly);
+  EXPECT_TRUE(back->temporary && !back->readOnly);
 
   auto replaced = [&](const std::string& from, const std::string& to) {
     std::string damaged = text;
-    damaged.replace(damaged.find(from), from.size(), to);
-    return damaged;
+    return damaged.replace(damaged.find(from), from.size(), to);
   };
   for (const std::string& damaged :
        {text.substr(0, text.size() - 1), text + "x", replaced("size 10", "size 0"),
-        replaced("size 10", "size 4294967296"), replaced("size 10", "size 1x"), replaced("size 10", "size 010"), replaced("size 10", "size "),
+        replaced("size 10", "size 4294967296"), replaced("size 10", "size 1x"), replaced("size 10", "size 010"),
         replaced("readonly 0", "readonly 2"), replaced("path /", "path "), replaced("path /", "path tmp/"),
         replaced("temporary 1\n", ""), std::string(), replaced("ossen-mapping 1", "ossen-mapping 2")})
     EXPECT_FALSE(ParseMappingEntry(damaged)) << damaged;
 
   // A held name whose entry is damaged is absent, not a crash or a guess.
-  int fd = MakeFile("backing", "0123456789");
-  NamedMapping held = NamedMapping::Create(fd, PathOf("backing"), "BAD", false, false, nullptr);
-  ASSERT_TRUE(held.valid());
+  NamedMapping held = CreateOver("backing", "BAD");
   fs::resize_file(MappingTableDir() + "/BAD.map", 5);
   LONG error = -1;
   EXPECT_FALSE(NamedMapping::Open("BAD", false, &error).valid());
