@@ -359,7 +359,7 @@ NamedMapping NamedMapping::Open(std::string_view name, bool write, LONG* error) 
     return {};
   }
 
-  UniqueFd backing(::open(parsed->backingPath.c_str(), (write ? O_RDWR : O_RDONLY) | O_CLOEXEC));
+  UniqueFd backing(::open(parsed->backingPath.c_str(), (write ? O_RDWR : O_RDONLY) | O_CLOEXEC | O_NONBLOCK));
   struct stat st {};
   if (backing.get() < 0 || ::fstat(backing.get(), &st) != 0) {
     Report(error, ErrorFromErrno(errno));
