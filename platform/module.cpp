@@ -243,7 +243,9 @@ class ModuleTable {
     auto known = module->found.find(path);
     if (known != module->found.end()) return known->second.get();
 
-    QResource resource(QString::fromStdString(":" + module->mapRoot + path));
+    // Names are single-byte texts: each byte is the character of that code.
+    const std::string fullPath = ":" + module->mapRoot + path;
+    QResource resource(QString::fromLatin1(fullPath.data(), static_cast<qsizetype>(fullPath.size())));
     if (!resource.isValid()) return nullptr;  // a folder passes, but has no bytes (below)
     auto record = std::make_unique<HRSRC__>();
     if (resource.compressionAlgorithm() == QResource::NoCompression) {
@@ -263,6 +265,18 @@ class ModuleTable {
     return handle;
   }
 
+  // A loaded module whose file has this name (any case), without counting a load.
+  HMODULE LoadedByFileName(const std::string& fileName) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    for (const auto& module : loaded_) {
+      const std::size_t slash = module->hostPath.rfind('/');
+      if (!module->hostPath.empty() && slash != std::string::npos &&
+          EqualNamesIgnoringCase(std::string_view(module->hostPath).substr(slash + 1), fileName))
+        return module.get();
+    }
+    return nullptr;
+  }
+
   bool Owns(HMODULE module, HRSRC resource) {
     if (!module || !resource) return false;
     std::lock_guard<std::mutex> lock(mutex_);
@@ -273,6 +287,11 @@ class ModuleTable {
 
  private:
   ModuleTable() { program_.mapRoot = kProgramModuleRoot; }
+  // At exit Qt's list of trees may outlive the table: it must not point at freed bytes.
+  ~ModuleTable() {
+    for (const auto& module : loaded_)
+      QResource::unregisterResource(module->image.data(), QString::fromStdString(module->mapRoot));
+  }
 
   HMODULE Register(std::vector<std::uint8_t> image, std::string hostPath) {
     if (!ResourceImageCheck(image.data(), image.size()).IsSound()) return nullptr;
@@ -415,7 +434,8 @@ HMODULE LoadModuleFromImage(std::vector<std::uint8_t> image) {
 BOOL FreeLibrary(HMODULE module) { return ModuleTable::Instance().Free(module); }
 
 HMODULE GetModuleHandle(const char* name) {
-  return name ? nullptr : ModuleTable::Instance().Program();
+  if (!name) return ModuleTable::Instance().Program();
+  return ModuleTable::Instance().LoadedByFileName(ModuleFileName(name));
 }
 
 HRSRC FindResource(HMODULE module, const ResourceId& name, const ResourceId& type) {

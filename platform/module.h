@@ -97,7 +97,8 @@ HMODULE LoadModuleFromImage(std::vector<std::uint8_t> image);
 // handle and byte it gave out. The program's own module is never unloaded. FALSE for null
 // or a handle that is not loaded.
 BOOL FreeLibrary(HMODULE module);
-// The program's own module for null; other names are not tracked (null).
+// The program's own module for null; else the loaded module whose file has that name
+// ("OssenDLL", "OssenDLL.dll", any case), without counting a load; null when none is loaded.
 HMODULE GetModuleHandle(const char* name);
 
 // The resource of that name and type in the module (null: the program's own), or null.

@@ -53,26 +53,16 @@ class ScopedPath {
   std::string old_;
 };
 
-TEST(ResourceIdTest, TextsAreUpperCasedAndHashNumbersAreIntegerIds) {
+TEST(ResourceIdTest, TextsAreUpperCasedHashNumbersAreIdsAndNonNamesAreInvalid) {
   EXPECT_EQ(ResourceId("a12p").PathComponent(), "A12P");
-  EXPECT_FALSE(ResourceId("Bin").IsInteger());
-  EXPECT_EQ(ResourceId(128).PathComponent(), "#128");
   EXPECT_EQ(ResourceId(RT_STRING).PathComponent(), "#6");
-  const ResourceId hashed("#128");
-  EXPECT_TRUE(hashed.IsInteger());
-  EXPECT_EQ(hashed.Integer(), 128);
+  EXPECT_TRUE(ResourceId("#128").IsInteger());
+  EXPECT_EQ(ResourceId("#128").Integer(), 128);
   EXPECT_EQ(ResourceId("#12a").PathComponent(), "#12A");  // not all digits: a text
-  EXPECT_EQ(ResourceId(std::string("book")).PathComponent(), "BOOK");
-}
-
-TEST(ResourceIdTest, NamesThatCannotBeResourcesAreInvalid) {
-  for (const ResourceId& id : {ResourceId(0), ResourceId(65536), ResourceId(-1),
-                               ResourceId(static_cast<const char*>(nullptr)), ResourceId(""),
-                               ResourceId("BIN/A12P"), ResourceId("#0"), ResourceId("#70000")}) {
-    EXPECT_FALSE(id.IsValid()) << id.PathComponent();
+  for (const ResourceId& id : {ResourceId(0), ResourceId(65536), ResourceId(static_cast<const char*>(nullptr)),
+                               ResourceId(""), ResourceId("BIN/A12P"), ResourceId("#0"),
+                               ResourceId(std::string("A\0B", 3))})
     EXPECT_EQ(id.PathComponent(), "");
-  }
-  EXPECT_FALSE(ResourceId(std::string("A\0B", 3)).IsValid());
 }
 
 TEST(ProgramModuleTest, CompiledInResourcesAreFoundThroughTheNullHandle) {
@@ -157,19 +147,26 @@ TEST_F(ModuleSearchTest, LoadingTwiceCountsAndTheLastFreeUnloads) {
   HMODULE second = LoadLibrary(kLibraryPath);
   ASSERT_NE(first, nullptr);
   EXPECT_EQ(first, second);
+  EXPECT_EQ(GetModuleHandle("testlib.DLL"), first);
   EXPECT_TRUE(FreeLibrary(first));
   EXPECT_EQ(ResourceText(second, "A12P", "BIN"), kA12P);
   EXPECT_TRUE(FreeLibrary(second));
   EXPECT_FALSE(FreeLibrary(second));
   EXPECT_FALSE(FreeLibrary(nullptr));
+  EXPECT_EQ(GetModuleHandle("TestLib"), nullptr);
   EXPECT_EQ(FindResource(second, "A12P", "BIN"), nullptr);
 }
 
-TEST_F(ModuleSearchTest, AFileAboveTheSizeCapIsRefusedUnread) {
-  const std::string hostPath = prefix_.programDir() + "/Huge.rcc";
-  { std::ofstream(hostPath) << "qres"; }
-  fs::resize_file(hostPath, kMaxModuleFileBytes + 1);  // sparse: costs no disk
-  EXPECT_EQ(LoadLibrary("Huge"), nullptr);
+TEST_F(ModuleSearchTest, FilesThatAreNotSoundModulesAreRefused) {
+  const std::string folder = prefix_.programDir() + "/";
+  const std::vector<std::uint8_t> image = LibraryImage();
+  WriteImage(folder + "Cut.rcc", std::vector<std::uint8_t>(image.begin(), image.begin() + 40));
+  WriteImage(folder + "Empty.rcc", {});
+  WriteImage(folder + "Text.rcc", {'h', 'e', 'l', 'l', 'o'});
+  fs::create_directories(folder + "Folder.rcc");
+  { std::ofstream(folder + "Huge.rcc") << "qres"; }
+  fs::resize_file(folder + "Huge.rcc", kMaxModuleFileBytes + 1);  // sparse: costs no disk
+  for (const char* name : {"Cut", "Empty", "Text", "Folder", "Huge"}) EXPECT_EQ(LoadLibrary(name), nullptr) << name;
 }
 
 class ModuleResourceTest : public ::testing::Test {
@@ -241,27 +238,17 @@ TEST_F(ModuleResourceTest, MissingOrForeignResourcesAreNull) {
   EXPECT_EQ(LockResource(nullptr), nullptr);
 }
 
-TEST_F(ModuleResourceTest, TwoLoadsOfOneImageAreTwoModules) {
-  HMODULE other = LoadModuleFromImage(image_);
-  ASSERT_NE(other, nullptr);
-  EXPECT_NE(other, module_);
-  EXPECT_NE(FindResource(other, "A12P", "BIN"), FindResource(module_, "A12P", "BIN"));
-  EXPECT_TRUE(FreeLibrary(other));
-  EXPECT_EQ(ResourceText(module_, "A12P", "BIN"), kA12P);
-}
-
 TEST_F(ModuleResourceTest, LoadStringCopiesWhatFitsAndTerminates) {
   char text[64];
   EXPECT_EQ(LoadString(module_, 57344, text, sizeof text), 27);
   EXPECT_STREQ(text, "Vintra Ossens Screen Savers");
-  char small[7] = "xxxxxx";
-  EXPECT_EQ(LoadString(module_, 57344, small, 7), 6);
-  EXPECT_STREQ(small, "Vintra");
-  EXPECT_EQ(LoadString(module_, 57344, small, 1), 0);
-  EXPECT_STREQ(small, "");
-  small[0] = 'x';
-  EXPECT_EQ(LoadString(module_, 57344, small, 0), 0);
-  EXPECT_EQ(small[0], 'x');
+  EXPECT_EQ(LoadString(module_, 57344, text, 7), 6);
+  EXPECT_STREQ(text, "Vintra");
+  EXPECT_EQ(LoadString(module_, 57344, text, 1), 0);
+  EXPECT_STREQ(text, "");
+  text[0] = 'x';
+  EXPECT_EQ(LoadString(module_, 57344, text, 0), 0);
+  EXPECT_EQ(text[0], 'x');
   EXPECT_EQ(LoadString(module_, 57344, nullptr, 10), 0);
   EXPECT_EQ(LoadString(module_, 57345, text, sizeof text), 6);  // text ends at its NUL
   EXPECT_STREQ(text, "Before");
@@ -270,118 +257,64 @@ TEST_F(ModuleResourceTest, LoadStringCopiesWhatFitsAndTerminates) {
   EXPECT_EQ(LoadString(module_, 0x10000 + 57344, text, sizeof text), 0);
 }
 
-// Damaged and hostile files: every one is refused or, if it still reads as a sound file,
-// answers lookups without reading outside itself (the sanitizer build checks that).
+// Damaged and hostile files are refused before Qt reads them (the fuzz target tries the rest).
 class DamagedModuleTest : public ::testing::Test {
  protected:
-  static void Exercise(HMODULE module) {
-    for (const auto& [name, type] : {std::pair<ResourceId, ResourceId>{"A12P", "BIN"},
-                                     {128, RT_ICON}, {57344, RT_STRING}, {"EMPTY", "BIN"}}) {
-      HRSRC found = FindResource(module, name, type);
-      if (!found) continue;
-      const auto* bytes = static_cast<const std::uint8_t*>(LockResource(LoadResource(module, found)));
-      unsigned sum = 0;
-      for (DWORD i = 0; i < SizeofResource(module, found); ++i) sum += bytes[i];
-      (void)sum;
-    }
-    char text[8];
-    LoadString(module, 57344, text, sizeof text);
+  static bool Refused(std::vector<std::uint8_t> image) {
+    HMODULE module = LoadModuleFromImage(std::move(image));
+    if (module) FreeLibrary(module);
+    return module == nullptr;
   }
-
-  static void Set32(std::vector<std::uint8_t>& image, std::size_t at, std::uint32_t value) {
+  // The file with the big-endian word at `at` replaced.
+  std::vector<std::uint8_t> With(std::size_t at, std::uint32_t value) const {
+    std::vector<std::uint8_t> image = image_;
     for (int i = 0; i < 4; ++i) image[at + i] = static_cast<std::uint8_t>(value >> (24 - 8 * i));
+    return image;
   }
-  static std::uint32_t Get32(const std::vector<std::uint8_t>& image, std::size_t at) {
-    return (std::uint32_t{image[at]} << 24) | (image[at + 1] << 16) | (image[at + 2] << 8) | image[at + 3];
+  std::uint32_t Word(std::size_t at) const {
+    return (std::uint32_t{image_[at]} << 24) | (image_[at + 1] << 16) | (image_[at + 2] << 8) | image_[at + 3];
   }
 
   std::vector<std::uint8_t> image_ = LibraryImage();
 };
 
 TEST_F(DamagedModuleTest, EveryTruncationIsRefused) {
-  for (std::size_t length = 0; length < image_.size(); ++length) {
-    std::vector<std::uint8_t> cut(image_.begin(), image_.begin() + static_cast<std::ptrdiff_t>(length));
-    HMODULE module = LoadModuleFromImage(cut);
-    EXPECT_EQ(module, nullptr) << length;
-    if (module) FreeLibrary(module);
-  }
+  for (std::size_t length = 0; length < image_.size(); ++length)
+    EXPECT_TRUE(Refused({image_.begin(), image_.begin() + static_cast<std::ptrdiff_t>(length)})) << length;
 }
 
 TEST_F(DamagedModuleTest, HeaderDamageIsRefused) {
-  auto refused = [](std::vector<std::uint8_t> image) { return LoadModuleFromImage(std::move(image)) == nullptr; };
-  auto with = [&](std::size_t at, std::uint32_t value) {
-    std::vector<std::uint8_t> image = image_;
-    Set32(image, at, value);
-    return image;
-  };
-  EXPECT_TRUE(refused(with(0, 0x71726573u + 1)));    // magic
-  EXPECT_TRUE(refused(with(4, 0)));                   // version
-  EXPECT_TRUE(refused(with(4, 4)));
-  EXPECT_TRUE(refused(with(8, static_cast<std::uint32_t>(image_.size()))));  // tree offset
-  EXPECT_TRUE(refused(with(8, 0xFFFFFFF0u)));         // negative to Qt
-  EXPECT_TRUE(refused(with(12, 0x80000000u)));        // data offset
-  EXPECT_TRUE(refused(with(16, 0xFFFFFFFFu)));        // names offset
-  EXPECT_TRUE(refused(with(20, 1)));                  // compressed files
+  EXPECT_TRUE(Refused(With(0, 0x71726574u)));  // magic
+  EXPECT_TRUE(Refused(With(4, 0)));            // versions
+  EXPECT_TRUE(Refused(With(4, 4)));
+  EXPECT_TRUE(Refused(With(8, static_cast<std::uint32_t>(image_.size()))));  // tree offset
+  EXPECT_TRUE(Refused(With(8, 0xFFFFFFF0u)));  // negative to Qt
+  EXPECT_TRUE(Refused(With(12, 0x80000000u))); // data offset
+  EXPECT_TRUE(Refused(With(16, 0xFFFFFFFFu))); // names offset
+  EXPECT_TRUE(Refused(With(20, 1)));           // compressed files
 }
 
 TEST_F(DamagedModuleTest, TreeDamageIsRefused) {
-  const std::size_t tree = Get32(image_, 8);
+  const std::size_t tree = Word(8);
   const std::size_t nodes = (image_.size() - tree) / 22;
-  auto refused = [](std::vector<std::uint8_t> image) {
-    HMODULE module = LoadModuleFromImage(std::move(image));
-    if (module) FreeLibrary(module);
-    return module == nullptr;
-  };
-  std::vector<std::uint8_t> image = image_;
-  Set32(image, tree + 6, static_cast<std::uint32_t>(nodes + 1));  // root claims too many children
-  EXPECT_TRUE(refused(image));
-  image = image_;
-  Set32(image, tree + 6, 0x7FFFFFFF);
-  EXPECT_TRUE(refused(image));
-  image = image_;
-  Set32(image, tree + 10, 0);  // root is its own child: a loop
-  Set32(image, tree + 6, static_cast<std::uint32_t>(nodes));
-  EXPECT_TRUE(refused(image));
-  // Damage each node in turn: a name far away, a data offset far away, a compressed flag.
+  EXPECT_TRUE(Refused(With(tree + 6, static_cast<std::uint32_t>(nodes))));  // too many children
+  EXPECT_TRUE(Refused(With(tree + 6, 0x7FFFFFFF)));
+  // The root claims every node, itself too: more links than nodes, as a loop gives.
+  image_ = With(tree + 6, static_cast<std::uint32_t>(nodes));
+  EXPECT_TRUE(Refused(With(tree + 10, 0)));
+  image_ = LibraryImage();
+  // Each node in turn: its name far away, its data far away, a compressed flag.
   for (std::size_t n = 1; n < nodes; ++n) {
     const std::size_t node = tree + n * 22;
-    image = image_;
-    Set32(image, node, 0x7FFFFFF0u);
-    EXPECT_TRUE(refused(image)) << "name of node " << n;
-    image = image_;
-    image[node + 5] |= 0x01;
-    EXPECT_TRUE(refused(image)) << "flags of node " << n;
-    image = image_;
-    if (!(image[node + 5] & 0x02)) {
-      Set32(image, node + 10, static_cast<std::uint32_t>(image_.size()));
-      EXPECT_TRUE(refused(image)) << "data of node " << n;
+    EXPECT_TRUE(Refused(With(node, 0x7FFFFFF0u))) << "name of node " << n;
+    const bool directory = image_[node + 5] & 0x02;
+    if (!directory) {
+      EXPECT_TRUE(Refused(With(node + 10, static_cast<std::uint32_t>(image_.size())))) << "data of node " << n;
     }
+    std::vector<std::uint8_t> compressed = image_;
+    compressed[node + 5] |= 0x01;
+    EXPECT_TRUE(Refused(compressed)) << "flags of node " << n;
   }
-}
-
-TEST_F(DamagedModuleTest, EverySingleByteChangeIsHarmless) {
-  for (std::size_t at = 0; at < image_.size(); ++at) {
-    for (std::uint8_t value : {std::uint8_t{0x00}, std::uint8_t{0x7F}, std::uint8_t{0xFF}}) {
-      std::vector<std::uint8_t> image = image_;
-      image[at] = static_cast<std::uint8_t>(image[at] ^ value);
-      if (HMODULE module = LoadModuleFromImage(std::move(image))) {
-        Exercise(module);
-        FreeLibrary(module);
-      }
-    }
-  }
-}
-
-TEST_F(DamagedModuleTest, DamagedFilesOnDiskAreRefused) {
-  testing::TempPrefix prefix;
-  WriteImage(prefix.programDir() + "/Cut.rcc", std::vector<std::uint8_t>(image_.begin(), image_.begin() + 40));
-  WriteImage(prefix.programDir() + "/Empty.rcc", {});
-  WriteImage(prefix.programDir() + "/Text.rcc", {'h', 'e', 'l', 'l', 'o'});
-  fs::create_directories(prefix.programDir() + "/Folder.rcc");
-  EXPECT_EQ(LoadLibrary("Cut"), nullptr);
-  EXPECT_EQ(LoadLibrary("Empty"), nullptr);
-  EXPECT_EQ(LoadLibrary("Text"), nullptr);
-  EXPECT_EQ(LoadLibrary("Folder"), nullptr);
 }
 
 }  // namespace
