@@ -7,6 +7,8 @@ packages=(
   cmake ninja-build g++ pkg-config          # build
   libgtest-dev tzdata                       # tests (they set TZ)
   zlib1g-dev                                # MEMO blocks
+  libjpeg62-turbo-dev                       # JPEG pictures
+  libbenchmark-dev libpixman-1-dev          # bench/
   clang libclang-rt-14-dev llvm             # fuzz targets, sanitizer reports
 )
 
