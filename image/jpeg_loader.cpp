@@ -48,16 +48,22 @@ void PassOnMessage(j_common_ptr decoder) {
   }
 }
 
-// Everything one decompression holds. It lives in the frame of DecodeJpegFile, outside the
-// frame of the recovery point, so what RunDecoder stored here is still valid after a jump
-// back, and DecodeJpegFile releases it on both paths.
+// Where ReadRows puts the decoded rows: `height` rows of `stride` bytes from `first` on.
+struct RowLayout {
+  std::uint8_t* first;
+  std::size_t stride;
+  bool bottomUp;   // the picture's last row first in memory
+  bool blueFirst;  // blue-green-red instead of red-green-blue
+};
+
+// Everything one decompression holds. It lives in the frame of the caller, outside the
+// frames that set the recovery point, so what those stored here is still valid after a jump
+// back, and the caller releases it on both paths.
 struct DecodeJob {
   std::FILE* file;
+  bool blueFirst;  // ask the library for blue-green-red rows
   jpeg_decompress_struct decoder;
   RecoveringErrorManager errors;
-  std::uint8_t* pixels;  // malloc; height rows of 3 x width bytes
-  JDIMENSION width;
-  JDIMENSION height;
 };
 
 // True when the picture can be decoded into 3 bytes per pixel within the caps.
@@ -74,9 +80,12 @@ bool IsAcceptedPicture(const jpeg_decompress_struct& decoder) {
   return true;
 }
 
-// Decodes the open file of `job` into job->pixels. The recovery point is set here, so this
-// frame holds no object with a destructor and keeps its state in `job` alone.
-bool RunDecoder(DecodeJob* job) {
+// The two functions below set the recovery point and call the library: their frames hold
+// no object with a destructor and keep their state in `job` alone.
+
+// Creates the decoder, reads the header and starts decompression; the output size is then
+// known, and nothing large has been allocated before the caps were checked.
+bool StartDecoder(DecodeJob* job) {
   job->decoder.err = jpeg_std_error(&job->errors.standard);
   job->errors.standard.error_exit = ExitToRecoveryPoint;
   job->errors.standard.output_message = PassOnMessage;
@@ -86,39 +95,81 @@ bool RunDecoder(DecodeJob* job) {
   job->decoder.mem->max_memory_to_use = kDecoderMemoryLimit;
   jpeg_stdio_src(&job->decoder, job->file);
   jpeg_read_header(&job->decoder, TRUE);
-  // The output size and components are known before any large buffer exists.
+  // libjpeg-turbo writes blue-green-red as fast as red-green-blue, from every colour space
+  // that decodes to 1 or 3 components; a byte swap afterwards would cost a third of the
+  // decoding time.
+  const J_COLOR_SPACE stored = job->decoder.jpeg_color_space;
+  if (job->blueFirst && (stored == JCS_GRAYSCALE || stored == JCS_YCbCr || stored == JCS_RGB)) {
+    job->decoder.out_color_space = JCS_EXT_BGR;
+  }
   jpeg_calc_output_dimensions(&job->decoder);
   if (!IsAcceptedPicture(job->decoder)) return false;
   jpeg_start_decompress(&job->decoder);
+  return true;
+}
+
+// Reads every scan line, one per call, through a sample row from the image pool, and
+// stores it as the layout asks (a grey sample three times); row padding is written as zero.
+bool ReadRows(DecodeJob* job, const RowLayout* layout) {
+  if (setjmp(job->errors.recovery)) return false;
 
   const JDIMENSION width = job->decoder.output_width;
   const JDIMENSION height = job->decoder.output_height;
   const std::size_t rowBytes = std::size_t{3} * width;
-  job->pixels = static_cast<std::uint8_t*>(std::malloc(rowBytes * height));
-  if (!job->pixels) {
-    Trace("JpegFile :\nOut of memory\n");
-    return false;
-  }
-
   const bool grey = job->decoder.output_components == 1;
+  const bool swapHere = layout->blueFirst && job->decoder.out_color_space != JCS_EXT_BGR;
   JSAMPARRAY sampleRow = (*job->decoder.mem->alloc_sarray)(
       reinterpret_cast<j_common_ptr>(&job->decoder), JPOOL_IMAGE,
       width * static_cast<JDIMENSION>(job->decoder.output_components), 1);
   while (job->decoder.output_scanline < height) {
     if (jpeg_read_scanlines(&job->decoder, sampleRow, 1) != 1) return false;
-    std::uint8_t* out = job->pixels + rowBytes * (job->decoder.output_scanline - 1);
+    const JDIMENSION y = job->decoder.output_scanline - 1;
+    std::uint8_t* out = layout->first + layout->stride * (layout->bottomUp ? height - 1 - y : y);
     const JSAMPLE* in = sampleRow[0];
     if (grey) {
-      for (JDIMENSION x = 0; x < width; ++x, out += 3) out[0] = out[1] = out[2] = in[x];
+      for (JDIMENSION x = 0; x < width; ++x) out[3 * x] = out[3 * x + 1] = out[3 * x + 2] = in[x];
     } else {
       std::memcpy(out, in, rowBytes);
+      if (swapHere) SwapRedBlue(out, width, 1, 0);
     }
+    std::memset(out + rowBytes, 0, layout->stride - rowBytes);
   }
   jpeg_finish_decompress(&job->decoder);
-  job->width = width;
-  job->height = height;
   return true;
 }
+
+// Opens the file at a Windows path for reading, tracing the failure.
+std::FILE* OpenJpegFile(const char* winPath) {
+  const char* shownPath = winPath ? winPath : "";
+  const std::string hostPath = HostPathFromWin(shownPath);
+  std::FILE* file = hostPath.empty() ? nullptr : std::fopen(hostPath.c_str(), "rb");
+  if (!file) Trace("JPEG :\nCan't open %s\n", shownPath);
+  return file;
+}
+
+// Owns one decompression from an open file to its end: destroys the decoder (safe also when
+// creation never ran or stopped half-way, since the record starts zeroed) and closes the file.
+class JpegDecompression {
+ public:
+  JpegDecompression(std::FILE* file, bool blueFirst) {
+    job_.file = file;
+    job_.blueFirst = blueFirst;
+  }
+  ~JpegDecompression() {
+    jpeg_destroy_decompress(&job_.decoder);
+    std::fclose(job_.file);
+  }
+  JpegDecompression(const JpegDecompression&) = delete;
+  JpegDecompression& operator=(const JpegDecompression&) = delete;
+
+  bool Start() { return StartDecoder(&job_); }
+  bool Read(const RowLayout& layout) { return ReadRows(&job_, &layout); }
+  JDIMENSION width() const { return job_.decoder.output_width; }
+  JDIMENSION height() const { return job_.decoder.output_height; }
+
+ private:
+  DecodeJob job_{};
+};
 
 }  // namespace
 
@@ -127,24 +178,19 @@ JpegWarningHook SetJpegWarningHook(JpegWarningHook hook) { return std::exchange(
 HeapBytes DecodeJpegFile(const char* winPath, DWORD& width, DWORD& height) {
   width = 0;
   height = 0;
-  const char* shownPath = winPath ? winPath : "";
-  const std::string hostPath = HostPathFromWin(shownPath);
-  std::FILE* file = hostPath.empty() ? nullptr : std::fopen(hostPath.c_str(), "rb");
-  if (!file) {
-    Trace("JPEG :\nCan't open %s\n", shownPath);
+  std::FILE* file = OpenJpegFile(winPath);
+  if (!file) return nullptr;
+  JpegDecompression decompression(file, false);
+  if (!decompression.Start()) return nullptr;
+  const std::size_t rowBytes = std::size_t{3} * decompression.width();
+  HeapBytes pixels(static_cast<std::uint8_t*>(std::malloc(rowBytes * decompression.height())));
+  if (!pixels) {
+    Trace("JpegFile :\nOut of memory\n");
     return nullptr;
   }
-
-  DecodeJob job{};
-  job.file = file;
-  const bool decoded = RunDecoder(&job);
-  // Safe also when creation never ran or stopped half-way: the record starts zeroed.
-  jpeg_destroy_decompress(&job.decoder);
-  std::fclose(job.file);
-  HeapBytes pixels(job.pixels);
-  if (!decoded) return nullptr;
-  width = job.width;
-  height = job.height;
+  if (!decompression.Read(RowLayout{pixels.get(), rowBytes, false, false})) return nullptr;
+  width = decompression.width();
+  height = decompression.height();
   return pixels;
 }
 
@@ -184,28 +230,26 @@ void FlipRows(std::uint8_t* rows, DWORD stride, DWORD height) {
   }
 }
 
+// The rows go straight from the decoder into the result block, blue first, padded and
+// bottom-up: the same bytes as DecodeJpegFile, PadRows, SwapRedBlue and FlipRows one after
+// the other, in one pass and one allocation.
 GlobalBlock LoadJpegAsDib(const char* winPath) {
-  DWORD width = 0;
-  DWORD height = 0;
-  HeapBytes rgbRows = DecodeJpegFile(winPath, width, height);
-  if (!rgbRows) return {};
-  DWORD stride = 0;
-  HeapBytes padded = PadRows(rgbRows.get(), width, height, stride);
-  rgbRows.reset();
-  if (!padded) return {};
-  SwapRedBlue(padded.get(), width, height, stride);
-
-  const std::size_t imageBytes = std::size_t{stride} * height;
-  GlobalBlock dib = GlobalBlock::Allocate(kInfoHeaderBytes + imageBytes);
-  if (!dib) return {};
-  const auto signedHeight = static_cast<LONG>(height);
-  if (BuildHeader(static_cast<LONG>(width), signedHeight, kFormatRgb888,
-                  std::span<std::uint8_t>(dib.data(), kInfoHeaderBytes)) != kInfoHeaderBytes) {
+  std::FILE* file = OpenJpegFile(winPath);
+  if (!file) return {};
+  JpegDecompression decompression(file, true);
+  if (!decompression.Start()) return {};
+  const DWORD width = decompression.width();
+  const DWORD height = decompression.height();
+  const DWORD stride = JpegRowStride(width);
+  GlobalBlock dib = GlobalBlock::Allocate(kInfoHeaderBytes + std::size_t{stride} * height);
+  if (!dib) {
+    Trace("JpegFile :\nOut of memory\n");
     return {};
   }
+  if (!decompression.Read(RowLayout{dib.data() + kInfoHeaderBytes, stride, true, true})) return {};
+  const auto signedHeight = static_cast<LONG>(height);
+  BuildHeader(static_cast<LONG>(width), signedHeight, kFormatRgb888, std::span<std::uint8_t>(dib.data(), kInfoHeaderBytes));
   std::memcpy(dib.data() + offsetof(BitmapInfoHeader, height), &signedHeight, sizeof signedHeight);
-  std::memcpy(dib.data() + kInfoHeaderBytes, padded.get(), imageBytes);
-  FlipRows(dib.data() + kInfoHeaderBytes, stride, height);
   return dib;
 }
 
