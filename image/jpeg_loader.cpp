@@ -20,6 +20,9 @@ JpegWarningHook warningHook = nullptr;
 // libjpeg's own buffers for one picture (coefficient arrays of progressive files above
 // all) stay below this; a file that needs more is refused as a fatal error.
 constexpr long kDecoderMemoryLimit = 512L << 20;
+// A progressive file may split its data into any number of scans, each costing a pass
+// over the whole picture; real pictures use about ten. More than this marks a hostile file.
+constexpr int kMaxProgressiveScans = 500;
 
 // The standard error manager with the recovery point that the replaced error exit jumps to.
 struct RecoveringErrorManager {
@@ -48,6 +51,15 @@ void PassOnMessage(j_common_ptr decoder) {
   }
 }
 
+// Called by the library as it works: ends a decompression that has gone on for too many scans.
+void LimitScans(j_common_ptr decoder) {
+  if (!decoder->is_decompressor) return;
+  if (reinterpret_cast<j_decompress_ptr>(decoder)->input_scan_number > kMaxProgressiveScans) {
+    Trace("JPEG :\nMore than %d scans\n", kMaxProgressiveScans);
+    (*decoder->err->error_exit)(decoder);
+  }
+}
+
 // Where ReadRows puts the decoded rows: `height` rows of `stride` bytes from `first` on.
 struct RowLayout {
   std::uint8_t* first;
@@ -64,6 +76,7 @@ struct DecodeJob {
   bool blueFirst;  // ask the library for blue-green-red rows
   jpeg_decompress_struct decoder;
   RecoveringErrorManager errors;
+  jpeg_progress_mgr progress;
 };
 
 // True when the picture can be decoded into 3 bytes per pixel within the caps.
@@ -93,6 +106,8 @@ bool StartDecoder(DecodeJob* job) {
 
   jpeg_create_decompress(&job->decoder);
   job->decoder.mem->max_memory_to_use = kDecoderMemoryLimit;
+  job->progress.progress_monitor = LimitScans;
+  job->decoder.progress = &job->progress;
   jpeg_stdio_src(&job->decoder, job->file);
   jpeg_read_header(&job->decoder, TRUE);
   // libjpeg-turbo writes blue-green-red as fast as red-green-blue, from every colour space

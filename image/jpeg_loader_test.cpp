@@ -184,6 +184,18 @@ TEST_F(JpegLoaderTest, CmykPicturesAreRefused) {
   EXPECT_EQ(OpenDescriptors(), descriptors);
 }
 
+TEST_F(JpegLoaderTest, FilesWithHundredsOfScansAreRefused) {
+  JpegSpec spec{16, 16, 1, 95};
+  spec.scanPerBit = true;
+  const std::string path = Put("scans.jpg", SmoothJpeg(spec));
+  EXPECT_FALSE(LoadJpegAsDib(path.c_str()));
+  EXPECT_EQ(traced, (std::vector<std::string>{"JPEG :\nMore than 500 scans\n", "JPEG Fatal Error\n"}));
+
+  spec.progressive = true;
+  spec.scanPerBit = false;
+  EXPECT_TRUE(LoadJpegAsDib(Put("ten_scans.jpg", SmoothJpeg(spec)).c_str())) << "ordinary progressive files load";
+}
+
 // A file cut inside its scan still decodes (the decoder fills the rest) with warnings.
 TEST_F(JpegLoaderTest, CorruptButDecodableFileWarnsOncePerPicture) {
   Bytes cut = SmoothJpeg({64, 64, 3, 95});

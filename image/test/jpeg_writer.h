@@ -22,7 +22,21 @@ struct JpegSpec {
   int components = 3;  // 1 grey, 3 RGB, 4 CMYK
   int quality = 90;
   bool progressive = false;
+  // Grey pictures only: one progressive scan per coefficient and bit, 631 scans in all.
+  bool scanPerBit = false;
 };
+
+// DC in one scan, then each AC coefficient alone, its top bits first and every lower bit in
+// a refinement scan of its own.
+inline std::vector<jpeg_scan_info> ScanPerBitScript() {
+  std::vector<jpeg_scan_info> scans;
+  scans.push_back({1, {0, 0, 0, 0}, 0, 0, 0, 0});
+  for (int k = 1; k < 64; ++k) {
+    scans.push_back({1, {0, 0, 0, 0}, k, k, 0, 9});
+    for (int bit = 9; bit > 0; --bit) scans.push_back({1, {0, 0, 0, 0}, k, k, bit, bit - 1});
+  }
+  return scans;
+}
 
 // The bytes of a JPEG file holding the picture, made in memory.
 inline std::vector<std::uint8_t> EncodeJpeg(const JpegSpec& spec, const SampleSource& sample) {
@@ -40,6 +54,11 @@ inline std::vector<std::uint8_t> EncodeJpeg(const JpegSpec& spec, const SampleSo
   jpeg_set_defaults(&encoder);
   jpeg_set_quality(&encoder, spec.quality, TRUE);
   if (spec.progressive) jpeg_simple_progression(&encoder);
+  const std::vector<jpeg_scan_info> scans = ScanPerBitScript();
+  if (spec.scanPerBit) {
+    encoder.scan_info = scans.data();
+    encoder.num_scans = static_cast<int>(scans.size());
+  }
   jpeg_start_compress(&encoder, TRUE);
   std::vector<std::uint8_t> row(std::size_t{spec.width} * spec.components);
   while (encoder.next_scanline < spec.height) {
