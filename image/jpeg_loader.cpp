@@ -1,5 +1,6 @@
 #include "image/jpeg_loader.h"
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
@@ -64,8 +65,7 @@ void LimitScans(j_common_ptr decoder) {
 struct RowLayout {
   std::uint8_t* first;
   std::size_t stride;
-  bool bottomUp;   // the picture's last row first in memory
-  bool blueFirst;  // blue-green-red instead of red-green-blue
+  bool bottomUp;  // the picture's last row first in memory
 };
 
 // Everything one decompression holds. It lives in the frame of the caller, outside the
@@ -73,7 +73,7 @@ struct RowLayout {
 // back, and the caller releases it on both paths.
 struct DecodeJob {
   std::FILE* file;
-  bool blueFirst;  // ask the library for blue-green-red rows
+  bool blueFirst;  // rows blue-green-red instead of red-green-blue
   jpeg_decompress_struct decoder;
   RecoveringErrorManager errors;
   jpeg_progress_mgr progress;
@@ -132,7 +132,8 @@ bool ReadRows(DecodeJob* job, const RowLayout* layout) {
   const JDIMENSION height = job->decoder.output_height;
   const std::size_t rowBytes = std::size_t{3} * width;
   const bool grey = job->decoder.output_components == 1;
-  const bool swapHere = layout->blueFirst && job->decoder.out_color_space != JCS_EXT_BGR;
+  // Only when the library could not be asked for blue first (StartDecoder).
+  const bool swapHere = job->blueFirst && job->decoder.out_color_space != JCS_EXT_BGR;
   JSAMPARRAY sampleRow = (*job->decoder.mem->alloc_sarray)(
       reinterpret_cast<j_common_ptr>(&job->decoder), JPOOL_IMAGE,
       width * static_cast<JDIMENSION>(job->decoder.output_components), 1);
@@ -203,7 +204,7 @@ HeapBytes DecodeJpegFile(const char* winPath, DWORD& width, DWORD& height) {
     Trace("JpegFile :\nOut of memory\n");
     return nullptr;
   }
-  if (!decompression.Read(RowLayout{pixels.get(), rowBytes, false, false})) return nullptr;
+  if (!decompression.Read(RowLayout{pixels.get(), rowBytes, false})) return nullptr;
   width = decompression.width();
   height = decompression.height();
   return pixels;
@@ -261,7 +262,7 @@ GlobalBlock LoadJpegAsDib(const char* winPath) {
     Trace("JpegFile :\nOut of memory\n");
     return {};
   }
-  if (!decompression.Read(RowLayout{dib.data() + kInfoHeaderBytes, stride, true, true})) return {};
+  if (!decompression.Read(RowLayout{dib.data() + kInfoHeaderBytes, stride, true})) return {};
   const auto signedHeight = static_cast<LONG>(height);
   BuildHeader(static_cast<LONG>(width), signedHeight, kFormatRgb888, std::span<std::uint8_t>(dib.data(), kInfoHeaderBytes));
   std::memcpy(dib.data() + offsetof(BitmapInfoHeader, height), &signedHeight, sizeof signedHeight);
