@@ -24,6 +24,7 @@
 #include "image/pkc_codec.h"
 #include "image/trle_codec.h"
 #include "platform/file_io.h"
+#include "platform/trace.h"
 
 namespace ossen {
 namespace {
@@ -64,9 +65,23 @@ std::string CompressionText(DWORD compression) {
 
 bool IsJpeg(const Bytes& bytes) { return bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xD8; }
 
-// The decoder's first warning about the picture being loaded; shown only if the picture
-// loads, since a refusal says everything in its one line.
+// What the loader reports about the picture being loaded: its trace lines (why it refused
+// the picture) and the decoder's first warning, which is shown only if the picture loads,
+// since a refusal says everything in its one line.
+std::string jpegReport;
 std::string jpegWarning;
+
+void KeepTraceLine(const char* line) {
+  for (const char* c = line; *c; ++c) {
+    if (*c != '\n') {
+      jpegReport += *c;
+    } else if (c[1] != '\0') {
+      jpegReport += ' ';
+    }
+  }
+  jpegReport += "; ";
+}
+
 void KeepJpegWarning(const char* message) { jpegWarning = message; }
 
 // The packed DIB of a JPEG file, through the loader the program itself uses. The loader
@@ -75,13 +90,17 @@ bool LoadJpeg(const std::string& path, Bytes& dib, Refusal& refusal) {
   std::error_code error;
   const std::filesystem::path absolute = std::filesystem::absolute(path, error);
   const std::string winPath = "Z:" + absolute.string();
+  jpegReport.clear();
   jpegWarning.clear();
   SetJpegWarningHook(KeepJpegWarning);
+  const TraceSink oldSink = SetTraceSink(KeepTraceLine);
   GlobalBlock block = LoadJpegAsDib(winPath.c_str());
+  SetTraceSink(oldSink);
   if (!block) {
-    refusal.reason = path + ": not a JPEG picture that can be decoded (1 or 3 components, at most " +
-                     std::to_string(kJpegMaxWidth) + " pixels wide)";
-    if (!jpegWarning.empty()) refusal.reason += "; " + jpegWarning;
+    refusal.reason = path + ": JPEG picture refused: " + jpegReport + jpegWarning;
+    while (!refusal.reason.empty() && (refusal.reason.back() == ' ' || refusal.reason.back() == ';')) {
+      refusal.reason.pop_back();
+    }
     return false;
   }
   if (!jpegWarning.empty()) std::fprintf(stderr, "dibtool: warning: %s: %s\n", path.c_str(), jpegWarning.c_str());

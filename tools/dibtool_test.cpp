@@ -161,6 +161,13 @@ TEST_F(DibtoolTest, DecodesJpegPicturesToTwentyFourBits) {
   EXPECT_EQ(cannot.exitCode, 1);
   EXPECT_EQ(cannot.err, "dibtool: cannot encode a 24-bit image as ARLE (8-bit images only)\n");
   EXPECT_EQ(RunDibtool("encode PKCC photo.jpg out").exitCode, 0);
+
+  WriteAll("cmyk.jpg", EncodeJpeg({8, 8, 4}, [](unsigned x, unsigned y, std::uint8_t* s) {
+             testing::SmoothSample(x, y, 4, s);
+           }));
+  const Outcome cmyk = RunDibtool("decode cmyk.jpg out.bmp");
+  EXPECT_EQ(cmyk.exitCode, 1);
+  EXPECT_EQ(cmyk.err, "dibtool: cmyk.jpg: JPEG picture refused: JPEG : Unsupported number of colour components: 4\n");
 }
 
 TEST_F(DibtoolTest, RefusesBadInputWithOneLine) {
