@@ -186,6 +186,8 @@ BENCHMARK(LibjpegDecode);
 // console table.
 class FastestTimes : public benchmark::ConsoleReporter {
  public:
+  FastestTimes() : ConsoleReporter(isatty(STDOUT_FILENO) ? OO_ColorTabular : OO_Tabular) {}
+
   void ReportRuns(const std::vector<Run>& runs) override {
     ConsoleReporter::ReportRuns(runs);
     for (const Run& run : runs) {
