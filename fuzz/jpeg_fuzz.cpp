@@ -17,31 +17,29 @@ namespace {
 int warningsSeen = 0;
 void CountWarning(const char*) { ++warningsSeen; }
 
-// One scratch file per process, removed at exit; its Windows name goes through drive Z:.
-const std::string& ScratchHostPath() {
-  static const std::string path = [] {
+// One scratch file per process, unlinked at once so that nothing stays behind however the
+// process ends; the loader opens it again through /proc, by a Windows path on drive Z:.
+int ScratchFile() {
+  static const int fd = [] {
     char name[] = "/tmp/jpeg_fuzz_XXXXXX";
-    const int fd = mkstemp(name);
-    if (fd < 0) std::abort();
-    close(fd);
-    std::atexit([] { std::remove(ScratchHostPath().c_str()); });
-    return std::string(name);
+    const int made = mkstemp(name);
+    if (made < 0) std::abort();
+    unlink(name);
+    return made;
   }();
-  return path;
+  return fd;
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const std::string& hostPath = ScratchHostPath();
-  std::FILE* file = std::fopen(hostPath.c_str(), "wb");
-  if (!file) std::abort();
-  if (size && std::fwrite(data, 1, size, file) != size) std::abort();
-  std::fclose(file);
+  const int fd = ScratchFile();
+  if (ftruncate(fd, 0) != 0) std::abort();
+  if (size && pwrite(fd, data, size, 0) != static_cast<ssize_t>(size)) std::abort();
 
   ossen::SetJpegWarningHook(CountWarning);
   warningsSeen = 0;
-  const std::string winPath = "Z:" + hostPath;
+  const std::string winPath = "Z:/proc/self/fd/" + std::to_string(fd);
   ossen::GlobalBlock dib = ossen::LoadJpegAsDib(winPath.c_str());
   if (warningsSeen > 1) std::abort();
   if (!dib) return 0;
