@@ -8,6 +8,8 @@ packages=(
   libgtest-dev tzdata                       # tests (they set TZ)
   zlib1g-dev                                # MEMO blocks
   qt6-base-dev qt6-base-dev-tools           # modules and resources (Qt resource system)
+  libjpeg62-turbo-dev                       # JPEG pictures
+  libbenchmark-dev libpixman-1-dev          # bench/
   clang libclang-rt-14-dev llvm             # fuzz targets, sanitizer reports
 )
 
