@@ -8,6 +8,7 @@ packages=(
   libgtest-dev tzdata                       # tests (they set TZ)
   zlib1g-dev                                # MEMO blocks
   clang libclang-rt-14-dev llvm             # fuzz targets, sanitizer reports
+  qt6-base-dev fonts-dejavu-core            # text on our surfaces: Qt fonts, a sans-serif face
 )
 
 missing=()
