@@ -130,21 +130,6 @@ QFont HostFontWithPixelSize(const Font& font, int pixelSize) {
   return qfont;
 }
 
-// Negative heights are character (em) heights; positive ones are cell heights, for which the
-// largest pixel size whose cell fits is taken.
-QFont HostFont(const Font& font) {
-  const long long height = font.height();
-  if (height < 0) return HostFontWithPixelSize(font, static_cast<int>(std::min<long long>(-height, kMaxPixelSize)));
-  const int cell = height == 0 ? 12 : static_cast<int>(std::min<long long>(height, kMaxPixelSize));
-  int pixelSize = cell;
-  QFont qfont = HostFontWithPixelSize(font, pixelSize);
-  while (pixelSize > 1 && QFontMetrics(qfont).height() > cell) {
-    --pixelSize;
-    qfont = HostFontWithPixelSize(font, pixelSize);
-  }
-  return qfont;
-}
-
 // Single-byte program text; Latin-1 is the host reading of the ANSI code page.
 QString HostText(std::string_view text) {
   return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
@@ -253,7 +238,29 @@ const Font* DeviceContext::SelectObject(const Font* font) {
   const Font* previous = selectedFont_;
   selectedFont_ = font;
   font_ = font != nullptr ? *font : DefaultFont();
+  fontPixelSize_ = 0;
   return previous;
+}
+
+// Negative heights are character (em) heights; positive ones are cell heights, for which the
+// largest pixel size whose cell fits is taken (found once per selected font).
+int DeviceContext::FontPixelSize() {
+  if (fontPixelSize_ > 0) return fontPixelSize_;
+  const long long height = font_.height();
+  if (height < 0) {
+    fontPixelSize_ = static_cast<int>(std::min<long long>(-height, kMaxPixelSize));
+    return fontPixelSize_;
+  }
+  const int cell = height == 0 ? 12 : static_cast<int>(std::min<long long>(height, kMaxPixelSize));
+  const auto cellOf = [this](int pixelSize) {
+    return QFontMetrics(HostFontWithPixelSize(font_, pixelSize)).height();
+  };
+  // Cells grow almost in proportion to the pixel size: start from that guess, then step.
+  int pixelSize = std::clamp(cell * cell / std::max(1, cellOf(cell)), 1, cell);
+  while (pixelSize > 1 && cellOf(pixelSize) > cell) --pixelSize;
+  while (pixelSize < cell && cellOf(pixelSize + 1) <= cell) ++pixelSize;
+  fontPixelSize_ = pixelSize;
+  return fontPixelSize_;
 }
 
 int DeviceContext::SetBkMode(int mode) {
@@ -332,7 +339,7 @@ BOOL DeviceContext::FillSolidRect(const RECT& rect, COLORREF color) {
 // a far-off origin costs no more than the visible area.
 BOOL DeviceContext::DrawTextRun(int x, int y, const std::string& text, const Clip& clip) {
   if (!HasTarget() || !EnsureFontSystem()) return FALSE;
-  const QFont qfont = HostFont(font_);
+  const QFont qfont = HostFontWithPixelSize(font_, FontPixelSize());
   const QFontMetrics metrics(qfont);
   const QString hostText = HostText(text);
   const long long advance = metrics.horizontalAdvance(hostText);
@@ -478,7 +485,7 @@ int DeviceContext::DrawText(const char* text, int length, RECT* rect, UINT forma
   std::string shown(text, size);
   if ((format & DT_NOPREFIX) == 0) shown = WithoutPrefixes(shown);
 
-  const QFontMetrics metrics(HostFont(font_));
+  const QFontMetrics metrics(HostFontWithPixelSize(font_, FontPixelSize()));
   const long long lineHeight = metrics.height();
   const long long width = static_cast<long long>(rect->right) - rect->left;
   const long long height = static_cast<long long>(rect->bottom) - rect->top;
@@ -499,7 +506,7 @@ int DeviceContext::DrawText(const char* text, int length, RECT* rect, UINT forma
   }
 
   long long top = rect->top;
-  if ((format & DT_SINGLELINE) != 0) {
+  if ((format & DT_SINGLELINE) != 0 && !calculateOnly) {
     if ((format & DT_VCENTER) != 0)
       top += (height - lineHeight) / 2;
     else if ((format & DT_BOTTOM) != 0)

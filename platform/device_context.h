@@ -205,12 +205,14 @@ class DeviceContext {
   DWORD PixelValueFor(COLORREF color) const;
   void FillClipped(const Clip& area, DWORD pixel);
   BOOL DrawTextRun(int x, int y, const std::string& text, const Clip& clip);
+  int FontPixelSize();
 
   PixelTarget target_;
   std::array<RGBQUAD, 256> colorTable_{};
   int colorCount_ = 0;
   const Font* selectedFont_ = nullptr;
   Font font_ = DefaultFont();
+  int fontPixelSize_ = 0;  // host pixel size that font_ resolves to; 0 until first needed
   int bkMode_ = OPAQUE;
   COLORREF bkColor_ = RGB(255, 255, 255);
   COLORREF textColor_ = RGB(0, 0, 0);

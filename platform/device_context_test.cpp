@@ -246,6 +246,22 @@ TEST_F(DeviceContextText, WordBreakAndLineBreaksMakeSeparateLines) {
   EXPECT_LT(last, 5 + 2 * lineHeight);
 }
 
+TEST_F(DeviceContextText, PositiveHeightsAreCellHeights) {
+  DeviceContext measure;
+  for (int cell : {8, 13, 16, 40}) {
+    const Font font(cell, FW_NORMAL, false, VARIABLE_PITCH | FF_SWISS, "");
+    measure.SelectObject(&font);
+    RECT rect{0, 0, 100, 100};
+    const int height = measure.DrawText("Ag", -1, &rect, DT_CALCRECT);
+    EXPECT_LE(height, cell);
+    EXPECT_GE(height, cell - cell / 5 - 1) << cell;
+  }
+  const Font em(-40, FW_NORMAL, false, VARIABLE_PITCH | FF_SWISS, "");
+  measure.SelectObject(&em);
+  RECT rect{0, 0, 100, 100};
+  EXPECT_GT(measure.DrawText("Ag", -1, &rect, DT_CALCRECT), 40);  // the cell holds more than the em
+}
+
 TEST_F(DeviceContextText, DrawTextStaysInsideItsRectangleAndPrefixesAreHidden) {
   Canvas clipped(100, 40, 8, 9);
   DeviceContext dc(clipped.Target(), table_.data(), 256);
