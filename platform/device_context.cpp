@@ -9,13 +9,13 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <limits>
-#include <optional>
 #include <string_view>
 #include <utility>
 #include <vector>
+
+#include <strings.h>
 
 #include "platform/trace.h"
 
@@ -107,19 +107,26 @@ bool EnsureFontSystem() {
   return true;
 }
 
-bool IsSansSerifRequest(const Font& font) {
-  const std::string& face = font.faceName();
-  return face.empty() || face == "MS Sans Serif" || (font.pitchAndFamily() & 0xF0) == FF_SWISS;
+// No face name, or the dialog face of the original system, means the host's sans-serif face;
+// another face is asked for by name, the family giving the fallback.
+QFont::StyleHint FamilyHint(DWORD pitchAndFamily) {
+  switch (pitchAndFamily & 0xF0) {
+    case FF_ROMAN: return QFont::Serif;
+    case FF_MODERN: return QFont::Monospace;
+    case FF_SWISS: return QFont::SansSerif;
+    default: return QFont::AnyStyle;
+  }
 }
 
 QFont HostFontWithPixelSize(const Font& font, int pixelSize) {
   QFont qfont;
-  if (IsSansSerifRequest(font)) {
+  const std::string& face = font.faceName();
+  if (face.empty() || strcasecmp(face.c_str(), "MS Sans Serif") == 0) {
     qfont.setFamily(QStringLiteral("DejaVu Sans"));
     qfont.setStyleHint(QFont::SansSerif, QFont::NoAntialias);
   } else {
-    qfont.setFamily(QString::fromLatin1(font.faceName()));
-    qfont.setStyleStrategy(QFont::NoAntialias);
+    qfont.setFamily(QString::fromLatin1(face));
+    qfont.setStyleHint(FamilyHint(font.pitchAndFamily()), QFont::NoAntialias);
   }
   qfont.setPixelSize(std::clamp(pixelSize, 1, kMaxPixelSize));
   const int weight = font.weight() <= 0 ? FW_NORMAL : std::clamp(font.weight(), 1, 1000);

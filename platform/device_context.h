@@ -94,7 +94,8 @@ inline constexpr DWORD FF_MODERN = 0x30;
 int NearestColorIndex(const RGBQUAD* table, int count, COLORREF rgb);
 
 // A logical font: what CreateFont records. It is resolved to a host face when text is drawn.
-// "MS Sans Serif", no face name, or the swiss family give the host's sans-serif face.
+// "MS Sans Serif" or no face name give the host's sans-serif face (DejaVu Sans); another
+// name is looked up as it is, the family (FF_SWISS, FF_ROMAN, FF_MODERN) naming the fallback.
 class Font {
  public:
   // height < 0: character height in pixels (the em size); height > 0: cell height

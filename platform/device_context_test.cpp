@@ -246,6 +246,20 @@ TEST_F(DeviceContextText, WordBreakAndLineBreaksMakeSeparateLines) {
   EXPECT_LT(last, 5 + 2 * lineHeight);
 }
 
+TEST_F(DeviceContextText, MsSansSerifIsTheHostSansSerifFace) {
+  const Font none(-12, FW_NORMAL, false, VARIABLE_PITCH | FF_SWISS, "");
+  const Font serif(-12, FW_NORMAL, false, VARIABLE_PITCH | FF_ROMAN, "DejaVu Serif");
+  Canvas a(80, 20, 8, 9), b(80, 20, 8, 9), c(80, 20, 8, 9);
+  DeviceContext da(a.Target(), table_.data(), 256), db(b.Target(), table_.data(), 256),
+      dc(c.Target(), table_.data(), 256);
+  da.SelectObject(&large_);
+  db.SelectObject(&none);
+  dc.SelectObject(&serif);
+  for (DeviceContext* d : {&da, &db, &dc}) d->TextOut(1, 1, "Rain, Steam", -1);
+  EXPECT_TRUE(a.SameAs(b));
+  EXPECT_FALSE(a.SameAs(c));
+}
+
 TEST_F(DeviceContextText, PositiveHeightsAreCellHeights) {
   DeviceContext measure;
   for (int cell : {8, 13, 16, 40}) {
