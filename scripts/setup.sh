@@ -11,6 +11,7 @@ packages=(
   libjpeg62-turbo-dev                       # JPEG pictures
   libbenchmark-dev libpixman-1-dev          # bench/
   clang libclang-rt-14-dev llvm             # fuzz targets, sanitizer reports
+  fonts-dejavu-core                         # text on our surfaces: a sans-serif face for Qt
 )
 
 missing=()
