@@ -225,7 +225,9 @@ void Blend16Sse2(const BlitArgs& a) {
             __m128i m = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(maskLine + first)), zero);
             if (mirror) m = ReverseWords(m);
             const __m128i blended = WeightLanes16<Is565>(s, t, m, _mm_sub_epi16(all, m));
-            Store(target + i * 2, Select(_mm_cmpeq_epi16(m, full), s, blended));
+            // m = 0 keeps t whole (a 5:5:5 blend would clear its unused top bit).
+            const __m128i kept = Select(_mm_cmpeq_epi16(m, zero), t, blended);
+            Store(target + i * 2, Select(_mm_cmpeq_epi16(m, full), s, kept));
           } else {
             const __m128i blended = WeightLanes16<Is565>(s, t, levelLanes, levelInverse);
             Store(target + i * 2, keyed ? Select(keyLanes.Keep(s, t), blended, t) : blended);
