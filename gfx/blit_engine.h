@@ -73,7 +73,8 @@ struct BlitRects {
 // columns at the left), and kBlitFlip does the same for rows. A source rectangle that
 // truncation shrinks to zero columns or rows keeps the one it reads.
 // With kBlitNoClip the rectangles are taken unchanged, but are still checked to lie
-// inside both buffers (2 otherwise), so no blit ever reaches outside its memory.
+// inside both buffers (2 otherwise), so no blit ever reaches outside its memory; a
+// `clip` rectangle, when given, is always applied and the flag then has no effect.
 int BlitClip(int targetWidth, int targetHeight, int sourceWidth, int sourceHeight,
              std::uint32_t flags, const PixelRect* clip, BlitRects& rects);
 

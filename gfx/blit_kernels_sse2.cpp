@@ -102,7 +102,7 @@ void KeyedCopySse2(const BlitArgs& a) {
     const std::uint8_t* source = SourceRow(a, j) + static_cast<std::ptrdiff_t>(a.sourceX) * Bytes;
     std::uint8_t* target = TargetRow(a, j, Bytes);
     if (unkeyed) {
-      std::memcpy(target, source, static_cast<std::size_t>(a.width) * Bytes);
+      std::memmove(target, source, static_cast<std::size_t>(a.width) * Bytes);  // a surface may blit onto itself
       continue;
     }
     WalkRow<Bytes, kLanes>(
