@@ -4,8 +4,12 @@
 // a failure repeats on every run.
 //
 //   target [--max-len N] [--runs N] [--seed N] folder...
+//
+// When an input crashes the target, it is written to "crash-input.bin" in the current
+// folder, ready to be kept as a regression file.
 
 #include <algorithm>
+#include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -18,17 +22,41 @@
 #include <string>
 #include <vector>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
 
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
+const Bytes* g_current = nullptr;
+
+// Only async-signal-safe calls here: the process is going down.
+void SaveCurrentInputAndDie(int signal) {
+  if (g_current) {
+    int fd = ::open("crash-input.bin", O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (fd >= 0) {
+      ssize_t written = ::write(fd, g_current->data(), g_current->size());
+      (void)written;
+      ::close(fd);
+    }
+    static const char kNote[] = "fuzz: the crashing input is in crash-input.bin\n";
+    ssize_t noted = ::write(2, kNote, sizeof kNote - 1);
+    (void)noted;
+  }
+  std::signal(signal, SIG_DFL);
+  std::raise(signal);
+}
+
 void RunOne(const Bytes& input) {
+  g_current = &input;
   // A fresh copy of exactly the input's size, so an overread lands outside it.
   std::unique_ptr<std::uint8_t[]> copy(new std::uint8_t[input.size() ? input.size() : 1]);
   if (!input.empty()) std::memcpy(copy.get(), input.data(), input.size());
   LLVMFuzzerTestOneInput(copy.get(), input.size());
+  g_current = nullptr;
 }
 
 Bytes Mutate(const std::vector<Bytes>& seeds, std::mt19937& rng, std::size_t maxLen) {
@@ -80,6 +108,7 @@ Bytes Mutate(const std::vector<Bytes>& seeds, std::mt19937& rng, std::size_t max
 }  // namespace
 
 int main(int argc, char** argv) {
+  for (int signal : {SIGSEGV, SIGABRT, SIGBUS, SIGFPE, SIGILL}) std::signal(signal, SaveCurrentInputAndDie);
   std::size_t maxLen = 4096;
   long runs = 1000;
   unsigned seed = 1;

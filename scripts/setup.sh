@@ -7,6 +7,9 @@ packages=(
   cmake ninja-build g++ pkg-config          # build
   libgtest-dev tzdata                       # tests (they set TZ)
   zlib1g-dev                                # MEMO blocks
+  qt6-base-dev qt6-base-dev-tools           # modules and resources (Qt resource system)
+  libjpeg62-turbo-dev                       # JPEG pictures
+  libbenchmark-dev libpixman-1-dev          # bench/
   clang libclang-rt-14-dev llvm             # fuzz targets, sanitizer reports
 )
 

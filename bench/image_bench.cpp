@@ -1,0 +1,240 @@
+// Image decoding measured against its peers in the same run:
+//   "PKC1" decoding of a 640 x 1920 8-bit page   vs  zlib's bare uncompress of its block
+//   ARLE and TRLE decoding of that page          vs  a memcpy of the decoded bytes
+//   LoadJpegAsDib on a 1024 x 768 picture        vs  libjpeg-turbo decoding the file to memory
+// Each pair is printed as one ratio at the end. Run: build/bench/image_bench
+// (Google Benchmark flags are passed on; by default every case runs 5 times, interleaved,
+// and a ratio uses each case's fastest repetition).
+#include <unistd.h>
+
+#include <benchmark/benchmark.h>
+#include <jpeglib.h>
+#include <zlib.h>
+
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "bench/painting.h"
+#include "image/arle_codec.h"
+#include "image/jpeg_loader.h"
+#include "image/memo_block.h"
+#include "image/packed_dib.h"
+#include "image/pkc_codec.h"
+#include "image/trle_codec.h"
+
+namespace ossen::bench {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+constexpr int kPageWidth = 640;
+constexpr int kPageHeight = 1920;
+constexpr int kPictureWidth = 1024;
+constexpr int kPictureHeight = 768;
+
+// The 8-bit page as an uncompressed packed DIB with a grey colour table.
+Bytes MakePage() {
+  const std::vector<std::uint8_t> topDown = EightBitPainting(kPageWidth, kPageHeight);
+  Bytes dib(BuiltHeaderSize(kFormatIndexed8) + std::size_t{kPageWidth} * kPageHeight);
+  const DWORD headerSize = BuildHeader(kPageWidth, kPageHeight, kFormatIndexed8, dib);
+  for (int i = 0; i < 256; ++i) std::memset(dib.data() + 40 + 4 * i, i, 3);
+  for (int y = 0; y < kPageHeight; ++y) {
+    std::memcpy(dib.data() + headerSize + std::size_t{kPageWidth} * (kPageHeight - 1 - y),
+                topDown.data() + std::size_t{kPageWidth} * y, kPageWidth);
+  }
+  return dib;
+}
+
+const Bytes& Page() {
+  static const Bytes page = MakePage();
+  return page;
+}
+
+const GlobalBlock& EncodedPage(GlobalBlock (*encode)(ByteView)) {
+  static std::map<GlobalBlock (*)(ByteView), GlobalBlock> encoded;
+  GlobalBlock& block = encoded[encode];
+  if (!block) block = encode(Page());
+  return block;
+}
+
+// The JPEG picture as a file (quality 85, the library's defaults otherwise), made once.
+const std::string& PictureHostPath() {
+  static const std::string path = [] {
+    char name[] = "/tmp/ossen_bench_XXXXXX";
+    const int fd = mkstemp(name);
+    std::FILE* file = fdopen(fd, "wb");
+    const std::vector<std::uint8_t> rgb = RgbPainting(kPictureWidth, kPictureHeight);
+    jpeg_compress_struct encoder{};
+    jpeg_error_mgr errors{};
+    encoder.err = jpeg_std_error(&errors);
+    jpeg_create_compress(&encoder);
+    jpeg_stdio_dest(&encoder, file);
+    encoder.image_width = kPictureWidth;
+    encoder.image_height = kPictureHeight;
+    encoder.input_components = 3;
+    encoder.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&encoder);
+    jpeg_set_quality(&encoder, 85, TRUE);
+    jpeg_start_compress(&encoder, TRUE);
+    while (encoder.next_scanline < encoder.image_height) {
+      JSAMPROW row = const_cast<JSAMPROW>(rgb.data() + std::size_t{3} * kPictureWidth * encoder.next_scanline);
+      jpeg_write_scanlines(&encoder, &row, 1);
+    }
+    jpeg_finish_compress(&encoder);
+    jpeg_destroy_compress(&encoder);
+    std::fclose(file);
+    std::atexit([] { std::remove(PictureHostPath().c_str()); });
+    return std::string(name);
+  }();
+  return path;
+}
+
+void Pkc1Decode(benchmark::State& state) {
+  const GlobalBlock& pkc = EncodedPage(PkcCompress);
+  for (auto _ : state) {
+    GlobalBlock decoded = PkcDecompress(pkc.view());
+    if (!decoded) state.SkipWithError("PkcDecompress failed");
+    benchmark::DoNotOptimize(decoded.data());
+  }
+}
+
+void Pkc1Uncompress(benchmark::State& state) {
+  const GlobalBlock& pkc = EncodedPage(PkcCompress);
+  const ByteView block = pkc.view().subspan(PackedDibHeaderSize(pkc.view()));
+  const std::size_t streamBytes = MemoPackedSize(block) - kMemoHeaderBytes;
+  Bytes out(MemoUnpackedSize(block));
+  for (auto _ : state) {
+    uLongf outBytes = out.size();
+    if (uncompress(out.data(), &outBytes, block.data() + kMemoHeaderBytes, streamBytes) != Z_OK) {
+      state.SkipWithError("uncompress failed");
+    }
+    benchmark::DoNotOptimize(out.data());
+  }
+}
+
+template <GlobalBlock (*Encode)(ByteView), GlobalBlock (*Decode)(ByteView)>
+void RunLengthDecode(benchmark::State& state) {
+  const GlobalBlock& encoded = EncodedPage(Encode);
+  for (auto _ : state) {
+    GlobalBlock decoded = Decode(encoded.view());
+    if (!decoded) state.SkipWithError("decoding failed");
+    benchmark::DoNotOptimize(decoded.data());
+  }
+}
+
+// The physical limit of a decoder that writes the page: copying its decoded bytes.
+void PageMemcpy(benchmark::State& state) {
+  const Bytes& page = Page();
+  Bytes out(page.size());
+  for (auto _ : state) {
+    std::memcpy(out.data(), page.data(), page.size());
+    benchmark::DoNotOptimize(out.data());
+    benchmark::ClobberMemory();
+  }
+}
+
+void LoadJpeg(benchmark::State& state) {
+  const std::string winPath = "Z:" + PictureHostPath();
+  for (auto _ : state) {
+    GlobalBlock dib = LoadJpegAsDib(winPath.c_str());
+    if (!dib) state.SkipWithError("LoadJpegAsDib failed");
+    benchmark::DoNotOptimize(dib.data());
+  }
+}
+
+// libjpeg-turbo on its own: the same file decoded into one buffer of RGB rows.
+void LibjpegDecode(benchmark::State& state) {
+  const std::string& path = PictureHostPath();
+  Bytes out(std::size_t{3} * kPictureWidth * kPictureHeight);
+  for (auto _ : state) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    jpeg_decompress_struct decoder{};
+    jpeg_error_mgr errors{};
+    decoder.err = jpeg_std_error(&errors);
+    jpeg_create_decompress(&decoder);
+    jpeg_stdio_src(&decoder, file);
+    jpeg_read_header(&decoder, TRUE);
+    jpeg_start_decompress(&decoder);
+    const std::size_t rowBytes = std::size_t{3} * decoder.output_width;
+    while (decoder.output_scanline < decoder.output_height) {
+      JSAMPROW rows[4];
+      for (int i = 0; i < 4; ++i) {
+        const JDIMENSION y = std::min<JDIMENSION>(decoder.output_scanline + i, decoder.output_height - 1);
+        rows[i] = out.data() + rowBytes * y;
+      }
+      jpeg_read_scanlines(&decoder, rows, std::min<JDIMENSION>(4, decoder.output_height - decoder.output_scanline));
+    }
+    jpeg_finish_decompress(&decoder);
+    jpeg_destroy_decompress(&decoder);
+    std::fclose(file);
+    benchmark::DoNotOptimize(out.data());
+  }
+}
+
+BENCHMARK(Pkc1Decode);
+BENCHMARK(Pkc1Uncompress);
+BENCHMARK(RunLengthDecode<ArleEncode, ArleDecode>)->Name("ArleDecode");
+BENCHMARK(RunLengthDecode<TrleEncode, TrleDecode>)->Name("TrleDecode");
+BENCHMARK(PageMemcpy);
+BENCHMARK(LoadJpeg);
+BENCHMARK(LibjpegDecode);
+
+// Keeps each case's fastest CPU time per iteration, over its repetitions, besides the usual
+// console table.
+class FastestTimes : public benchmark::ConsoleReporter {
+ public:
+  FastestTimes() : ConsoleReporter(isatty(STDOUT_FILENO) ? OO_ColorTabular : OO_Tabular) {}
+
+  void ReportRuns(const std::vector<Run>& runs) override {
+    ConsoleReporter::ReportRuns(runs);
+    for (const Run& run : runs) {
+      if (run.run_type != Run::RT_Iteration || run.error_occurred) continue;
+      const double seconds = run.GetAdjustedCPUTime();
+      auto [it, added] = fastest_.emplace(run.run_name.function_name, seconds);
+      if (!added && seconds < it->second) it->second = seconds;
+    }
+  }
+
+  // time(a) / time(b), or 0 when either is missing.
+  double Ratio(const std::string& a, const std::string& b) const {
+    const auto ia = fastest_.find(a);
+    const auto ib = fastest_.find(b);
+    return ia == fastest_.end() || ib == fastest_.end() || ib->second == 0 ? 0 : ia->second / ib->second;
+  }
+
+ private:
+  std::map<std::string, double> fastest_;
+};
+
+}  // namespace
+}  // namespace ossen::bench
+
+int main(int argc, char** argv) {
+  using ossen::bench::FastestTimes;
+  // Defaults first, so that flags on the command line override them.
+  std::vector<char*> args = {argv[0]};
+  char repetitions[] = "--benchmark_repetitions=5";
+  char interleave[] = "--benchmark_enable_random_interleaving=true";
+  args.push_back(repetitions);
+  args.push_back(interleave);
+  for (int i = 1; i < argc; ++i) args.push_back(argv[i]);
+  int count = static_cast<int>(args.size());
+  benchmark::Initialize(&count, args.data());
+  if (benchmark::ReportUnrecognizedArguments(count, args.data())) return 2;
+
+  FastestTimes times;
+  benchmark::RunSpecifiedBenchmarks(&times);
+  benchmark::Shutdown();
+
+  std::printf("\nratios (fastest repetition of each, CPU time):\n");
+  std::printf("PKC1 decode speed / uncompress speed = %.2f (target >= 0.95)\n",
+              times.Ratio("Pkc1Uncompress", "Pkc1Decode"));
+  std::printf("ARLE decode time / memcpy time = %.2f\n", times.Ratio("ArleDecode", "PageMemcpy"));
+  std::printf("TRLE decode time / memcpy time = %.2f\n", times.Ratio("TrleDecode", "PageMemcpy"));
+  std::printf("LoadJpegAsDib time / libjpeg-turbo decode time = %.2f (target <= 1.3)\n",
+              times.Ratio("LoadJpeg", "LibjpegDecode"));
+  return 0;
+}

@@ -1,0 +1,300 @@
+// dibtool: inspects, decodes and encodes the stored bitmap formats, for people who make
+// pictures for the program.
+//
+//   dibtool info FILE                 header fields and sizes of a stored image
+//   dibtool decode IN OUT.bmp         any stored image (or a JPEG file) to a plain BMP file
+//   dibtool encode CODE IN.bmp OUT    CODE one of PKCC, ARLE, PRLE, TRLE
+//
+// Exit code 0 on success, 1 with a one-line reason on standard error for input it refuses,
+// 2 for bad usage. Input files are hostile until the size rules have passed: every read is
+// capped and every codec checks its own stream.
+#include <cinttypes>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "image/arle_codec.h"
+#include "image/four_cc.h"
+#include "image/jpeg_loader.h"
+#include "image/packed_dib.h"
+#include "image/pkc_codec.h"
+#include "image/trle_codec.h"
+#include "platform/file_io.h"
+#include "platform/trace.h"
+
+namespace ossen {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+constexpr int kExitOk = 0;
+constexpr int kExitRefused = 1;
+constexpr int kExitUsage = 2;
+
+// The largest pixel data a packed DIB may hold, plus room for the headers around it.
+constexpr std::size_t kMaxInputBytes = kMaxImageBytes + (std::size_t{1} << 20);
+
+constexpr char kUsage[] =
+    "usage: dibtool info FILE\n"
+    "       dibtool decode IN OUT.bmp\n"
+    "       dibtool encode PKCC|ARLE|PRLE|TRLE IN.bmp OUT\n"
+    "Reads stored images with or without the 14-byte file header, uncompressed or\n"
+    "compressed as PKC1, PKC2, ARLE, PRLE or TRLE, and JPEG files (as 24-bit images).\n";
+
+// What went wrong with an input, as the one line the user sees.
+struct Refusal {
+  std::string reason;
+};
+
+int Refuse(const Refusal& refusal) {
+  std::fprintf(stderr, "dibtool: %s\n", refusal.reason.c_str());
+  return kExitRefused;
+}
+
+Bytes CopyOf(ByteView view) { return Bytes(view.begin(), view.end()); }
+
+std::string CompressionText(DWORD compression) {
+  if (compression == BI_RGB) return "BI_RGB";
+  if (compression == BI_BITFIELDS) return "BI_BITFIELDS";
+  return FourCCText(compression);
+}
+
+bool IsJpeg(const Bytes& bytes) { return bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xD8; }
+
+// What the loader reports about the picture being loaded: its trace lines (why it refused
+// the picture) and the decoder's first warning, which is shown only if the picture loads,
+// since a refusal says everything in its one line.
+std::string jpegReport;
+std::string jpegWarning;
+
+void KeepTraceLine(const char* line) {
+  for (const char* c = line; *c; ++c) {
+    if (*c != '\n') {
+      jpegReport += *c;
+    } else if (c[1] != '\0') {
+      jpegReport += ' ';
+    }
+  }
+  jpegReport += "; ";
+}
+
+void KeepJpegWarning(const char* message) { jpegWarning = message; }
+
+// The packed DIB of a JPEG file, through the loader the program itself uses. The loader
+// takes Windows paths: drive Z: is the host root.
+bool LoadJpeg(const std::string& path, Bytes& dib, Refusal& refusal) {
+  std::error_code error;
+  const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+  const std::string winPath = "Z:" + absolute.string();
+  jpegReport.clear();
+  jpegWarning.clear();
+  SetJpegWarningHook(KeepJpegWarning);
+  const TraceSink oldSink = SetTraceSink(KeepTraceLine);
+  GlobalBlock block = LoadJpegAsDib(winPath.c_str());
+  SetTraceSink(oldSink);
+  if (!block) {
+    refusal.reason = path + ": JPEG picture refused: " + jpegReport + jpegWarning;
+    while (!refusal.reason.empty() && (refusal.reason.back() == ' ' || refusal.reason.back() == ';')) {
+      refusal.reason.pop_back();
+    }
+    return false;
+  }
+  if (!jpegWarning.empty()) std::fprintf(stderr, "dibtool: warning: %s: %s\n", path.c_str(), jpegWarning.c_str());
+  dib = CopyOf(block.view());
+  return true;
+}
+
+// The packed DIB stored in a file (its file header dropped), or a decoded JPEG picture.
+// Only a header that passes every size rule, with all its bytes present, is accepted.
+bool LoadStoredImage(const std::string& path, Bytes& dib, Refusal& refusal) {
+  Bytes bytes;
+  switch (ReadFileBytes(path, kMaxInputBytes, bytes)) {
+    case ReadResult::kOk: break;
+    case ReadResult::kMissing: refusal.reason = path + ": no such file"; return false;
+    case ReadResult::kTooLarge: refusal.reason = path + ": file too large for a stored image"; return false;
+    case ReadResult::kError: refusal.reason = path + ": cannot be read"; return false;
+  }
+  if (IsJpeg(bytes)) return LoadJpeg(path, dib, refusal);
+
+  const ByteView header = FindInfoHeader(bytes);
+  BitmapInfoHeader fields{};
+  if (!ReadInfoHeader(header, fields) || fields.size != kInfoHeaderBytes) {
+    refusal.reason = path + ": not a stored image (no 40-byte bitmap information header)";
+    return false;
+  }
+  const DWORD total = PackedDibTotalSize(header);
+  if (total == 0) {
+    refusal.reason = path + ": bitmap header out of range (size, bit count, colours or dimensions)";
+    return false;
+  }
+  if (total > header.size()) {
+    refusal.reason = path + ": truncated: the header needs " + std::to_string(total) + " bytes, the file holds " +
+                     std::to_string(header.size());
+    return false;
+  }
+  dib = CopyOf(header.first(total));
+  return true;
+}
+
+DWORD CompressionOf(const Bytes& dib) {
+  BitmapInfoHeader header{};
+  ReadInfoHeader(dib, header);
+  return header.compression;
+}
+
+// The image with compression 0 or 3: itself when it already is, else through its codec.
+bool Decoded(const Bytes& dib, Bytes& out, Refusal& refusal) {
+  const DWORD compression = CompressionOf(dib);
+  if (compression == BI_RGB || compression == BI_BITFIELDS) {
+    out = dib;
+    return true;
+  }
+  GlobalBlock decoded;
+  if (compression == kCompressionPkc1 || compression == kCompressionPkc2) {
+    decoded = PkcDecompress(dib);
+  } else if (compression == kCompressionArle) {
+    decoded = ArleDecode(dib);
+  } else if (compression == kCompressionPrle) {
+    decoded = PrleDecode(dib);
+  } else if (compression == kCompressionTrle) {
+    decoded = TrleDecode(dib);
+  } else {
+    refusal.reason = "unknown compression code " + CompressionText(compression);
+    return false;
+  }
+  const DWORD total = decoded ? PackedDibTotalSize(decoded.view()) : 0;
+  if (total == 0 || total > decoded.size()) {
+    refusal.reason = "damaged " + CompressionText(compression) + " data (or a bit count it does not take)";
+    return false;
+  }
+  out = CopyOf(decoded.view().first(total));
+  return true;
+}
+
+bool Encoded(const Bytes& dib, DWORD code, Bytes& out, Refusal& refusal) {
+  GlobalBlock encoded;
+  if (code == kCompressionPkcc) {
+    encoded = PkcCompress(dib);
+  } else if (code == kCompressionArle) {
+    encoded = ArleEncode(dib);
+  } else if (code == kCompressionPrle) {
+    encoded = PrleEncode(dib);
+  } else if (code == kCompressionTrle) {
+    encoded = TrleEncode(dib);
+  }
+  const DWORD total = encoded ? PackedDibTotalSize(encoded.view()) : 0;
+  if (total == 0 || total > encoded.size()) {
+    BitmapInfoHeader header{};
+    ReadInfoHeader(dib, header);
+    refusal.reason = "cannot encode a " + std::to_string(header.bitCount) + "-bit image as " + FourCCText(code) +
+                     (code == kCompressionPkcc ? "" : " (8-bit images only)");
+    return false;
+  }
+  out = CopyOf(encoded.view().first(total));
+  return true;
+}
+
+// Writes the 14-byte file header ("BM", file size, two reserved words, offset of the
+// pixel data) and the packed DIB.
+bool WriteBmpFile(const std::string& path, const Bytes& dib, Refusal& refusal) {
+  const DWORD headerSize = PackedDibHeaderSize(dib);
+  Bytes file(kFileHeaderBytes);
+  file[0] = 'B';
+  file[1] = 'M';
+  const DWORD fileSize = static_cast<DWORD>(kFileHeaderBytes + dib.size());
+  const DWORD dataOffset = static_cast<DWORD>(kFileHeaderBytes + headerSize);
+  std::memcpy(file.data() + 2, &fileSize, 4);
+  std::memcpy(file.data() + 10, &dataOffset, 4);
+  file.insert(file.end(), dib.begin(), dib.end());
+  if (!WriteFileAtomically(path, file.data(), file.size())) {
+    refusal.reason = path + ": cannot be written";
+    return false;
+  }
+  return true;
+}
+
+int RunInfo(const std::string& path) {
+  Bytes dib;
+  Refusal refusal;
+  if (!LoadStoredImage(path, dib, refusal)) return Refuse(refusal);
+  BitmapInfoHeader header{};
+  ReadInfoHeader(dib, header);
+  std::printf("width: %" PRId32 "\n", header.width);
+  std::printf("height: %" PRId32 "\n", header.height);
+  std::printf("bit count: %u\n", static_cast<unsigned>(header.bitCount));
+  std::printf("compression: %s\n", CompressionText(header.compression).c_str());
+  std::printf("format code: 0x%08" PRIX32 "\n", FormatCodeFromHeader(dib));
+  std::printf("header size: %" PRIu32 "\n", PackedDibHeaderSize(dib));
+  std::printf("image size: %" PRIu32 "\n", PackedDibImageSize(dib));
+  std::printf("total size: %" PRIu32 "\n", PackedDibTotalSize(dib));
+  return kExitOk;
+}
+
+int RunDecode(const std::string& in, const std::string& out) {
+  Bytes dib;
+  Bytes plain;
+  Refusal refusal;
+  if (!LoadStoredImage(in, dib, refusal) || !Decoded(dib, plain, refusal) || !WriteBmpFile(out, plain, refusal)) {
+    return Refuse(refusal);
+  }
+  return kExitOk;
+}
+
+int RunEncode(DWORD code, const std::string& in, const std::string& out) {
+  Bytes dib;
+  Bytes plain;
+  Bytes encoded;
+  Refusal refusal;
+  if (!LoadStoredImage(in, dib, refusal) || !Decoded(dib, plain, refusal) ||
+      !Encoded(plain, code, encoded, refusal) || !WriteBmpFile(out, encoded, refusal)) {
+    return Refuse(refusal);
+  }
+  return kExitOk;
+}
+
+// The code for an encode request, 0 for anything else (no case folding, as stored codes).
+DWORD EncodeRequest(std::string_view text) {
+  for (DWORD code : {kCompressionPkcc, kCompressionArle, kCompressionPrle, kCompressionTrle}) {
+    if (text == FourCCText(code)) return code;
+  }
+  return 0;
+}
+
+int BadUsage(const char* problem) {
+  std::fprintf(stderr, "dibtool: %s\n%s", problem, kUsage);
+  return kExitUsage;
+}
+
+int Run(int argc, char** argv) {
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  if (args.empty()) return BadUsage("no command");
+  const std::string& command = args[0];
+  if (command == "info") {
+    if (args.size() != 2) return BadUsage("info takes one file");
+    return RunInfo(args[1]);
+  }
+  if (command == "decode") {
+    if (args.size() != 3) return BadUsage("decode takes an input and an output file");
+    return RunDecode(args[1], args[2]);
+  }
+  if (command == "encode") {
+    if (args.size() != 4) return BadUsage("encode takes a code, an input and an output file");
+    const DWORD code = EncodeRequest(args[1]);
+    if (code == 0) return BadUsage("the code is one of PKCC, ARLE, PRLE, TRLE");
+    return RunEncode(code, args[2], args[3]);
+  }
+  if (command == "-h" || command == "--help" || command == "help") {
+    std::fputs(kUsage, stdout);
+    return kExitOk;
+  }
+  return BadUsage("unknown command");
+}
+
+}  // namespace
+}  // namespace ossen
+
+int main(int argc, char** argv) { return ossen::Run(argc, argv); }
