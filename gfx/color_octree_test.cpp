@@ -59,7 +59,6 @@ TEST(ColorOctreeTest, FirstValueForAColourStaysAndExactLookupFollowsTheBits) {
   EXPECT_EQ(tree.FindNearest(1, 2, 3), nullptr);
   const ColorOctree::Node* leaf = tree.Add(10, 20, 30, 4);
   ASSERT_NE(leaf, nullptr);
-  EXPECT_EQ(leaf->level, 8);
   EXPECT_EQ(leaf->colour, 0x0A141Eu);
   EXPECT_EQ(tree.Add(10, 20, 30, 9), nullptr);
   EXPECT_EQ(tree.LeafCount(), 1u);
