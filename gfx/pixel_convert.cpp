@@ -149,8 +149,14 @@ bool AllocateTarget(LONG width, LONG height, DWORD targetFormat, const PixelLayo
   if (headerSize == 0 || stride == 0) return false;
   const std::uint64_t imageBytes = std::uint64_t{stride} * static_cast<std::uint64_t>(height);
   if (imageBytes > kMaxImageBytes) return false;
-  target.block = GlobalBlock::Allocate(static_cast<std::size_t>(headerSize + imageBytes), true);
+  // Not cleared: the header, the padding below and the conversion write every byte.
+  target.block = GlobalBlock::Allocate(static_cast<std::size_t>(headerSize + imageBytes));
   if (!target.block) return false;
+  // Row padding: every byte of a row before it is written by the conversion.
+  const std::size_t rowBytes = std::size_t{layout.bits / 8} * static_cast<std::size_t>(width);
+  for (std::size_t y = 0; y < static_cast<std::size_t>(height); ++y) {
+    std::memset(target.block.data() + headerSize + y * stride + rowBytes, 0, stride - rowBytes);
+  }
   BuildHeader(width, height, headerFormat, std::span<BYTE>(target.block.data(), headerSize));
   if (layout.bits == 16 && layout.redFirst) {
     const DWORD masks[3] = {0x1Fu, layout.greenBits == 6 ? 0x7E0u : 0x3E0u, layout.greenBits == 6 ? 0xF800u : 0x7C00u};
@@ -249,14 +255,22 @@ void MapOntoPalette(const Source& source, const BYTE* inverse, Target& target) {
     return;
   }
   const std::size_t step = source.pixels.bits / 8;
-  const std::size_t redAt = source.pixels.redFirst ? 0 : 2;
-  const std::size_t blueAt = 2 - redAt;
+  const bool redFirst = source.pixels.redFirst;
   for (std::size_t y = 0; y < source.Height(); ++y) {
     const BYTE* in = source.Row(y);
     BYTE* out = target.pixels + y * target.stride;
-    for (std::size_t x = 0; x < width; ++x, in += step) {
-      out[x] = inverse[InverseTableIndex(in[redAt], in[1], in[blueAt])];
+    // A pixel read as one little-endian word gives its table index with three masks; the
+    // last pixel of a row is read bytewise, since a word there could reach past the image.
+    std::size_t x = 0;
+    if (!redFirst) {
+      for (; x + 1 < width; ++x, in += step) {
+        std::uint32_t word;
+        std::memcpy(&word, in, 4);
+        out[x] = inverse[(word >> 9 & 0x7C00) | (word >> 6 & 0x3E0) | (word >> 3 & 0x1F)];
+      }
     }
+    const std::size_t redAt = redFirst ? 0 : 2;
+    for (; x < width; ++x, in += step) out[x] = inverse[InverseTableIndex(in[redAt], in[1], in[2 - redAt])];
   }
 }
 
