@@ -1,0 +1,175 @@
+// Palette work measured against its peers in the same run:
+//   building an inverse table through the octree     vs  a brute-force nearest-colour table
+//   mapping a 1024 x 768 24-bit picture onto a palette vs  a memcpy of the source's bytes
+// The error-diffused mapping is measured beside them. Each pair is printed as one ratio at
+// the end. Run: build/bench/palette_bench (Google Benchmark flags are passed on; by default
+// every case runs 5 times, interleaved, and a ratio uses each case's fastest repetition).
+#include <unistd.h>
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "bench/painting.h"
+#include "gfx/palette.h"
+#include "gfx/pixel_convert.h"
+#include "image/packed_dib.h"
+
+namespace ossen::bench {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+constexpr int kPictureWidth = 1024;
+constexpr int kPictureHeight = 768;
+
+// The painting as a bottom-up 24-bit packed DIB.
+const Bytes& Picture() {
+  static const Bytes picture = [] {
+    const Bytes rgb = RgbPainting(kPictureWidth, kPictureHeight);
+    Bytes dib(BuiltHeaderSize(kFormatRgb888) + std::size_t{RowStride(kFormatRgb888, kPictureWidth)} * kPictureHeight);
+    const DWORD headerSize = BuildHeader(kPictureWidth, kPictureHeight, kFormatRgb888, dib);
+    const std::size_t stride = RowStride(kFormatRgb888, kPictureWidth);
+    for (int y = 0; y < kPictureHeight; ++y) {
+      std::uint8_t* row = dib.data() + headerSize + stride * (kPictureHeight - 1 - y);
+      const std::uint8_t* in = rgb.data() + std::size_t{3} * kPictureWidth * y;
+      for (int x = 0; x < kPictureWidth; ++x) {
+        row[3 * x] = in[3 * x + 2], row[3 * x + 1] = in[3 * x + 1], row[3 * x + 2] = in[3 * x];
+      }
+    }
+    return dib;
+  }();
+  return picture;
+}
+
+// 256 colours sampled from the painting, as a theme's palette would be.
+std::vector<PaletteEntry> ThemeColours() {
+  const Bytes rgb = RgbPainting(64, 48);
+  std::vector<PaletteEntry> entries(256);
+  for (std::size_t i = 0; i < 256; ++i) {
+    const std::size_t at = (i * 12 + 5) * 3;
+    entries[i] = PaletteEntry{rgb[at], rgb[at + 1], rgb[at + 2], 0};
+  }
+  return entries;
+}
+
+PaletteRef ThemePalette() {
+  PaletteRef palette = Palette::New();
+  palette->Create(256);
+  const std::vector<PaletteEntry> entries = ThemeColours();
+  palette->SetEntries(entries, 0, 256);
+  return palette;
+}
+
+void InverseTableBuild(benchmark::State& state) {
+  PaletteRef theme = ThemePalette();
+  for (auto _ : state) {
+    PaletteRef palette = theme->Clone();
+    benchmark::DoNotOptimize(palette->InverseTable());
+  }
+}
+
+// The table a plain search would build: every 5:5:5 colour against every entry.
+void BruteForceTable(benchmark::State& state) {
+  const std::vector<PaletteEntry> entries = ThemeColours();
+  std::vector<std::uint8_t> table(kInverseTableSize);
+  for (auto _ : state) {
+    for (int colour = 0; colour < 32768; ++colour) {
+      const int r = (colour >> 10) * 8, g = ((colour >> 5) & 31) * 8, b = (colour & 31) * 8;
+      int best = 0, bestDistance = 1 << 30;
+      for (int i = 0; i < 256; ++i) {
+        const int dr = r - entries[i].red, dg = g - entries[i].green, db = b - entries[i].blue;
+        const int distance = dr * dr + dg * dg + db * db;
+        if (distance < bestDistance) bestDistance = distance, best = i;
+      }
+      table[colour] = static_cast<std::uint8_t>(best);
+    }
+    benchmark::DoNotOptimize(table.data());
+  }
+}
+
+void MapPicture(benchmark::State& state, DWORD flags) {
+  PaletteRef palette = ThemePalette();
+  palette->InverseTable();  // built once per palette, as in use
+  for (auto _ : state) {
+    GlobalBlock out;
+    if (ConvertPackedDib(Picture(), kFormatIndexed8, palette.get(), flags, out) != kGfxOk) state.SkipWithError("refused");
+    benchmark::DoNotOptimize(out.data());
+  }
+}
+
+void PictureMemcpy(benchmark::State& state) {
+  const Bytes& picture = Picture();
+  Bytes copy(picture.size());
+  for (auto _ : state) {
+    std::memcpy(copy.data(), picture.data(), picture.size());
+    benchmark::DoNotOptimize(copy.data());
+    benchmark::ClobberMemory();
+  }
+}
+
+BENCHMARK(InverseTableBuild);
+BENCHMARK(BruteForceTable);
+BENCHMARK_CAPTURE(MapPicture, Map, kConvertMapToPalette)->Name("MapPicture");
+BENCHMARK_CAPTURE(MapPicture, Diffuse, kConvertMapToPalette | kConvertDiffuseError)->Name("DiffusePicture");
+BENCHMARK(PictureMemcpy);
+
+// Keeps each case's fastest CPU time per iteration, over its repetitions, besides the usual
+// console table.
+class FastestTimes : public benchmark::ConsoleReporter {
+ public:
+  FastestTimes() : ConsoleReporter(isatty(STDOUT_FILENO) ? OO_ColorTabular : OO_Tabular) {}
+
+  void ReportRuns(const std::vector<Run>& runs) override {
+    ConsoleReporter::ReportRuns(runs);
+    for (const Run& run : runs) {
+      if (run.run_type != Run::RT_Iteration || run.error_occurred) continue;
+      const double seconds = run.GetAdjustedCPUTime();
+      auto [it, added] = fastest_.emplace(run.run_name.function_name, seconds);
+      if (!added && seconds < it->second) it->second = seconds;
+    }
+  }
+
+  // time(a) / time(b), or 0 when either is missing.
+  double Ratio(const std::string& a, const std::string& b) const {
+    const auto ia = fastest_.find(a);
+    const auto ib = fastest_.find(b);
+    return ia == fastest_.end() || ib == fastest_.end() || ib->second == 0 ? 0 : ia->second / ib->second;
+  }
+
+ private:
+  std::map<std::string, double> fastest_;
+};
+
+}  // namespace
+}  // namespace ossen::bench
+
+int main(int argc, char** argv) {
+  using ossen::bench::FastestTimes;
+  // Defaults first, so that flags on the command line override them.
+  std::vector<char*> args = {argv[0]};
+  char repetitions[] = "--benchmark_repetitions=5";
+  char interleave[] = "--benchmark_enable_random_interleaving=true";
+  args.push_back(repetitions);
+  args.push_back(interleave);
+  for (int i = 1; i < argc; ++i) args.push_back(argv[i]);
+  int count = static_cast<int>(args.size());
+  benchmark::Initialize(&count, args.data());
+  if (benchmark::ReportUnrecognizedArguments(count, args.data())) return 2;
+
+  FastestTimes times;
+  benchmark::RunSpecifiedBenchmarks(&times);
+  benchmark::Shutdown();
+
+  std::printf("\nratios (fastest repetition of each, CPU time):\n");
+  std::printf("inverse table: octree time / brute-force search time = %.3f\n",
+              times.Ratio("InverseTableBuild", "BruteForceTable"));
+  std::printf("mapping 1024 x 768 x 24 onto a palette / memcpy of the source = %.2f (target <= 3)\n",
+              times.Ratio("MapPicture", "PictureMemcpy"));
+  std::printf("error-diffused mapping / memcpy of the source = %.2f\n", times.Ratio("DiffusePicture", "PictureMemcpy"));
+  return 0;
+}
