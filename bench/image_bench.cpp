@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/fastest_times.h"
 #include "bench/painting.h"
 #include "image/arle_codec.h"
 #include "image/jpeg_loader.h"
@@ -182,52 +183,14 @@ BENCHMARK(PageMemcpy);
 BENCHMARK(LoadJpeg);
 BENCHMARK(LibjpegDecode);
 
-// Keeps each case's fastest CPU time per iteration, over its repetitions, besides the usual
-// console table.
-class FastestTimes : public benchmark::ConsoleReporter {
- public:
-  FastestTimes() : ConsoleReporter(isatty(STDOUT_FILENO) ? OO_ColorTabular : OO_Tabular) {}
-
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& run : runs) {
-      if (run.run_type != Run::RT_Iteration || run.error_occurred) continue;
-      const double seconds = run.GetAdjustedCPUTime();
-      auto [it, added] = fastest_.emplace(run.run_name.function_name, seconds);
-      if (!added && seconds < it->second) it->second = seconds;
-    }
-  }
-
-  // time(a) / time(b), or 0 when either is missing.
-  double Ratio(const std::string& a, const std::string& b) const {
-    const auto ia = fastest_.find(a);
-    const auto ib = fastest_.find(b);
-    return ia == fastest_.end() || ib == fastest_.end() || ib->second == 0 ? 0 : ia->second / ib->second;
-  }
-
- private:
-  std::map<std::string, double> fastest_;
-};
 
 }  // namespace
 }  // namespace ossen::bench
 
 int main(int argc, char** argv) {
   using ossen::bench::FastestTimes;
-  // Defaults first, so that flags on the command line override them.
-  std::vector<char*> args = {argv[0]};
-  char repetitions[] = "--benchmark_repetitions=5";
-  char interleave[] = "--benchmark_enable_random_interleaving=true";
-  args.push_back(repetitions);
-  args.push_back(interleave);
-  for (int i = 1; i < argc; ++i) args.push_back(argv[i]);
-  int count = static_cast<int>(args.size());
-  benchmark::Initialize(&count, args.data());
-  if (benchmark::ReportUnrecognizedArguments(count, args.data())) return 2;
-
   FastestTimes times;
-  benchmark::RunSpecifiedBenchmarks(&times);
-  benchmark::Shutdown();
+  if (!ossen::bench::RunRepeatedBenchmarks(argc, argv, times)) return 2;
 
   std::printf("\nratios (fastest repetition of each, CPU time):\n");
   std::printf("PKC1 decode speed / uncompress speed = %.2f (target >= 0.95)\n",
