@@ -8,6 +8,7 @@ packages=(
   libgtest-dev tzdata                       # tests (they set TZ)
   zlib1g-dev                                # MEMO blocks
   qt6-base-dev qt6-base-dev-tools           # modules and resources (Qt resource system)
+  qt6-qpa-plugins                           # the offscreen platform for headless tests
   libjpeg62-turbo-dev                       # JPEG pictures
   libbenchmark-dev libpixman-1-dev          # bench/
   clang libclang-rt-14-dev llvm             # fuzz targets, sanitizer reports
