@@ -91,6 +91,7 @@ int DibImage::CreateBlank(int newWidth, int newHeight, DWORD newFormat) {
 
 int DibImage::Load(const char* name, DWORD flags, HINSTANCE module, const ResourceId& type, Surface* templateImage,
                    DataSource* callerSource) {
+  if (callerSource && callerSource == source.get()) return kGfxFailed;  // emptying would free it
   Destroy();
   std::unique_ptr<DataSource> loaded;
   switch (flags & 0xF) {
