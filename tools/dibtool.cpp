@@ -4,6 +4,9 @@
 //   dibtool info FILE                 header fields and sizes of a stored image
 //   dibtool decode IN OUT.bmp         any stored image (or a JPEG file) to a plain BMP file
 //   dibtool encode CODE IN.bmp OUT    CODE one of PKCC, ARLE, PRLE, TRLE
+//   dibtool map PALETTE_IMAGE IN OUT.bmp [--dither]
+//                                     IN converted to 8 bits on the palette of an 8-bit image
+//   dibtool scale W H IN OUT.bmp      an 8-bit image scaled to W x H, nearest neighbour
 //
 // Exit code 0 on success, 1 with a one-line reason on standard error for input it refuses,
 // 2 for bad usage. Input files are hostile until the size rules have passed: every read is
@@ -17,11 +20,15 @@
 #include <string_view>
 #include <vector>
 
+#include "gfx/dib_image.h"
+#include "gfx/dib_section_surface.h"
+#include "gfx/pixel_convert.h"
 #include "image/arle_codec.h"
 #include "image/four_cc.h"
 #include "image/jpeg_loader.h"
 #include "image/packed_dib.h"
 #include "image/pkc_codec.h"
+#include "image/pointer_source.h"
 #include "image/trle_codec.h"
 #include "platform/file_io.h"
 #include "platform/trace.h"
@@ -35,6 +42,10 @@ constexpr int kExitOk = 0;
 constexpr int kExitRefused = 1;
 constexpr int kExitUsage = 2;
 
+// The blit engine's flip flag (kBlitFlip). gfx/blit_engine.h cannot be included next to
+// image/packed_dib.h: both declare FormatBitsPerPixel with different result types.
+constexpr DWORD kBlitReadRowsBottomUp = 0x8;
+
 // The largest pixel data a packed DIB may hold, plus room for the headers around it.
 constexpr std::size_t kMaxInputBytes = kMaxImageBytes + (std::size_t{1} << 20);
 
@@ -42,6 +53,8 @@ constexpr char kUsage[] =
     "usage: dibtool info FILE\n"
     "       dibtool decode IN OUT.bmp\n"
     "       dibtool encode PKCC|ARLE|PRLE|TRLE IN.bmp OUT\n"
+    "       dibtool map PALETTE_IMAGE IN OUT.bmp [--dither]\n"
+    "       dibtool scale W H IN OUT.bmp\n"
     "Reads stored images with or without the 14-byte file header, uncompressed or\n"
     "compressed as PKC1, PKC2, ARLE, PRLE or TRLE, and JPEG files (as 24-bit images).\n";
 
@@ -256,6 +269,90 @@ int RunEncode(DWORD code, const std::string& in, const std::string& out) {
   return kExitOk;
 }
 
+// A stored image (or JPEG picture) as the program holds it: an image over a copy of its
+// bytes, decompressed.
+bool LoadImage(const std::string& path, SurfaceRef<DibImage>& image, Refusal& refusal) {
+  Bytes dib;
+  if (!LoadStoredImage(path, dib, refusal)) return false;
+  PointerSource bytes(dib.data(), static_cast<DWORD>(dib.size()), false, true);
+  image = DibImage::New();
+  if (!image || image->Load(nullptr, kLoadFromDataSource | kLoadCopyBytes, nullptr, ResourceId("BIN"), nullptr,
+                            &bytes) != 0) {
+    refusal.reason = path + ": not a stored image";
+    return false;
+  }
+  if (image->IsCompressed() && image->Decompress() != 0) {
+    refusal.reason = path + ": damaged " + CompressionText(CompressionOf(dib)) + " data";
+    return false;
+  }
+  return true;
+}
+
+bool LoadEightBitImage(const std::string& path, SurfaceRef<DibImage>& image, Refusal& refusal) {
+  if (!LoadImage(path, image, refusal)) return false;
+  if (image->format != kFormatIndexed8 || !image->GetPalette()) {
+    refusal.reason = path + ": not an 8-bit image";
+    return false;
+  }
+  return true;
+}
+
+// The image's whole packed DIB.
+Bytes PackedBytes(DibImage& image) {
+  const std::uint8_t* header = image.GetInfoHeader();
+  const DataSource* source = image.Source();
+  if (!header || !source) return {};
+  const ByteView dib(header, source->data + source->size);
+  return CopyOf(dib.first(PackedDibTotalSize(dib)));
+}
+
+int RunMap(const std::string& paletteImagePath, const std::string& in, const std::string& out, bool dither) {
+  Refusal refusal;
+  SurfaceRef<DibImage> paletteImage;
+  SurfaceRef<DibImage> picture;
+  if (!LoadEightBitImage(paletteImagePath, paletteImage, refusal) || !LoadImage(in, picture, refusal)) {
+    return Refuse(refusal);
+  }
+  // The theme's palette is copied, as the apply engine copies it before emptying its picture.
+  PaletteRef palette = Palette::New();
+  if (!palette || palette->CreateFrom(paletteImage->GetPalette()) != 0) {
+    return Refuse(Refusal{paletteImagePath + ": palette cannot be read"});
+  }
+  const DWORD flags = dither ? kConvertMapToPalette | kConvertDiffuseError : kConvertMapToPalette;
+  if (picture->ConvertFormat(kFormatIndexed8, palette.get(), flags) != 0) {
+    return Refuse(Refusal{in + ": cannot be mapped onto a palette (1-, 2- or 4-bit images are not taken)"});
+  }
+  if (!WriteBmpFile(out, PackedBytes(*picture), refusal)) return Refuse(refusal);
+  return kExitOk;
+}
+
+int RunScale(int width, int height, const std::string& in, const std::string& out) {
+  Refusal refusal;
+  SurfaceRef<DibImage> picture;
+  if (!LoadEightBitImage(in, picture, refusal)) return Refuse(refusal);
+  SurfaceRef<DibSectionSurface> scaled = DibSectionSurface::New();
+  if (!scaled || scaled->CreateBlank(width, height, kFormatIndexed8) != 0) {
+    return Refuse(Refusal{"cannot make a " + std::to_string(width) + " x " + std::to_string(height) + " image"});
+  }
+  scaled->SetPalette(picture->GetPalette());
+  // The stored rows run bottom-up and the section's top-down: read them flipped so the
+  // picture stays upright.
+  if (scaled->BltTo(0, 0, width, height, picture.get(), 0, 0, picture->width, picture->height, kBlitReadRowsBottomUp, {}) != 0) {
+    return Refuse(Refusal{in + ": cannot be scaled"});
+  }
+  SurfaceRef<DibImage> result = DibImage::New();
+  if (!result || result->CopyFrom(scaled.get()) != 0) return Refuse(Refusal{"out of memory"});
+  if (!WriteBmpFile(out, PackedBytes(*result), refusal)) return Refuse(refusal);
+  return kExitOk;
+}
+
+// A size of 1 to 65535 pixels in plain decimal digits; 0 for anything else.
+int ParseDimension(const std::string& text) {
+  if (text.empty() || text.size() > 5 || text.find_first_not_of("0123456789") != std::string::npos) return 0;
+  const int value = std::stoi(text);
+  return value <= kMaxDimension ? value : 0;
+}
+
 // The code for an encode request, 0 for anything else (no case folding, as stored codes).
 DWORD EncodeRequest(std::string_view text) {
   for (DWORD code : {kCompressionPkcc, kCompressionArle, kCompressionPrle, kCompressionTrle}) {
@@ -286,6 +383,18 @@ int Run(int argc, char** argv) {
     const DWORD code = EncodeRequest(args[1]);
     if (code == 0) return BadUsage("the code is one of PKCC, ARLE, PRLE, TRLE");
     return RunEncode(code, args[2], args[3]);
+  }
+  if (command == "map") {
+    const bool dither = args.size() == 5 && args[4] == "--dither";
+    if (args.size() != 4 && !dither) return BadUsage("map takes a palette image, an input and an output file");
+    return RunMap(args[1], args[2], args[3], dither);
+  }
+  if (command == "scale") {
+    if (args.size() != 5) return BadUsage("scale takes a width, a height, an input and an output file");
+    const int width = ParseDimension(args[1]);
+    const int height = ParseDimension(args[2]);
+    if (width == 0 || height == 0) return BadUsage("width and height are 1 to 65535");
+    return RunScale(width, height, args[3], args[4]);
   }
   if (command == "-h" || command == "--help" || command == "help") {
     std::fputs(kUsage, stdout);

@@ -238,5 +238,74 @@ TEST_F(DibtoolTest, NeverCrashesOnDamagedFiles) {
   }
 }
 
+// The pixel bytes of an 8-bit packed DIB, top row first.
+std::vector<Bytes> EightBitRowsOf(const Bytes& dib) {
+  const BitmapInfoHeader header = HeaderOf(dib);
+  const std::size_t stride = (static_cast<std::size_t>(header.width) + 3) & ~std::size_t{3};
+  std::vector<Bytes> rows;
+  for (LONG r = header.height - 1; r >= 0; --r) {
+    const auto row = dib.begin() + 1064 + static_cast<std::ptrdiff_t>(stride * r);
+    rows.emplace_back(row, row + header.width);
+  }
+  return rows;
+}
+
+TEST_F(DibtoolTest, MapPutsPicturesOnAnotherImagesPalette) {
+  // A palette that is black but for red at 42 and green at 7 (stored blue, green, red).
+  Bytes paletteImage = testing::MakeEightBitRows({{0, 1}, {2, 3}});
+  std::fill(paletteImage.begin() + 40, paletteImage.begin() + 1064, 0);
+  paletteImage[40 + 42 * 4 + 2] = 255;
+  paletteImage[40 + 7 * 4 + 1] = 255;
+  WriteAll("theme.bmp", WithFileHeader(paletteImage));
+  ASSERT_EQ(RunDibtool("encode PKCC theme.bmp theme.pkc").exitCode, 0);
+
+  // A 3 x 2 24-bit picture: top row red, green, red; bottom row green, green, red.
+  std::mt19937 rng(9);
+  Bytes picture = MakeDib(3, 2, 24, 0, rng);
+  const std::uint8_t red[3] = {0, 0, 255}, green[3] = {0, 255, 0};
+  const std::uint8_t* bottomUp[2][3] = {{green, green, red}, {red, green, red}};
+  for (int r = 0; r < 2; ++r) {
+    for (int x = 0; x < 3; ++x) std::memcpy(picture.data() + 40 + 12 * r + 3 * x, bottomUp[r][x], 3);
+  }
+  WriteAll("picture.bmp", picture);
+
+  for (const char* args : {"map theme.pkc picture.bmp out.bmp", "map theme.bmp picture.bmp out.bmp --dither"}) {
+    SCOPED_TRACE(args);
+    ASSERT_EQ(RunDibtool(args).exitCode, 0);
+    const Bytes out = PackedDibOfBmp(ReadAll("out.bmp"));
+    EXPECT_EQ(HeaderOf(out).bitCount, 8);
+    EXPECT_EQ(Bytes(out.begin() + 40, out.begin() + 1064), Bytes(paletteImage.begin() + 40, paletteImage.begin() + 1064));
+    EXPECT_EQ(EightBitRowsOf(out), (std::vector<Bytes>{{42, 7, 42}, {7, 7, 42}}));
+  }
+
+  EXPECT_EQ(RunDibtool("map picture.bmp theme.bmp out.bmp").exitCode, 1) << "a 24-bit palette image";
+  EXPECT_EQ(RunDibtool("map theme.bmp missing.bmp out.bmp").exitCode, 1);
+  EXPECT_EQ(RunDibtool("map theme.bmp picture.bmp").exitCode, 2);
+  EXPECT_EQ(RunDibtool("map theme.bmp picture.bmp out.bmp --fast").exitCode, 2);
+}
+
+TEST_F(DibtoolTest, ScaleRepeatsAndDropsPixelsKeepingThePalette) {
+  Bytes image = testing::MakeEightBitRows({{1, 2}, {3, 4}});
+  for (std::size_t i = 40 + 3; i < 1064; i += 4) image[i] = 0;  // the reserved bytes stay 0 when written
+  WriteAll("small.bmp", WithFileHeader(image));
+  ASSERT_EQ(RunDibtool("scale 4 3 small.bmp big.bmp").exitCode, 0);
+  const Bytes big = PackedDibOfBmp(ReadAll("big.bmp"));
+  EXPECT_EQ(HeaderOf(big).width, 4);
+  EXPECT_EQ(HeaderOf(big).height, 3);
+  EXPECT_EQ(Bytes(big.begin() + 40, big.begin() + 1064), Bytes(image.begin() + 40, image.begin() + 1064));
+  EXPECT_EQ(EightBitRowsOf(big), (std::vector<Bytes>{{1, 1, 2, 2}, {1, 1, 2, 2}, {3, 3, 4, 4}})) << "upright";
+
+  ASSERT_EQ(RunDibtool("scale 1 1 big.bmp one.bmp").exitCode, 0);
+  EXPECT_EQ(EightBitRowsOf(PackedDibOfBmp(ReadAll("one.bmp"))), (std::vector<Bytes>{{1}}));
+
+  std::mt19937 rng(10);
+  WriteAll("deep.bmp", MakeDib(2, 2, 24, 0, rng));
+  EXPECT_EQ(RunDibtool("scale 4 4 deep.bmp out.bmp").exitCode, 1) << "8-bit images only";
+  for (const char* args : {"scale 0 4 small.bmp out.bmp", "scale 4 65536 small.bmp out.bmp", "scale -1 4 small.bmp o",
+                           "scale 4 4 small.bmp"}) {
+    EXPECT_EQ(RunDibtool(args).exitCode, 2) << args;
+  }
+}
+
 }  // namespace
 }  // namespace ossen
