@@ -9,6 +9,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "image/packed_dib.h"
+
 namespace ossen {
 
 // Blit flags.
@@ -30,8 +32,8 @@ inline constexpr std::uint32_t kFormat16x565 = 0x10E40565;
 inline constexpr std::uint32_t kFormat24 = 0x18E40888;
 inline constexpr std::uint32_t kFormat32 = 0x20E40888;
 
-// Bits per pixel of a format code (bits 24-29); bytes per pixel (bits 27-29, 0 below 8).
-inline int FormatBitsPerPixel(std::uint32_t format) { return (format >> 24) & 0x3F; }
+// Bytes per pixel of a format code (bits 27-29, 0 below 8); FormatBitsPerPixel comes with
+// the format codes in image/packed_dib.h.
 inline int FormatBytesPerPixel(std::uint32_t format) { return (format >> 27) & 0x7; }
 // 16-bit codes whose green count is 6 are 5:6:5, every other 16-bit code is 5:5:5.
 inline bool FormatIs565(std::uint32_t format) { return (format & 0xF0) == 0x60; }

@@ -54,10 +54,6 @@ class PixelLock {
   int result_ = 0;
 };
 
-// Bits of one row rounded up to whole 32-bit words.
-std::size_t RowBytes(std::uint32_t format, int width) {
-  return (static_cast<std::size_t>(FormatBitsPerPixel(format)) * static_cast<std::size_t>(width) + 31) / 32 * 4;
-}
 
 }  // namespace
 
@@ -142,7 +138,7 @@ int Surface::CopyFrom(Surface* source) {
   if (to.result() != 0) return to.result();
 
   const std::size_t rowBytes = std::min<std::size_t>(
-      {RowBytes(format, width), static_cast<std::size_t>(from.stride()), static_cast<std::size_t>(to.stride())});
+      {std::size_t{RowStride(format, width)}, static_cast<std::size_t>(from.stride()), static_cast<std::size_t>(to.stride())});
   const bool reverse = source->IsBottomUp() != IsBottomUp();
   for (int row = 0; row < height; ++row) {
     const int targetRow = reverse ? height - 1 - row : row;

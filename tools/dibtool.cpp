@@ -20,6 +20,7 @@
 #include <string_view>
 #include <vector>
 
+#include "gfx/blit_engine.h"
 #include "gfx/dib_image.h"
 #include "gfx/dib_section_surface.h"
 #include "gfx/pixel_convert.h"
@@ -41,10 +42,6 @@ using Bytes = std::vector<std::uint8_t>;
 constexpr int kExitOk = 0;
 constexpr int kExitRefused = 1;
 constexpr int kExitUsage = 2;
-
-// The blit engine's flip flag (kBlitFlip). gfx/blit_engine.h cannot be included next to
-// image/packed_dib.h: both declare FormatBitsPerPixel with different result types.
-constexpr DWORD kBlitReadRowsBottomUp = 0x8;
 
 // The largest pixel data a packed DIB may hold, plus room for the headers around it.
 constexpr std::size_t kMaxInputBytes = kMaxImageBytes + (std::size_t{1} << 20);
@@ -337,7 +334,7 @@ int RunScale(int width, int height, const std::string& in, const std::string& ou
   scaled->SetPalette(picture->GetPalette());
   // The stored rows run bottom-up and the section's top-down: read them flipped so the
   // picture stays upright.
-  if (scaled->BltTo(0, 0, width, height, picture.get(), 0, 0, picture->width, picture->height, kBlitReadRowsBottomUp, {}) != 0) {
+  if (scaled->BltTo(0, 0, width, height, picture.get(), 0, 0, picture->width, picture->height, kBlitFlip, {}) != 0) {
     return Refuse(Refusal{in + ": cannot be scaled"});
   }
   SurfaceRef<DibImage> result = DibImage::New();
