@@ -17,7 +17,7 @@ namespace {
 
 using testing::Bytes;
 using testing::EncodeJpeg;
-using testing::JpegSpec;
+using testing::JpegShape;
 using testing::SmoothSample;
 using testing::WriteBytes;
 
@@ -36,8 +36,8 @@ int OpenDescriptors() {
   return count;
 }
 
-Bytes SmoothJpeg(JpegSpec spec) {
-  return EncodeJpeg(spec, [&](unsigned x, unsigned y, std::uint8_t* s) { SmoothSample(x, y, spec.components, s); });
+Bytes SmoothJpeg(JpegShape shape) {
+  return EncodeJpeg(shape, [&](unsigned x, unsigned y, std::uint8_t* s) { SmoothSample(x, y, shape.components, s); });
 }
 
 class JpegLoaderTest : public ::testing::Test {
@@ -185,15 +185,15 @@ TEST_F(JpegLoaderTest, CmykPicturesAreRefused) {
 }
 
 TEST_F(JpegLoaderTest, FilesWithHundredsOfScansAreRefused) {
-  JpegSpec spec{16, 16, 1, 95};
-  spec.scanPerBit = true;
-  const std::string path = Put("scans.jpg", SmoothJpeg(spec));
+  JpegShape shape{16, 16, 1, 95};
+  shape.scanPerBit = true;
+  const std::string path = Put("scans.jpg", SmoothJpeg(shape));
   EXPECT_FALSE(LoadJpegAsDib(path.c_str()));
   EXPECT_EQ(traced, (std::vector<std::string>{"JPEG :\nMore than 500 scans\n", "JPEG Fatal Error\n"}));
 
-  spec.progressive = true;
-  spec.scanPerBit = false;
-  EXPECT_TRUE(LoadJpegAsDib(Put("ten_scans.jpg", SmoothJpeg(spec)).c_str())) << "ordinary progressive files load";
+  shape.progressive = true;
+  shape.scanPerBit = false;
+  EXPECT_TRUE(LoadJpegAsDib(Put("ten_scans.jpg", SmoothJpeg(shape)).c_str())) << "ordinary progressive files load";
 }
 
 // A file cut inside its scan still decodes (the decoder fills the rest) with warnings.

@@ -16,7 +16,7 @@ using Bytes = std::vector<std::uint8_t>;
 // The sample bytes (components per pixel) of pixel (x, y), top row first.
 using SampleSource = std::function<void(unsigned x, unsigned y, std::uint8_t* samples)>;
 
-struct JpegSpec {
+struct JpegShape {
   unsigned width = 16;
   unsigned height = 16;
   int components = 3;  // 1 grey, 3 RGB, 4 CMYK
@@ -39,7 +39,7 @@ inline std::vector<jpeg_scan_info> ScanPerBitScript() {
 }
 
 // The bytes of a JPEG file holding the picture, made in memory.
-inline std::vector<std::uint8_t> EncodeJpeg(const JpegSpec& spec, const SampleSource& sample) {
+inline std::vector<std::uint8_t> EncodeJpeg(const JpegShape& shape, const SampleSource& sample) {
   jpeg_compress_struct encoder{};
   jpeg_error_mgr errors{};
   encoder.err = jpeg_std_error(&errors);
@@ -47,22 +47,22 @@ inline std::vector<std::uint8_t> EncodeJpeg(const JpegSpec& spec, const SampleSo
   unsigned char* buffer = nullptr;
   unsigned long size = 0;
   jpeg_mem_dest(&encoder, &buffer, &size);
-  encoder.image_width = spec.width;
-  encoder.image_height = spec.height;
-  encoder.input_components = spec.components;
-  encoder.in_color_space = spec.components == 1 ? JCS_GRAYSCALE : spec.components == 3 ? JCS_RGB : JCS_CMYK;
+  encoder.image_width = shape.width;
+  encoder.image_height = shape.height;
+  encoder.input_components = shape.components;
+  encoder.in_color_space = shape.components == 1 ? JCS_GRAYSCALE : shape.components == 3 ? JCS_RGB : JCS_CMYK;
   jpeg_set_defaults(&encoder);
-  jpeg_set_quality(&encoder, spec.quality, TRUE);
-  if (spec.progressive) jpeg_simple_progression(&encoder);
+  jpeg_set_quality(&encoder, shape.quality, TRUE);
+  if (shape.progressive) jpeg_simple_progression(&encoder);
   const std::vector<jpeg_scan_info> scans = ScanPerBitScript();
-  if (spec.scanPerBit) {
+  if (shape.scanPerBit) {
     encoder.scan_info = scans.data();
     encoder.num_scans = static_cast<int>(scans.size());
   }
   jpeg_start_compress(&encoder, TRUE);
-  std::vector<std::uint8_t> row(std::size_t{spec.width} * spec.components);
-  while (encoder.next_scanline < spec.height) {
-    for (unsigned x = 0; x < spec.width; ++x) sample(x, encoder.next_scanline, row.data() + x * spec.components);
+  std::vector<std::uint8_t> row(std::size_t{shape.width} * shape.components);
+  while (encoder.next_scanline < shape.height) {
+    for (unsigned x = 0; x < shape.width; ++x) sample(x, encoder.next_scanline, row.data() + x * shape.components);
     JSAMPROW rows[1] = {row.data()};
     jpeg_write_scanlines(&encoder, rows, 1);
   }
