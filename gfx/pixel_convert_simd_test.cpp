@@ -11,7 +11,7 @@
 namespace ossen {
 namespace {
 
-constexpr MapRowForm kVectorForms[] = {MapRowForm::kSse2, MapRowForm::kSsse3, MapRowForm::kAvx2};
+constexpr MapRowForm kVectorForms[] = {MapRowForm::kSse2, MapRowForm::kSsse3, MapRowForm::kAvx2, MapRowForm::kAvx2Gather};
 
 // A table whose bytes differ for neighbouring indices, so that any wrong index shows.
 std::vector<BYTE> ScrambledTable() {
@@ -24,7 +24,7 @@ std::vector<BYTE> ScrambledTable() {
 // Every form against the plain loop: widths 1 to 67, the row at each byte offset in its
 // buffer, both pixel sizes and channel orders. Each row sits at the very end of its own
 // heap block, so a read past its last pixel is caught by the address sanitizer.
-TEST(MapRowTest, EveryFormWritesWhatThePlainLoopWrites) {
+TEST(PaletteMapRowTest, EveryFormWritesWhatThePlainLoopWrites) {
   const std::vector<BYTE> table = ScrambledTable();
   std::mt19937 random(42);
   int formsRun = 0;
@@ -55,7 +55,7 @@ TEST(MapRowTest, EveryFormWritesWhatThePlainLoopWrites) {
 }
 
 // The extreme colours reach both ends of the table, and each channel lands in its own field.
-TEST(MapRowTest, ChannelsLandInTheirFieldsAtTheTablesEnds) {
+TEST(PaletteMapRowTest, ChannelsLandInTheirFieldsAtTheTablesEnds) {
   std::vector<BYTE> table(kInverseTableSize, 0);
   table[0] = 1, table[kInverseTableSize - 1] = 2, table[0x7C00] = 3, table[0x3E0] = 4, table[0x1F] = 5;
   // Blue first: black, white, red, green, blue, repeated past one vector step.
