@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "gfx/color_octree.h"
+#include "gfx/pixel_convert_simd.h"
 #include "image/four_cc.h"
 #include "image/packed_dib.h"
 
@@ -254,23 +255,14 @@ void MapOntoPalette(const Source& source, const BYTE* inverse, Target& target) {
     }
     return;
   }
-  const std::size_t step = source.pixels.bits / 8;
-  const bool redFirst = source.pixels.redFirst;
+  // 24- and 32-bit rows: many pixels at a time where the processor allows.
+  MapRowSource row;
+  row.width = width;
+  row.bytesPerPixel = source.pixels.bits / 8;
+  row.redFirst = source.pixels.redFirst;
   for (std::size_t y = 0; y < source.Height(); ++y) {
-    const BYTE* in = source.Row(y);
-    BYTE* out = target.pixels + y * target.stride;
-    // A pixel read as one little-endian word gives its table index with three masks; the
-    // last pixel of a row is read bytewise, since a word there could reach past the image.
-    std::size_t x = 0;
-    if (!redFirst) {
-      for (; x + 1 < width; ++x, in += step) {
-        std::uint32_t word;
-        std::memcpy(&word, in, 4);
-        out[x] = inverse[(word >> 9 & 0x7C00) | (word >> 6 & 0x3E0) | (word >> 3 & 0x1F)];
-      }
-    }
-    const std::size_t redAt = redFirst ? 0 : 2;
-    for (; x < width; ++x, in += step) out[x] = inverse[InverseTableIndex(in[redAt], in[1], in[2 - redAt])];
+    row.pixels = source.Row(y);
+    MapRow(row, inverse, target.pixels + y * target.stride);
   }
 }
 
