@@ -4,47 +4,16 @@
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform/trace.h"
+#include "platform/unique_fd.h"
 
 namespace ossen {
 
 namespace {
-
-// Closes a descriptor on every path out of a function.
-class FileDescriptor {
- public:
-  explicit FileDescriptor(int fd) : fd_(fd) {}
-  ~FileDescriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
-  int get() const { return fd_; }
-  int release() {
-    int fd = fd_;
-    fd_ = -1;
-    return fd;
-  }
-
- private:
-  int fd_;
-};
-
-bool WriteAll(int fd, const std::uint8_t* data, std::size_t size) {
-  while (size > 0) {
-    ssize_t n = ::write(fd, data, size);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    data += n;
-    size -= static_cast<std::size_t>(n);
-  }
-  return true;
-}
 
 mode_t NewFileMode() {
   mode_t mask = ::umask(0);
@@ -56,7 +25,7 @@ mode_t NewFileMode() {
 
 ReadResult ReadFileBytes(const std::string& hostPath, std::size_t maxBytes, std::vector<std::uint8_t>& out) {
   out.clear();
-  FileDescriptor fd(::open(hostPath.c_str(), O_RDONLY | O_CLOEXEC));
+  UniqueFd fd(::open(hostPath.c_str(), O_RDONLY | O_CLOEXEC));
   if (fd.get() < 0) return errno == ENOENT || errno == ENOTDIR ? ReadResult::kMissing : ReadResult::kError;
   struct stat st {};
   if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return ReadResult::kError;
@@ -90,20 +59,38 @@ ReadResult ReadFileBytes(const std::string& hostPath, std::size_t maxBytes, std:
 
 bool WriteFileAtomically(const std::string& hostPath, const void* data, std::size_t size) {
   std::string tempPath = hostPath + ".XXXXXX";
-  FileDescriptor fd(::mkstemp(tempPath.data()));
+  UniqueFd fd(::mkstemp(tempPath.data()));
   if (fd.get() < 0) {
     Trace("cannot create a temporary file beside %s (errno %d)", hostPath.c_str(), errno);
     return false;
   }
   struct stat old {};
   mode_t mode = ::stat(hostPath.c_str(), &old) == 0 ? (old.st_mode & 07777) : NewFileMode();
-  bool ok = ::fchmod(fd.get(), mode) == 0 && WriteAll(fd.get(), static_cast<const std::uint8_t*>(data), size) &&
+  bool ok = ::fchmod(fd.get(), mode) == 0 && WriteAll(fd.get(), data, size) &&
             ::fsync(fd.get()) == 0;
-  ok = (::close(fd.release()) == 0) && ok;
+  ok = (::close(fd.Release()) == 0) && ok;
   if (ok && ::rename(tempPath.c_str(), hostPath.c_str()) == 0) return true;
   Trace("cannot write %s (errno %d)", hostPath.c_str(), errno);
   ::unlink(tempPath.c_str());
   return false;
+}
+
+ExclusiveFileLock::ExclusiveFileLock(const std::string& lockPath) {
+  UniqueFd fd(::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
+  int rc = -1;
+  if (fd.get() >= 0) {
+    do rc = ::flock(fd.get(), LOCK_EX);
+    while (rc != 0 && errno == EINTR);
+  }
+  if (rc != 0) {
+    Trace("cannot lock %s (errno %d)", lockPath.c_str(), errno);
+    return;
+  }
+  fd_ = fd.Release();
+}
+
+ExclusiveFileLock::~ExclusiveFileLock() {
+  if (fd_ >= 0) ::close(fd_);  // closing releases the lock
 }
 
 }  // namespace ossen

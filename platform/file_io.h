@@ -19,4 +19,19 @@ ReadResult ReadFileBytes(const std::string& hostPath, std::size_t maxBytes, std:
 // A new file gets mode 0644 less the umask; an existing file keeps its mode.
 bool WriteFileAtomically(const std::string& hostPath, const void* data, std::size_t size);
 
+// Holds an exclusive flock on the lock file at `lockPath` (created if missing) for its
+// lifetime, so that a read-change-replace of the file it guards is safe between processes.
+// A lock that cannot be taken is traced; held() then says so.
+class ExclusiveFileLock {
+ public:
+  explicit ExclusiveFileLock(const std::string& lockPath);
+  ~ExclusiveFileLock();
+  ExclusiveFileLock(const ExclusiveFileLock&) = delete;
+  ExclusiveFileLock& operator=(const ExclusiveFileLock&) = delete;
+  bool held() const { return fd_ >= 0; }
+
+ private:
+  int fd_ = -1;
+};
+
 }  // namespace ossen

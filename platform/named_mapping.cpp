@@ -11,6 +11,7 @@
 
 #include "platform/prefix.h"
 #include "platform/trace.h"
+#include "platform/unique_fd.h"
 
 namespace ossen {
 
@@ -25,32 +26,6 @@ constexpr int kCreateAttempts = 2000;
 constexpr useconds_t kCreateRetryMicroseconds = 1000;
 
 constexpr std::string_view kEntryMagic = "ossen-mapping 1\n";
-
-class UniqueFd {
- public:
-  explicit UniqueFd(int fd = -1) : fd_(fd) {}
-  UniqueFd(UniqueFd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
-  UniqueFd& operator=(UniqueFd&& other) noexcept {
-    if (this != &other) {
-      Reset();
-      fd_ = std::exchange(other.fd_, -1);
-    }
-    return *this;
-  }
-  UniqueFd(const UniqueFd&) = delete;
-  UniqueFd& operator=(const UniqueFd&) = delete;
-  ~UniqueFd() { Reset(); }
-
-  int get() const { return fd_; }
-  int Release() { return std::exchange(fd_, -1); }
-  void Reset() {
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = -1;
-  }
-
- private:
-  int fd_;
-};
 
 LONG ErrorFromErrno(int err) {
   switch (err) {
@@ -117,16 +92,6 @@ std::optional<std::string> ReadSmallFile(int fd) {
   if (used > kMaxEntryBytes) return std::nullopt;
   text.resize(used);
   return text;
-}
-
-bool WriteAll(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    ssize_t put = ::write(fd, bytes.data(), bytes.size());
-    if (put < 0 && errno == EINTR) continue;
-    if (put <= 0) return false;
-    bytes.remove_prefix(static_cast<std::size_t>(put));
-  }
-  return true;
 }
 
 // Takes the line "<key> <value>\n" off the front of `text`; nullopt when it is not there.
@@ -309,7 +274,7 @@ NamedMapping NamedMapping::Create(int fd, const std::string& hostPath, std::stri
     UniqueFd entry(::open(newEntryPath.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
     const std::string text = FormatMappingEntry({hostPath, mapping.size_, readOnly, temporary});
     // Locked before it becomes visible, so no opener ever sees it unheld while we live.
-    if (entry.get() < 0 || ::flock(entry.get(), LOCK_EX | LOCK_NB) != 0 || !WriteAll(entry.get(), text) ||
+    if (entry.get() < 0 || ::flock(entry.get(), LOCK_EX | LOCK_NB) != 0 || !WriteAll(entry.get(), text.data(), text.size()) ||
         ::rename(newEntryPath.c_str(), mapping.entryPath_.c_str()) != 0) {
       Report(error, ErrorFromErrno(errno));
       ::unlink(newEntryPath.c_str());

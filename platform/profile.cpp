@@ -5,7 +5,6 @@
 #include <cstring>
 #include <fcntl.h>
 #include <set>
-#include <sys/file.h>
 #include <unistd.h>
 
 #include "platform/file_io.h"
@@ -268,32 +267,6 @@ std::optional<std::string> ReadProfileFile(const std::string& hostPath, bool& ex
   return std::nullopt;
 }
 
-// An exclusive lock on a file beside the profile, held for one read-change-write, so
-// writers in other processes do not lose each other's changes.
-class ProfileLock {
- public:
-  explicit ProfileLock(const std::string& profileHostPath)
-      : fd_(::open((profileHostPath + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600)) {
-    if (fd_ < 0) return;
-    int result;
-    do result = ::flock(fd_, LOCK_EX);
-    while (result != 0 && errno == EINTR);
-    if (result != 0) {
-      ::close(fd_);
-      fd_ = -1;
-    }
-  }
-  ~ProfileLock() {
-    if (fd_ >= 0) ::close(fd_);  // closing releases the lock
-  }
-  ProfileLock(const ProfileLock&) = delete;
-  ProfileLock& operator=(const ProfileLock&) = delete;
-  bool held() const { return fd_ >= 0; }
-
- private:
-  int fd_;
-};
-
 DWORD CopyTruncated(std::string_view text, char* buffer, DWORD size) {
   std::size_t count = std::min<std::size_t>(text.size(), size - 1);
   std::memcpy(buffer, text.data(), count);
@@ -330,7 +303,7 @@ BOOL WritePrivateProfileString(const char* section, const char* key, const char*
   if (section == nullptr) return 0;
   std::string host = ProfileHostPath(winFile);
   if (host.empty()) return 0;
-  ProfileLock lock(host);
+  ExclusiveFileLock lock(host + ".lock");
   if (!lock.held()) {
     Trace("cannot lock profile %s (errno %d)", host.c_str(), errno);
     return 0;

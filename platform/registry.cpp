@@ -7,7 +7,6 @@
 #include <mutex>
 #include <optional>
 #include <string>
-#include <sys/file.h>
 #include <unistd.h>
 #include <vector>
 
@@ -80,36 +79,6 @@ std::optional<OpenKey> Resolve(HKEY key) {
   return OpenKeyTable::Instance().Find(key);
 }
 
-// Holds an exclusive flock on the hive's lock file for its lifetime.
-class HiveLock {
- public:
-  explicit HiveLock(const std::string& lockPath) {
-    fd_ = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (fd_ < 0) {
-      Trace("registry: cannot open the lock file %s (errno %d)", lockPath.c_str(), errno);
-      return;
-    }
-    int rc;
-    do rc = ::flock(fd_, LOCK_EX);
-    while (rc != 0 && errno == EINTR);
-    if (rc != 0) {
-      Trace("registry: cannot lock %s (errno %d)", lockPath.c_str(), errno);
-      ::close(fd_);
-      fd_ = -1;
-    }
-  }
-  ~HiveLock() {
-    if (fd_ >= 0) ::close(fd_);  // closing releases the lock
-  }
-  HiveLock(const HiveLock&) = delete;
-  HiveLock& operator=(const HiveLock&) = delete;
-
-  bool held() const { return fd_ >= 0; }
-
- private:
-  int fd_ = -1;
-};
-
 // One hive file in the prefix, read whole and replaced whole.
 class HiveFile {
  public:
@@ -133,7 +102,7 @@ class HiveFile {
   // left alone rather than replaced by what little we know.
   template <typename Change>
   LONG Update(Change change) {
-    HiveLock lock(lockPath_);
+    ExclusiveFileLock lock(lockPath_);
     if (!lock.held()) return ERROR_CANTWRITE;
     RegistryHive hive(rootName_);
     if (!Load(hive)) return ERROR_CANTWRITE;
