@@ -6,6 +6,8 @@
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
+#include <cstdint>
+#include <cstring>
 #include <map>
 #include <string>
 #include <vector>
@@ -36,6 +38,16 @@ class FastestTimes : public benchmark::ConsoleReporter {
  private:
   std::map<std::string, double> fastest_;
 };
+
+// The physical limit of a pass that reads `bytes` and writes as many: copying them.
+inline void CopyWithMemcpy(benchmark::State& state, const std::vector<std::uint8_t>& bytes) {
+  std::vector<std::uint8_t> out(bytes.size());
+  for (auto _ : state) {
+    std::memcpy(out.data(), bytes.data(), bytes.size());
+    benchmark::DoNotOptimize(out.data());
+    benchmark::ClobberMemory();
+  }
+}
 
 // Runs the registered benchmarks into `times`; flags on the command line override the
 // defaults. False for arguments the library does not know.

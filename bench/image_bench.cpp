@@ -127,15 +127,7 @@ void RunLengthDecode(benchmark::State& state) {
 }
 
 // The physical limit of a decoder that writes the page: copying its decoded bytes.
-void PageMemcpy(benchmark::State& state) {
-  const Bytes& page = Page();
-  Bytes out(page.size());
-  for (auto _ : state) {
-    std::memcpy(out.data(), page.data(), page.size());
-    benchmark::DoNotOptimize(out.data());
-    benchmark::ClobberMemory();
-  }
-}
+void PageMemcpy(benchmark::State& state) { CopyWithMemcpy(state, Page()); }
 
 void LoadJpeg(benchmark::State& state) {
   const std::string winPath = "Z:" + PictureHostPath();

@@ -104,15 +104,7 @@ void MapPicture(benchmark::State& state, DWORD flags) {
   }
 }
 
-void PictureMemcpy(benchmark::State& state) {
-  const Bytes& picture = Picture();
-  Bytes copy(picture.size());
-  for (auto _ : state) {
-    std::memcpy(copy.data(), picture.data(), picture.size());
-    benchmark::DoNotOptimize(copy.data());
-    benchmark::ClobberMemory();
-  }
-}
+void PictureMemcpy(benchmark::State& state) { CopyWithMemcpy(state, Picture()); }
 
 // The mapping's parts on their own, to see what bounds it: the row loop into a buffer kept
 // between runs (no allocation, no header), and the table reads alone.
