@@ -156,42 +156,6 @@ __attribute__((target("avx2"))) void MapRowAvx2(const MapRowSource& row, const B
   MapRowFrom(row, x, inverse, out);
 }
 
-// The table read of eight 32-bit indices by one gather: each lane reads the aligned
-// 4-byte word holding its byte (never past the table's end) and shifts its byte down.
-__attribute__((target("avx2"))) inline __m256i GatherBytes(__m256i indices, const BYTE* inverse) {
-  const __m256i words = _mm256_i32gather_epi32(reinterpret_cast<const int*>(inverse),
-                                               _mm256_srli_epi32(indices, 2), 4);
-  const __m256i shift = _mm256_slli_epi32(_mm256_and_si256(indices, _mm256_set1_epi32(3)), 3);
-  return _mm256_and_si256(_mm256_srlv_epi32(words, shift), _mm256_set1_epi32(0xFF));
-}
-
-__attribute__((target("avx2"))) void MapRowAvx2Gather(const MapRowSource& row, const BYTE* inverse, BYTE* out) {
-  const Weights w = row.redFirst ? kRedFirstWeights : kBlueFirstWeights;
-  const __m256i byteWeights = _mm256_set1_epi32(static_cast<int>(static_cast<std::uint8_t>(w.byte0) |
-                                                                 static_cast<std::uint8_t>(w.byte1) << 8 |
-                                                                 static_cast<std::uint8_t>(w.byte2) << 16));
-  const __m256i wordWeights = _mm256_set1_epi32(static_cast<int>(static_cast<std::uint16_t>(w.low) |
-                                                                 static_cast<std::uint32_t>(w.high) << 16));
-  const bool packed = row.bytesPerPixel == 3;
-  const __m256i spread = packed ? _mm256_setr_epi8(OSSEN_SPREAD24_FIRST, OSSEN_SPREAD24_SECOND)
-                                : _mm256_setr_epi8(OSSEN_SPREAD32, OSSEN_SPREAD32);
-  const std::size_t secondAt = packed ? 8 : 16;
-  const std::size_t groupBytes = packed ? 24 : 32;
-  std::size_t x = 0;
-  for (; x + 16 <= row.width; x += 16) {
-    const BYTE* in = row.pixels + row.bytesPerPixel * x;
-    const __m256i a = _mm256_shuffle_epi8(Load2x128(in, in + secondAt), spread);
-    const __m256i b = _mm256_shuffle_epi8(Load2x128(in + groupBytes, in + groupBytes + secondAt), spread);
-    const __m256i bytesA = GatherBytes(IndicesAvx2(a, byteWeights, wordWeights), inverse);
-    const __m256i bytesB = GatherBytes(IndicesAvx2(b, byteWeights, wordWeights), inverse);
-    // Packs work per 128-bit half: restore pixel order before the last narrowing.
-    const __m256i words = _mm256_permute4x64_epi64(_mm256_packus_epi32(bytesA, bytesB), 0xD8);
-    const __m128i bytes = _mm_packus_epi16(_mm256_castsi256_si128(words), _mm256_extracti128_si256(words, 1));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + x), bytes);
-  }
-  MapRowFrom(row, x, inverse, out);
-}
-
 #endif  // OSSEN_MAP_ROW_X86
 
 using MapRowFunction = void (*)(const MapRowSource&, const BYTE*, BYTE*);
@@ -203,7 +167,6 @@ MapRowFunction FunctionOf(MapRowForm form) {
     case MapRowForm::kSse2: return MapRowSse2;
     case MapRowForm::kSsse3: return __builtin_cpu_supports("ssse3") ? MapRowSsse3 : nullptr;
     case MapRowForm::kAvx2: return __builtin_cpu_supports("avx2") ? MapRowAvx2 : nullptr;
-    case MapRowForm::kAvx2Gather: return __builtin_cpu_supports("avx2") ? MapRowAvx2Gather : nullptr;
 #endif
     default: return nullptr;
   }

@@ -11,7 +11,7 @@
 namespace ossen {
 namespace {
 
-constexpr MapRowForm kVectorForms[] = {MapRowForm::kSse2, MapRowForm::kSsse3, MapRowForm::kAvx2, MapRowForm::kAvx2Gather};
+constexpr MapRowForm kVectorForms[] = {MapRowForm::kSse2, MapRowForm::kSsse3, MapRowForm::kAvx2};
 
 // A table whose bytes differ for neighbouring indices, so that any wrong index shows.
 std::vector<BYTE> ScrambledTable() {
