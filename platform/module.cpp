@@ -368,11 +368,6 @@ std::string CurrentFolder() {
   return ::getcwd(path, sizeof path) ? std::string(path) : std::string();
 }
 
-bool EndsWithIgnoringCase(const std::string& text, std::string_view tail) {
-  return text.size() >= tail.size() &&
-         EqualNamesIgnoringCase(std::string_view(text).substr(text.size() - tail.size()), tail);
-}
-
 // "OssenDLL", "OssenDLL.dll" and "OssenDLL.rcc" all name the file "OssenDLL.rcc".
 std::string ModuleFileName(std::string name) {
   if (EndsWithIgnoringCase(name, ".dll") || EndsWithIgnoringCase(name, ".rcc"))

@@ -159,11 +159,11 @@ bool IsExecutableFile(const std::string& hostPath) {
   return ::stat(hostPath.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::access(hostPath.c_str(), X_OK) == 0;
 }
 
+}  // namespace
+
 bool EndsWithIgnoringCase(std::string_view text, std::string_view tail) {
   return text.size() >= tail.size() && EqualNamesIgnoringCase(text.substr(text.size() - tail.size()), tail);
 }
-
-}  // namespace
 
 bool EqualNamesIgnoringCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;

@@ -32,6 +32,8 @@ std::string FindProgramHostPath(std::string_view winPath);
 
 // True when the two names are equal apart from ASCII case, as Windows compares names.
 bool EqualNamesIgnoringCase(std::string_view a, std::string_view b);
+// Whether `text` ends with `tail`, apart from ASCII case (".EXE" ends with ".exe").
+bool EndsWithIgnoringCase(std::string_view text, std::string_view tail);
 
 // Copies `text` into a caller's buffer the way Win32 reports strings: the length copied
 // (without the terminator) when it fits, else the size needed including the terminator,
