@@ -1,0 +1,7 @@
+#include "platform/autostart.h"
+
+namespace ossen {
+
+void SyncAutostartEntries() {}
+
+}  // namespace ossen

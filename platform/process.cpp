@@ -1,0 +1,7 @@
+#include "platform/process.h"
+
+namespace ossen {
+
+UINT WinExec(const char*, UINT) { return 0; }
+
+}  // namespace ossen

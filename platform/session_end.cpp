@@ -1,0 +1,7 @@
+#include "platform/session_end.h"
+
+namespace ossen {
+
+void InstallSessionEndHandler(std::function<void()>) {}
+
+}  // namespace ossen
