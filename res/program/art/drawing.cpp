@@ -82,7 +82,7 @@ void DrawOrnament(QPainter& painter, double x, double y, double width, QColor co
 
 void DrawLandscape(QPainter& painter, const QRectF& area, bool dusk) {
   painter.save();
-  painter.setClipRect(area);
+  painter.setClipRect(area, Qt::IntersectClip);
   painter.setRenderHint(QPainter::Antialiasing, true);
   painter.setPen(Qt::NoPen);
   const double w = area.width();
@@ -114,12 +114,15 @@ void DrawLandscape(QPainter& painter, const QRectF& area, bool dusk) {
   sea.setColorAt(0.0, dusk ? QColor(112, 72, 96) : QColor(96, 140, 170));
   sea.setColorAt(1.0, dusk ? QColor(24, 26, 56) : QColor(30, 62, 96));
   painter.fillRect(QRectF(area.left(), horizon, w, area.bottom() - horizon), sea);
-  // The sun's path on the water.
-  painter.setBrush(dusk ? QColor(255, 200, 130, 170) : QColor(255, 250, 230, 150));
-  for (int i = 0; i < 9; ++i) {
-    const double y = horizon + 3 + i * h * 0.045;
-    const double half = w * (0.05 + 0.012 * i);
-    painter.drawRect(QRectF(sunAt.x() - half, y, 2 * half, 1.5 + i * 0.25));
+  // The sun's path on the water: broken glints that fade toward the shore.
+  for (int i = 0; i < 12; ++i) {
+    const int alpha = 190 - 13 * i;
+    painter.setBrush(dusk ? QColor(255, 206, 140, alpha) : QColor(255, 250, 232, alpha));
+    const double y = horizon + 2 + i * h * 0.034;
+    const double half = w * (0.03 + 0.008 * i);
+    const double gap = half * (0.15 + 0.1 * (i % 3));
+    painter.drawRect(QRectF(sunAt.x() - half, y, half - gap, 1.2 + i * 0.15));
+    painter.drawRect(QRectF(sunAt.x() + gap * 0.5, y, half - gap * 0.5, 1.2 + i * 0.15));
   }
 
   // Hills: a far headland and a near shore, each a smooth curve.

@@ -292,7 +292,7 @@ IndexedPicture ReducePicture(const QImage& rgb, int colours) {
   ColourMapper mapper(picture.table, allowed);
   picture.width = rgb.width();
   picture.height = rgb.height();
-  picture.indices = mapper.Map(rgb);
+  picture.indices = mapper.MapDithered(rgb);
   return picture;
 }
 

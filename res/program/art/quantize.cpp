@@ -183,6 +183,40 @@ std::vector<std::uint8_t> ColourMapper::Map(const QImage& image) {
   return indices;
 }
 
+std::vector<std::uint8_t> ColourMapper::MapDithered(const QImage& image) {
+  const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
+  const int width = argb.width();
+  const int height = argb.height();
+  std::vector<std::uint8_t> indices(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+  // Errors in sixteenths, for this row and the next, with a pixel of room on each side.
+  std::vector<int> current(3 * static_cast<std::size_t>(width + 2), 0);
+  std::vector<int> next(current.size(), 0);
+  for (int y = 0; y < height; ++y) {
+    const auto* row = reinterpret_cast<const QRgb*>(argb.constScanLine(y));
+    std::fill(next.begin(), next.end(), 0);
+    for (int x = 0; x < width; ++x) {
+      const std::size_t at = 3 * static_cast<std::size_t>(x + 1);
+      const Rgb original = PixelRgb(row[x]);
+      int wanted[3] = {original.red + current[at] / 16, original.green + current[at + 1] / 16,
+                       original.blue + current[at + 2] / 16};
+      for (int& channel : wanted) channel = std::clamp(channel, 0, 255);
+      const std::uint8_t index = Nearest(Rgb{static_cast<std::uint8_t>(wanted[0]), static_cast<std::uint8_t>(wanted[1]),
+                                             static_cast<std::uint8_t>(wanted[2])});
+      indices[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)] = index;
+      const Rgb& got = table_.entries[index];
+      const int error[3] = {wanted[0] - got.red, wanted[1] - got.green, wanted[2] - got.blue};
+      for (int c = 0; c < 3; ++c) {
+        current[at + 3 + static_cast<std::size_t>(c)] += error[c] * 7;
+        next[at - 3 + static_cast<std::size_t>(c)] += error[c] * 3;
+        next[at + static_cast<std::size_t>(c)] += error[c] * 5;
+        next[at + 3 + static_cast<std::size_t>(c)] += error[c] * 1;
+      }
+    }
+    std::swap(current, next);
+  }
+  return indices;
+}
+
 std::vector<int> IndexRange(int first, int last) {
   std::vector<int> allowed;
   for (int i = first; i <= last; ++i) allowed.push_back(i);

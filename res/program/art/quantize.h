@@ -41,6 +41,8 @@ class ColourMapper {
   std::uint8_t Nearest(Rgb colour);
   // Row-major indices (top row first) of every pixel of an ARGB32 image.
   std::vector<std::uint8_t> Map(const QImage& image);
+  // The same with Floyd-Steinberg error diffusion, for smooth gradients in few colours.
+  std::vector<std::uint8_t> MapDithered(const QImage& image);
 
  private:
   const ColourTable& table_;
