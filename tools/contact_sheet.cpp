@@ -8,8 +8,11 @@
 // place; every button image up and down; INTRO, ABOUTBOX, TITLE, CREDITS1 and CREDITS2 at
 // full size; and, when a picture library is given, its 35 previews "A1P".."A35P".
 // Exit code 0 on success, 1 when a resource or the library cannot be read, 2 for bad usage.
+#include <QtCore/QBuffer>
+#include <QtCore/QByteArray>
 #include <QtGui/QGuiApplication>
 #include <QtGui/QImage>
+#include <QtGui/QImageReader>
 #include <QtGui/QPainter>
 
 #include <algorithm>
@@ -95,6 +98,7 @@ class Sheet {
  private:
   QImage Page(int page);
   void Label(QPainter& painter, int x, int y, const QString& text);
+  void DrawCursorAndIcon(QPainter& painter, int x, int y);
   void Missing(const char* name) {
     std::fprintf(stderr, "contact_sheet: resource %s is missing or unreadable\n", name);
     ok_ = false;
@@ -149,6 +153,43 @@ QImage Sheet::Page(int page) {
     if (!up.isNull()) painter.drawImage(button.x, button.y, up);
   }
   return image;
+}
+
+// The hand cursor four times enlarged on light and dark grounds, and every icon size.
+void Sheet::DrawCursorAndIcon(QPainter& painter, int x, int y) {
+  auto read = [&](const ResourceId& name, const ResourceId& type, const char* format) {
+    std::vector<QImage> images;
+    HRSRC found = FindResource(nullptr, name, type);
+    if (found == nullptr) return images;
+    QByteArray bytes(static_cast<const char*>(LockResource(LoadResource(nullptr, found))),
+                     static_cast<qsizetype>(SizeofResource(nullptr, found)));
+    QBuffer buffer(&bytes);
+    QImageReader reader(&buffer, format);
+    for (QImage image = reader.read(); !image.isNull(); image = reader.read()) {
+      images.push_back(image);
+      if (!reader.jumpToNextImage()) break;
+    }
+    return images;
+  };
+  Label(painter, x, y + 12, QStringLiteral("Cursor 132 (4x), icon 128"));
+  const std::vector<QImage> hand = read(kCursorHand, RT_GROUP_CURSOR, "cur");
+  if (hand.empty()) Missing("cursor 132");
+  for (const QImage& image : hand) {
+    painter.fillRect(QRect(x, y + 18, 128, 128), QColor(200, 200, 200));
+    painter.fillRect(QRect(x + 136, y + 18, 128, 128), QColor(20, 60, 120));
+    painter.drawImage(QRect(x, y + 18, 128, 128), image);
+    painter.drawImage(QRect(x + 136, y + 18, 128, 128), image);
+    // The hot spot, marked.
+    painter.fillRect(QRect(x + 4 * 4, y + 18 + 4, 4, 4), Qt::red);
+  }
+  const std::vector<QImage> icons = read(kIconApp, RT_GROUP_ICON, "ico");
+  if (icons.size() != 3) Missing("icon 128");
+  int at = x;
+  for (const QImage& icon : icons) {
+    painter.drawImage(at, y + 160, icon);
+    painter.drawImage(QRect(at, y + 220, icon.width() * 2, icon.height() * 2), icon);
+    at += icon.width() * 2 + 12;
+  }
 }
 
 void Sheet::Label(QPainter& painter, int x, int y, const QString& text) {
@@ -214,7 +255,9 @@ bool Sheet::Build(const std::string& outPath) {
   const Shown rows[3][2] = {{{kIntroResource, RT_BITMAP}, {kAboutBoxResource, RT_BITMAP}},
                             {{kTitleResource, kResourceTypeBin}, {kCredits1Resource, kResourceTypeBin}},
                             {{kCredits2Resource, kResourceTypeBin}, {nullptr, 0}}};
+  int lastRowTop = y;
   for (const auto& row : rows) {
+    lastRowTop = y;
     x = kMargin;
     int tallest = 0;
     for (const Shown& shown : row) {
@@ -228,6 +271,7 @@ bool Sheet::Build(const std::string& outPath) {
     }
     y += 18 + tallest + 16;
   }
+  DrawCursorAndIcon(painter, kMargin + 590 + kMargin, lastRowTop);
 
   if (library_) {
     Label(painter, kMargin, y + 12, QStringLiteral("Library previews A1P..A35P"));

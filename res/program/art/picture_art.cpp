@@ -234,25 +234,28 @@ QImage PaintHandCursor() {
   image.fill(Qt::transparent);
   QPainter painter(&image);
   painter.setRenderHint(QPainter::Antialiasing, false);
-  // Index finger up, its tip at the hot spot (4, 1); three folded fingers, thumb, palm.
-  QPainterPath hand;
-  hand.addRoundedRect(QRectF(1, 0, 7, 17), 3.5, 3.5);     // index finger
-  hand.addRoundedRect(QRectF(7, 8, 6, 11), 3, 3);         // middle finger
-  hand.addRoundedRect(QRectF(12, 9, 6, 10), 3, 3);        // ring finger
-  hand.addRoundedRect(QRectF(17, 10, 5, 10), 2.5, 2.5);   // little finger
-  hand.addRoundedRect(QRectF(1, 13, 21, 13), 4, 4);       // palm
-  QPainterPath thumb;
-  thumb.addRoundedRect(QRectF(-6, 12, 9, 5), 2.5, 2.5);
-  hand.addPath(QTransform().translate(1, 6).rotate(40).map(thumb));
-  hand.addRect(QRectF(5, 24, 14, 6));                      // wrist
-  hand = hand.simplified();
+  // Index finger up, its tip at the hot spot (4, 1); three folded fingers, thumb, palm
+  // and cuff, joined into one outline.
+  auto rounded = [](double x, double y, double w, double h, double r) {
+    QPainterPath path;
+    path.addRoundedRect(QRectF(x, y, w, h), r, r);
+    return path;
+  };
+  QPainterPath hand = rounded(2, 0, 6, 18, 3);     // index finger
+  hand = hand.united(rounded(8, 8, 5, 10, 2.5));   // middle finger
+  hand = hand.united(rounded(13, 9, 5, 9, 2.5));   // ring finger
+  hand = hand.united(rounded(18, 11, 4, 8, 2));    // little finger
+  hand = hand.united(rounded(2, 14, 20, 11, 4));   // palm
+  hand = hand.united(rounded(0, 15, 6, 7, 3));     // thumb
+  hand = hand.united(rounded(5, 24, 15, 6, 1));    // cuff
   painter.setPen(QPen(Qt::black, 1));
   painter.setBrush(Qt::white);
   painter.drawPath(hand);
-  // The creases between the folded fingers.
-  painter.drawLine(7, 13, 7, 16);
-  painter.drawLine(12, 12, 12, 16);
-  painter.drawLine(17, 13, 17, 16);
+  // The creases between the folded fingers and the cuff's seam.
+  painter.drawLine(8, 14, 8, 17);
+  painter.drawLine(13, 14, 13, 17);
+  painter.drawLine(18, 15, 18, 17);
+  painter.drawLine(6, 24, 19, 24);
   painter.end();
   return image;
 }
