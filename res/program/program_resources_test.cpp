@@ -180,6 +180,9 @@ TEST_F(ButtonImages, HaveTheirSizeTheBookColoursAndNoSeamOnTheirPages) {
       EXPECT_EQ(image.width, button.width);
       EXPECT_EQ(image.height, button.height);
       EXPECT_EQ(image.table, book_.table);
+      for (std::uint8_t index : image.indices) {
+        ASSERT_FALSE(index >= kPictureBandFirst && index < kPictureBandFirst + kPictureBandCount) << name;
+      }
       for (int page = 0; page < kPageCount; ++page) {
         if (ShownOn(button, page)) ExpectSeamless(button, image, page);
       }
