@@ -18,7 +18,9 @@ void BrushedRect(Canvas& canvas, Rng& rng, float x0, float y0, float x1, float y
   const float w = (x1 - x0) * aspect;
   const float h = y1 - y0;
   const float stroke = std::min(0.06f, std::min(w, h) * 0.8f);
-  const int count = static_cast<int>(w * h * strokes_per_area);
+  // Bounded by the pixels the rectangle covers, so very wide pictures stay quick.
+  const float pixels = (x1 - x0) * static_cast<float>(canvas.width()) * h * static_cast<float>(canvas.height());
+  const int count = static_cast<int>(std::fmin(w * h * strokes_per_area, pixels * 0.25f));
   for (int i = 0; i < count; ++i) {
     const float length = stroke * rng.Range(0.6f, 1.0f);
     const float x = x0 + (length * 0.5f + rng.Uniform() * std::max(0.0f, w - length)) / aspect;
@@ -111,7 +113,7 @@ void PaintLatticeForAWinterWindow(Canvas& canvas, Brush brush) {
   }
   const Colour lead = Hex(0x5A6070);
   for (int k = -8; k <= 16; ++k) {
-    const float x = static_cast<float>(k) * cell / aspect;
+    const float x = (static_cast<float>(k) + 0.5f) * cell / aspect;
     Bar(canvas, rng, {x, 0.0f}, {x + 1.0f / aspect * 1.0f, 1.0f}, 0.008f, lead);
     Bar(canvas, rng, {x, 0.0f}, {x - 1.0f / aspect * 1.0f, 1.0f}, 0.008f, lead);
   }
@@ -165,7 +167,7 @@ void PaintChequerboardInRustAndCream(Canvas& canvas, Brush brush) {
       const Colour base = rust ? Mix(Hex(0xA8451E), Hex(0x8A3416), rng.Uniform()) : Mix(Hex(0xF0E4C8), Hex(0xE4D2AC), rng.Uniform());
       const float left = x0 + static_cast<float>(i) * cell_x;
       const float top = margin + static_cast<float>(j) * cell_y;
-      const float j1 = cell_y * 0.04f;
+      const float j1 = cell_y * 0.015f;
       canvas.Polygon({{left + rng.Signed(j1), top + rng.Signed(j1)}, {left + cell_x + rng.Signed(j1), top + rng.Signed(j1)},
                       {left + cell_x + rng.Signed(j1), top + cell_y + rng.Signed(j1)}, {left + rng.Signed(j1), top + cell_y + rng.Signed(j1)}},
                      base, 1.0f);

@@ -227,7 +227,7 @@ void Canvas::SoftRect(float x0, float y0, float x1, float y1, Colour colour, flo
       const float fx = static_cast<float>(px) + 0.5f;
       // Signed distance inside the rectangle (negative outside), roughened at the edge.
       const float inside = std::min(std::min(fx - left, right - fx), std::min(fy - top, bottom - fy));
-      const float n = noise.Fbm(fx / h * 24.0f, fy / h * 24.0f, 3) - 0.5f;
+      const float n = noise.Fbm(fx / h * 9.0f, fy / h * 9.0f, 4) - 0.5f;
       const float a = Smoothstep(-soft, soft, inside + n * fray * h * 2.0f);
       if (a > 0.0f) Blend(px, py, Scale(colour, 0.97f + 0.1f * n), alpha * a);
     }
@@ -329,7 +329,7 @@ void Canvas::Cloud(Point centre, float rx, float ry, Colour light, Colour shadow
 }
 
 void Canvas::ShadedBall(Point centre, float rx, float ry, Colour base, Colour light, Colour dark,
-                        Point light_dir, const Noise& noise) {
+                        Point light_dir, const Noise& noise, float clip_top) {
   const float h = static_cast<float>(height_);
   const float cx = centre.x * static_cast<float>(width_);
   const float cy = centre.y * h;
@@ -340,7 +340,7 @@ void Canvas::ShadedBall(Point centre, float rx, float ry, Colour base, Colour li
   const float ly_dir = light_dir.y / len;
   const int x0 = std::max(0, static_cast<int>(cx - prx - 1.0f));
   const int x1 = std::min(width_ - 1, static_cast<int>(cx + prx + 1.0f));
-  const int y0 = std::max(0, static_cast<int>(cy - pry - 1.0f));
+  const int y0 = std::max({0, static_cast<int>(cy - pry - 1.0f), static_cast<int>(std::ceil(clip_top * h))});
   const int y1 = std::min(height_ - 1, static_cast<int>(cy + pry + 1.0f));
   const float soft = 1.5f / std::min(prx, pry);
   for (int py = y0; py <= y1; ++py) {
@@ -358,6 +358,51 @@ void Canvas::ShadedBall(Point centre, float rx, float ry, Colour base, Colour li
       c = Mix(c, light, spec * 0.8f);
       const float edge = Clamp01((1.0f - std::sqrt(d2)) / soft);
       Blend(px, py, c, edge);
+    }
+  }
+}
+
+void Canvas::ShadedBody(Point top, float height, float rx, const std::vector<float>& profile,
+                        Colour base, Colour light, Colour dark, Point light_dir, const Noise& noise) {
+  if (profile.size() < 2) return;
+  const float h = static_cast<float>(height_);
+  const float cx = top.x * static_cast<float>(width_);
+  const float ty = top.y * h;
+  const float ph = std::max(height * h, 1.0f);
+  const float prx = rx * h;
+  const float len = std::max(1e-3f, std::hypot(light_dir.x, light_dir.y));
+  const float lx_dir = light_dir.x / len;
+  const float ly_dir = light_dir.y / len;
+  const int y0 = std::max(0, static_cast<int>(ty));
+  const int y1 = std::min(height_ - 1, static_cast<int>(ty + ph));
+  const float segments = static_cast<float>(profile.size() - 1);
+  auto width_at = [&](float s) {
+    const float at = Clamp01(s) * segments;
+    const std::size_t i = std::min(static_cast<std::size_t>(at), profile.size() - 2);
+    const float f = at - static_cast<float>(i);
+    return profile[i] + (profile[i + 1] - profile[i]) * f;
+  };
+  // The slope is taken over a stretch wider than one segment so the shading turns smoothly.
+  const float reach = 0.6f / segments;
+  for (int py = y0; py <= y1; ++py) {
+    const float s = Clamp01((static_cast<float>(py) + 0.5f - ty) / ph);
+    const float width = (width_at(s - reach * 0.5f) + 2.0f * width_at(s) + width_at(s + reach * 0.5f)) * 0.25f;
+    const float slope = (width_at(s + reach) - width_at(s - reach)) / (2.0f * reach) * rx / height;
+    const float half = width * prx;
+    if (half < 0.5f) continue;
+    const int x0 = std::max(0, static_cast<int>(cx - half - 1.0f));
+    const int x1 = std::min(width_ - 1, static_cast<int>(cx + half + 1.0f));
+    for (int px = x0; px <= x1; ++px) {
+      const float lx = (static_cast<float>(px) + 0.5f - cx) / half;
+      if (lx <= -1.0f || lx >= 1.0f) continue;
+      const float nz = std::sqrt(1.0f - lx * lx);
+      // A body widening downwards faces up a little, one narrowing faces down.
+      const float ny = std::clamp(-slope * 0.6f, -0.8f, 0.8f) * nz;
+      const float lambert = Clamp01(lx * lx_dir + ny * ly_dir + nz * 0.6f);
+      const float n = noise.Fbm(static_cast<float>(px) / h * 30.0f, static_cast<float>(py) / h * 30.0f, 2);
+      Colour c = Mix(dark, base, Smoothstep(0.0f, 0.75f, lambert + (n - 0.5f) * 0.25f));
+      c = Mix(c, light, Smoothstep(0.86f, 0.99f, lambert) * 0.8f);
+      Blend(px, py, c, Clamp01((1.0f - std::fabs(lx)) * half));
     }
   }
 }

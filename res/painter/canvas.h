@@ -76,7 +76,11 @@ class Canvas {
              const Noise& noise);
   // A sphere-like shaded body (fruit, bowl) lit from light_dir (picture directions).
   void ShadedBall(Point centre, float rx, float ry, Colour base, Colour light, Colour dark,
-                  Point light_dir, const Noise& noise);
+                  Point light_dir, const Noise& noise, float clip_top = -1.0f);
+  // A turned body (jug, pear, vase) standing from top down over height: its half-width at
+  // evenly spaced heights is profile[i] * rx. Shaded like a ball, row by row.
+  void ShadedBody(Point top, float height, float rx, const std::vector<float>& profile, Colour base,
+                  Colour light, Colour dark, Point light_dir, const Noise& noise);
   // Mirrors everything above the horizon into the water below it, rippled and tinted.
   void Reflect(float horizon, Colour water, float tint, float ripple, const Noise& noise);
   // Brightness mottling at picture scale (brush texture) over a band of rows.

@@ -132,11 +132,12 @@ void PaintPoppyFieldAtEvening(Canvas& canvas, Brush brush) {
   Tree(scene, rng, {0.28f, 0.45f}, 0.14f, 0.12f, tree);
   canvas.VerticalGradient({{0.0f, Hex(0x2A2040)}});
   // Ferrowyn's dashes run level in the sky and follow the slope of the field below.
-  const float h = static_cast<float>(canvas.height());
   const float step = 0.0085f;
   for (int layer = 0; layer < 2; ++layer) {
     for (float y = 0.0f; y < 1.0f + step; y += step) {
-      for (float x = 0.0f; x < 1.0f + step; x += step / canvas.Aspect()) {
+      // Never more than one dash per pixel column, however wide the picture.
+      const float step_x = std::fmax(step / canvas.Aspect(), 1.0f / static_cast<float>(canvas.width()));
+      for (float x = 0.0f; x < 1.0f + step_x; x += step_x) {
         const Point at{x + rng.Signed(step * 0.6f), y + rng.Signed(step * 0.6f)};
         Colour c = scene.Sample(at.x, at.y);
         const bool field = at.y > 0.46f;
@@ -150,7 +151,6 @@ void PaintPoppyFieldAtEvening(Canvas& canvas, Brush brush) {
       }
     }
   }
-  (void)h;
 }
 
 }  // namespace ossen

@@ -106,7 +106,7 @@ void PaintFishingBoatsAtLowTide(Canvas& canvas, Brush brush) {
       {Hex(0xE0DAC8), Hex(0x2E4C6E), Hex(0x3A2E26), Hex(0xC09060), false, -0.06f, false},
   };
   const Point places[4] = {{0.22f, 0.66f}, {0.5f, 0.74f}, {0.8f, 0.69f}, {0.66f, 0.9f}};
-  const float sizes[4] = {0.22f, 0.27f, 0.2f, 0.32f};
+  const float sizes[4] = {0.3f, 0.36f, 0.27f, 0.42f};
   for (int i = 0; i < 4; ++i) {
     // The keel's shadow on the sand.
     canvas.Ellipse({places[i].x + 0.015f, places[i].y + 0.012f}, sizes[i] * 0.5f, sizes[i] * 0.06f, 0.0f,
@@ -137,11 +137,11 @@ void PaintBreakwaterInNovember(Canvas& canvas, Brush brush) {
   canvas.Polygon({{0.615f, 0.455f}, {0.643f, 0.455f}, {0.641f, 0.435f}, {0.617f, 0.435f}}, Hex(0xA03A2E), 1.0f);
   canvas.Polygon({{0.62f, 0.372f}, {0.629f, 0.35f}, {0.638f, 0.372f}}, Hex(0x3A3A3A), 1.0f);
   Glow(canvas, {0.629f, 0.365f}, 0.012f, Hex(0xFFE6A8), 0.35f);
-  // Spray where the sea breaks on the stones.
-  for (int i = 0; i < 12; ++i) {
-    const float t = rng.Range(0.1f, 0.7f);
-    canvas.Cloud({t * 0.62f, 0.74f - t * 0.26f - 0.03f}, rng.Range(0.03f, 0.06f), rng.Range(0.02f, 0.04f),
-                 Hex(0xE8E8E2), Hex(0xB0B4B0), 0.5f, brush.detail);
+  // Foam where the sea runs along the foot of the stones.
+  for (int i = 0; i < 120; ++i) {
+    const float t = rng.Uniform();
+    canvas.Dab({t * 0.64f, 0.95f - t * 0.435f + rng.Range(0.0f, 0.012f)}, rng.Range(0.02f, 0.06f) * (1.2f - t), 0.006f * (1.2f - t),
+               -0.6f, Hex(0xE8ECE8), 0.45f, static_cast<std::uint32_t>(rng.Next()));
   }
   Birds(canvas, rng, {0.75f, 0.2f}, 0.1f, 3, 0.02f, Hex(0x3A3A3E));
 }
@@ -157,7 +157,8 @@ void PaintTessaroHarbourAtDusk(Canvas& canvas, Brush brush) {
   // A thin crescent moon.
   canvas.Ellipse({0.8f, 0.14f}, 0.03f, 0.03f, 0.0f, Hex(0xF4ECC8), 1.0f, 0.08f);
   canvas.Ellipse({0.81f, 0.13f}, 0.028f, 0.028f, 0.0f, Hex(0x141838), 1.0f, 0.08f);
-  Townscape(canvas, rng, -0.01f, 1.01f, horizon, 0.14f, Hex(0x1C1632), Hex(0xFFC45A), 0.35f);
+  Townscape(canvas, rng, -0.01f, 0.62f, horizon, 0.09f, Hex(0x1C1632), Hex(0xFFC45A), 0.35f);
+  Townscape(canvas, rng, 0.62f, 1.01f, horizon, 0.05f, Hex(0x241A3A), Hex(0xFFC45A), 0.25f);
   canvas.Reflect(horizon, Hex(0x141634), 0.45f, 0.01f, brush.detail);
   // Lamps along the far quay and their long reflections.
   for (float x = 0.05f; x < 1.0f; x += rng.Range(0.08f, 0.16f)) {
@@ -227,32 +228,42 @@ void PaintFjordLightInSpring(Canvas& canvas, Brush brush) {
   canvas.VerticalGradient({{0.0f, Hex(0x8AA8C8)}, {0.35f, Hex(0xC8D8E0)}, {0.55f, Hex(0xF4EED6)}});
   Glow(canvas, {0.52f, 0.42f}, 0.1f, Hex(0xFFF6DA), 0.3f);
   CloudBank(canvas, rng, brush.noise, 0.05f, 0.3f, 6, 0.2f, Hex(0xFAF8F0), Hex(0xA6B4C4), 0.6f);
-  // Steep sides of the fjord, farther ones paler, snow still on the tops.
-  const Colour far_rock = Hex(0x8C9AAE);
-  const Colour near_rock = Hex(0x34463E);
+  // Steep sides of the fjord, farther ones paler, snow still lying on the heights.
+  const Colour far_rock = Hex(0x7282A4);
+  const Colour near_rock = Hex(0x2E4038);
   for (int layer = 0; layer < 3; ++layer) {
     const float t = static_cast<float>(layer) / 2.0f;
     const Colour rock = Mix(far_rock, near_rock, t);
     const float offset = 3.0f + static_cast<float>(layer) * 5.0f;
-    std::vector<Point> left;
-    std::vector<Point> right;
-    for (int k = 0; k <= 40; ++k) {
-      const float x = static_cast<float>(k) / 40.0f;
-      const float n = brush.noise.Fbm(x * 6.0f + offset, offset, 4) - 0.5f;
-      // A V-shaped valley: high at the sides, down to the water in the middle.
-      const float valley = std::fabs(x - 0.5f - (0.08f - 0.08f * t)) * (1.3f + t * 0.5f);
-      left.push_back({x, horizon - valley * (0.6f + t * 0.3f) - n * 0.08f + 0.01f});
+    // The far wall closes the fjord; the nearer ones stand at the sides.
+    const float centre = layer == 0 ? 0.5f : (layer == 1 ? 0.62f : 0.38f);
+    std::vector<Point> ridge;
+    for (int k = 0; k <= 80; ++k) {
+      const float x = -0.01f + 1.02f * static_cast<float>(k) / 80.0f;
+      const float n = brush.noise.Fbm(x * 7.0f + offset, offset, 5) - 0.5f;
+      float height = layer == 0 ? 0.2f + (brush.noise.Fbm(x * 2.5f, 9.0f, 3) - 0.5f) * 0.3f
+                                : std::fabs(x - centre) * (layer == 1 ? 1.1f : 1.6f) - 0.05f;
+      if (layer == 1 && x < centre) height = 0.0f;
+      if (layer == 2 && x > centre) height = 0.0f;
+      ridge.push_back({x, horizon - std::fmax(0.0f, height + n * 0.16f)});
     }
-    canvas.Ground(left, horizon + 0.002f, rock, Scale(rock, 0.8f), 0.15f, brush.detail);
-    for (const Point& p : left) {
-      if (p.y < horizon - 0.25f) right.push_back(p);
+    canvas.Ground(ridge, horizon + 0.002f, rock, Scale(rock, 0.75f), 0.2f, brush.detail);
+    // Snow: a thin cap along the heights and streaks lying in the gullies below it.
+    const float snowline = horizon - (layer == 0 ? 0.2f : 0.26f);
+    const Colour snow = Mix(Hex(0xF6F4EE), rock, 0.06f + 0.12f * t);
+    std::vector<Point> cap = ridge;
+    for (auto it = ridge.rbegin(); it != ridge.rend(); ++it) {
+      cap.push_back({it->x, it->y + std::fmin(0.02f, std::fmax(0.0f, snowline - it->y) * 0.3f)});
     }
-    for (std::size_t k = 0; k + 1 < left.size(); ++k) {
-      if (left[k].y < horizon - 0.22f + t * 0.08f) {
-        canvas.Polygon({left[k], left[k + 1], {left[k + 1].x, left[k + 1].y + 0.03f},
-                        {left[k].x, left[k].y + 0.045f}},
-                       Mix(Hex(0xF4F4F0), rock, 0.1f + 0.2f * t), 0.9f);
-      }
+    canvas.Polygon(cap, snow, 0.95f);
+    // Patches lying down the fall line of the slopes above the snow line.
+    for (int i = 0; i < 160; ++i) {
+      const float x = rng.Uniform();
+      const std::size_t k = std::min(ridge.size() - 1, static_cast<std::size_t>((x + 0.01f) / 1.02f * 80.0f));
+      const float y = rng.Range(ridge[k].y + 0.01f, snowline);
+      if (y <= ridge[k].y + 0.01f || y >= snowline) continue;
+      canvas.Dab({x, y}, rng.Range(0.02f, 0.06f), rng.Range(0.005f, 0.01f), 1.35f + rng.Signed(0.3f), snow, 0.75f,
+                 static_cast<std::uint32_t>(rng.Next()));
     }
   }
   // A red boathouse on the near shore.

@@ -21,16 +21,17 @@ void BrannockRoom(Canvas& canvas, Brush brush, float y_edge, Colour wall, Colour
                  Mix(wood, Hex(0xE8D0A0), 0.35f), 0.8f);
 }
 
-// A quince: a lumpy yellow ball with a dark blossom end and a fuzz of highlight.
+// A quince: a lumpy yellow body, broad at the shoulder, with a dark blossom end and a stalk.
 void Quince(Canvas& canvas, Brush brush, Point at, float r) {
-  canvas.Ellipse({at.x + r * 0.5f / canvas.Aspect(), at.y + r * 0.85f}, r * 1.2f, r * 0.25f, 0.0f, Hex(0x0E0A06), 0.6f, 0.8f);
+  const float aspect = canvas.Aspect();
+  canvas.Ellipse({at.x + r * 0.5f / aspect, at.y + r * 0.85f}, r * 1.2f, r * 0.25f, 0.0f, Hex(0x0E0A06), 0.6f, 0.8f);
   const Colour base = Mix(Hex(0xD8B02A), Hex(0xC89A20), brush.rng.Uniform());
-  canvas.ShadedBall(at, r * 1.05f, r, base, Hex(0xFFF0B0), Hex(0x4A3A0E), kBrannockLight, brush.detail);
-  canvas.ShadedBall({at.x + r * 0.25f / canvas.Aspect(), at.y - r * 0.45f}, r * 0.55f, r * 0.5f, base, Hex(0xFFF0B0),
-                    Hex(0x5A4610), kBrannockLight, brush.detail);
-  canvas.Ellipse({at.x + r * 0.35f / canvas.Aspect(), at.y - r * 0.88f}, r * 0.1f, r * 0.06f, 0.0f, Hex(0x3A2A10), 1.0f, 0.5f);
-  canvas.Stroke({{at.x + r * 0.35f / canvas.Aspect(), at.y - r * 0.9f}, {at.x + r * 0.5f / canvas.Aspect(), at.y - r * 1.15f}},
-                r * 0.08f, Hex(0x4A3418), 1.0f, brush.rng);
+  const float lump = brush.rng.Range(-0.05f, 0.05f);
+  canvas.ShadedBody({at.x, at.y - r * 1.05f}, r * 2.0f, r,
+                    {0.12f, 0.55f, 0.8f + lump, 0.95f, 1.0f, 0.97f - lump, 0.85f, 0.55f, 0.1f}, base, Hex(0xFFF0B0),
+                    Hex(0x4A3A0E), kBrannockLight, brush.detail);
+  canvas.Ellipse({at.x, at.y - r * 0.98f}, r * 0.12f, r * 0.06f, 0.0f, Hex(0x3A2A10), 1.0f, 0.5f);
+  canvas.Stroke({{at.x, at.y - r}, {at.x + r * 0.15f / aspect, at.y - r * 1.25f}}, r * 0.08f, Hex(0x4A3418), 1.0f, brush.rng);
 }
 
 void Leaf(Canvas& canvas, Rng& rng, Point at, float size, float angle, Colour colour) {
@@ -52,15 +53,15 @@ void Cloth(Canvas& canvas, Rng& rng, float x0, float x1, float y_edge, Colour co
   }
 }
 
-// A pear: a small ball on a large one, with a stalk.
+// A pear: narrow neck, full body, a stalk and a shadow on the table.
 void Pear(Canvas& canvas, Rng& rng, const Noise& detail, Point at, float r, Colour base, Point light) {
   const float aspect = canvas.Aspect();
   canvas.Ellipse({at.x + r * 0.6f / aspect, at.y + r * 0.9f}, r * 1.2f, r * 0.22f, 0.0f, Hex(0x6A7080), 0.35f, 0.8f);
-  canvas.ShadedBall(at, r, r, base, Hex(0xFFFBE0), Scale(base, 0.45f), light, detail);
-  canvas.ShadedBall({at.x + r * 0.08f / aspect, at.y - r * 0.9f}, r * 0.58f, r * 0.7f, base, Hex(0xFFFBE0),
+  canvas.ShadedBody({at.x, at.y - r * 1.9f}, r * 2.9f, r,
+                    {0.15f, 0.38f, 0.5f, 0.55f, 0.68f, 0.88f, 0.99f, 1.0f, 0.93f, 0.7f, 0.15f}, base, Hex(0xFFFBE0),
                     Scale(base, 0.45f), light, detail);
-  canvas.Stroke({{at.x + r * 0.1f / aspect, at.y - r * 1.5f}, {at.x + r * 0.25f / aspect, at.y - r * 1.85f}}, r * 0.07f,
-                Hex(0x5A3E22), 1.0f, rng);
+  canvas.Stroke({{at.x, at.y - r * 1.85f}, {at.x + r * 0.2f / aspect, at.y - r * 2.25f}}, r * 0.07f, Hex(0x5A3E22), 1.0f,
+                rng);
 }
 
 }  // namespace
@@ -85,12 +86,18 @@ void PaintPewterJugAndLemons(Canvas& canvas, Brush brush) {
   const Colour pewter = Hex(0x8A8C8A);
   const Point body{0.38f, 0.52f};
   canvas.Ellipse({body.x + 0.06f, 0.72f}, 0.16f, 0.03f, 0.0f, Hex(0x0E0A06), 0.6f, 0.8f);
-  canvas.Stroke({{0.46f, 0.3f}, {0.54f, 0.33f}, {0.55f, 0.45f}, {0.47f, 0.55f}}, 0.025f, Scale(pewter, 0.6f), 1.0f, rng);
-  canvas.ShadedBall(body, 0.14f, 0.19f, pewter, Hex(0xF4F4F0), Hex(0x22221E), kBrannockLight, brush.detail);
-  canvas.ShadedBall({body.x, 0.3f}, 0.075f, 0.08f, pewter, Hex(0xF4F4F0), Hex(0x22221E), kBrannockLight, brush.detail);
-  canvas.Ellipse({body.x, 0.23f}, 0.08f, 0.018f, 0.0f, Hex(0xB8BAB4), 1.0f, 0.3f);
-  canvas.Ellipse({body.x, 0.232f}, 0.065f, 0.011f, 0.0f, Hex(0x1E1E1A), 1.0f, 0.3f);
-  canvas.Polygon({{body.x - 0.06f, 0.225f}, {body.x - 0.09f, 0.21f}, {body.x - 0.05f, 0.235f}}, Hex(0xA8AAA4), 1.0f);
+  std::vector<Point> handle;
+  for (int k = 0; k <= 16; ++k) {
+    const float a = -1.3f + 2.5f * static_cast<float>(k) / 16.0f;
+    handle.push_back({body.x + 0.09f + 0.085f * std::cos(a) / canvas.Aspect(), 0.4f + 0.12f * std::sin(a)});
+  }
+  canvas.Stroke(handle, 0.03f, Scale(pewter, 0.55f), 1.0f, rng);
+  canvas.ShadedBody({body.x, 0.22f}, 0.51f, 0.15f,
+                    {0.5f, 0.44f, 0.4f, 0.42f, 0.55f, 0.75f, 0.9f, 0.98f, 1.0f, 0.97f, 0.88f, 0.72f, 0.62f, 0.66f},
+                    pewter, Hex(0xF4F4F0), Hex(0x22221E), kBrannockLight, brush.detail);
+  canvas.Ellipse({body.x, 0.225f}, 0.075f, 0.014f, 0.0f, Hex(0xB8BAB4), 1.0f, 0.3f);
+  canvas.Ellipse({body.x, 0.227f}, 0.062f, 0.009f, 0.0f, Hex(0x1E1E1A), 1.0f, 0.3f);
+  canvas.Polygon({{body.x - 0.05f, 0.222f}, {body.x - 0.085f, 0.205f}, {body.x - 0.045f, 0.232f}}, Hex(0xA8AAA4), 1.0f);
   // Reflected window light on the belly.
   canvas.Dab({body.x - 0.035f, 0.46f}, 0.12f, 0.018f, 1.4f, Hex(0xE8ECE8), 0.5f, 7u);
   // Lemons, one cut open.
@@ -139,10 +146,8 @@ void PaintBlueBowlAndPears(Canvas& canvas, Brush brush) {
   }
   // The bowl: cobalt, its inside seen over the rim.
   canvas.Ellipse({0.47f, 0.78f}, 0.27f, 0.04f, 0.0f, Hex(0x6A7080), 0.4f, 0.8f);
-  canvas.ShadedBall({0.42f, 0.66f}, 0.26f, 0.15f, Hex(0x2A4AA0), Hex(0xD8E4FF), Hex(0x0E1A40), light, brush.detail);
-  canvas.Polygon({{0.2f, 0.56f}, {0.64f, 0.56f}, {0.64f, 0.4f}, {0.2f, 0.4f}}, Hex(0xB4BAC0), 1.0f);
-  canvas.VerticalGradient({{0.0f, Hex(0xC4C8CC)}, {0.6f, Hex(0xB0B6BE)}}, 0.4f, 0.56f);
-  canvas.Ellipse({0.42f, 0.56f}, 0.26f, 0.045f, 0.0f, Hex(0x3A5AB0), 1.0f, 0.05f);
+  canvas.ShadedBall({0.42f, 0.56f}, 0.26f, 0.2f, Hex(0x2A4AA0), Hex(0xD8E4FF), Hex(0x0E1A40), light, brush.detail, 0.56f);
+  canvas.Ellipse({0.42f, 0.56f}, 0.26f, 0.045f, 0.0f, Hex(0x4A6AC0), 1.0f, 0.05f);
   canvas.Ellipse({0.42f, 0.562f}, 0.24f, 0.036f, 0.0f, Hex(0x1E3070), 1.0f, 0.1f);
   // Pears in the bowl and one on the table.
   Pear(canvas, rng, brush.detail, {0.35f, 0.5f}, 0.06f, Hex(0xB8C040), light);
