@@ -440,6 +440,25 @@ void Canvas::Mottle(float amount, float frequency, const Noise& noise, float y0,
   }
 }
 
+void Canvas::Impasto(float density, float length, float width, float angle, float angle_jitter,
+                     float alpha, Rng& rng) {
+  const std::vector<Colour> before = pixels_;
+  const float h = static_cast<float>(height_);
+  const float pixels = static_cast<float>(width_) * h;
+  const float stamp = std::max(1.0f, length * width * h * h);
+  // Scale-free in the picture, but never more work than a few layers over every pixel.
+  const int count = static_cast<int>(std::min(density * Aspect(), pixels * 3.0f / stamp));
+  for (int i = 0; i < count; ++i) {
+    const float x = rng.Uniform();
+    const float y = rng.Uniform();
+    const int px = std::min(width_ - 1, static_cast<int>(x * static_cast<float>(width_)));
+    const int py = std::min(height_ - 1, static_cast<int>(y * h));
+    const Colour picked = before[static_cast<std::size_t>(py) * width_ + px];
+    Dab({x, y}, length * rng.Range(0.6f, 1.2f), width * rng.Range(0.7f, 1.2f), angle + rng.Signed(angle_jitter),
+        picked, alpha, static_cast<std::uint32_t>(rng.Next()));
+  }
+}
+
 void Canvas::Pointillize(const Canvas& source, Colour ground, float radius, float jitter, Rng& rng) {
   for (Colour& c : pixels_) c = ground;
   const float h = static_cast<float>(height_);

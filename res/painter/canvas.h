@@ -85,6 +85,11 @@ class Canvas {
   void Reflect(float horizon, Colour water, float tint, float ripple, const Noise& noise);
   // Brightness mottling at picture scale (brush texture) over a band of rows.
   void Mottle(float amount, float frequency, const Noise& noise, float y0 = 0.0f, float y1 = 1.0f);
+  // Brushwork over what is painted: dabs that pick up the colour under them and drag it along
+  // angle (plus jitter); softens hard edges into strokes. density is dabs per picture height
+  // squared; length and width are picture heights.
+  void Impasto(float density, float length, float width, float angle, float angle_jitter, float alpha,
+               Rng& rng);
   // Fills the canvas with ground and repaints source as round dots of jittered colour.
   void Pointillize(const Canvas& source, Colour ground, float radius, float jitter, Rng& rng);
   // The canvas weave and a darkening towards the corners: the last touches of every painting.

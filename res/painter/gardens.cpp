@@ -59,8 +59,17 @@ void PaintWalledGardenInJune(Canvas& canvas, Brush brush) {
   const std::vector<Colour> flowers{Hex(0xE84A6A), Hex(0xF4E8F0), Hex(0xE8C040), Hex(0x9A5AC8), Hex(0xF08A3A), Hex(0xF4A0C0)};
   FlowerBorder(canvas, rng, -0.02f, 0.44f, 0.5f, 0.62f, flowers, 500, 0.03f);
   FlowerBorder(canvas, rng, 0.56f, 1.02f, 0.5f, 0.62f, flowers, 500, 0.03f);
-  FlowerBorder(canvas, rng, -0.05f, 0.3f, 0.62f, 1.0f, flowers, 900, 0.05f);
-  FlowerBorder(canvas, rng, 0.7f, 1.05f, 0.62f, 1.0f, flowers, 900, 0.05f);
+  // The borders run beside the path, deeper towards the viewer.
+  for (int k = 0; k < 6; ++k) {
+    const float t = static_cast<float>(k) / 5.0f;
+    const float y = 0.6f + 0.4f * t;
+    const float path_edge = 0.5f - (0.03f + 0.25f * (y - 0.52f) / 0.49f);
+    const float depth = 0.06f + 0.14f * t;
+    FlowerBorder(canvas, rng, path_edge - depth * 1.6f - 0.06f, path_edge - 0.01f, y - depth * 0.5f, y + depth * 0.5f, flowers,
+                 90 + 90 * k, 0.03f + 0.025f * t);
+    FlowerBorder(canvas, rng, 1.0f - path_edge + 0.01f, 1.06f - path_edge + depth * 1.6f, y - depth * 0.5f, y + depth * 0.5f,
+                 flowers, 90 + 90 * k, 0.03f + 0.025f * t);
+  }
 }
 
 void PaintHollyhocksByTheGlasshouse(Canvas& canvas, Brush brush) {

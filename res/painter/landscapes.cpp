@@ -170,7 +170,7 @@ void PaintValleyRoadAtFirstLight(Canvas& canvas, Brush brush) {
     const float t = static_cast<float>(k) / 30.0f;
     canvas.Stroke({road[k - 1], road[k]}, 0.004f + 0.09f * t * t, Mix(Hex(0xD8B890), Hex(0xE8C8A0), t), 1.0f, rng);
   }
-  const TreeLook tree{Hex(0x2A2A22), Hex(0x22361E), Hex(0x3A5A2E), Hex(0x8A9A5A), 120, 0.04f};
+  const TreeLook tree{Hex(0x2A2A22), Hex(0x22361E), Hex(0x3A5A2E), Hex(0x8A9A5A), 300, 0.04f};
   Tree(canvas, rng, {0.12f, 0.82f}, 0.45f, 0.3f, tree);
   Tree(canvas, rng, {0.86f, 0.74f}, 0.3f, 0.2f, tree);
   // A farm with one lit window down in the valley.
@@ -185,6 +185,9 @@ void PaintAutumnBeechesAboveTheWeir(Canvas& canvas, Brush brush) {
   canvas.VerticalGradient({{0.0f, Hex(0x9AB0C8)}, {0.3f, Hex(0xE0D8C8)}});
   // Beeches in copper and gold filling the far bank.
   const TreeLook beech{Hex(0x3A2A22), Hex(0x7A3A16), Hex(0xC0641E), Hex(0xF0B040), 260, 0.045f};
+  // The wood going back up the slope, in browns that fade into the haze.
+  DabField(canvas, rng, {0.5f, 0.43f}, 0.75f, 0.13f, 1600, 0.04f, {Hex(0x7A5A3E), Hex(0x5A3E2A), Hex(0x987050), Hex(0x6A6046)},
+           0.8f, 0.0f, 3.0f);
   for (int i = 0; i < 7; ++i) {
     const float x = -0.05f + static_cast<float>(i) * 0.18f + rng.Signed(0.03f);
     Tree(canvas, rng, {x, bank - 0.02f}, rng.Range(0.45f, 0.6f), rng.Range(0.3f, 0.4f), beech);
@@ -224,19 +227,23 @@ void PaintMoonriseOverTheSaltMarsh(Canvas& canvas, Brush brush) {
                  Hex(0x2A2A40), 0.7f, brush.noise);
   }
   // The marsh: dark flats cut by channels that carry the moon's light.
-  canvas.Ground({{-0.01f, horizon}, {1.01f, horizon}}, 1.01f, Hex(0x1E2228), Hex(0x14161A), 0.25f, brush.detail);
-  for (int c = 0; c < 6; ++c) {
+  canvas.Ground({{-0.01f, horizon}, {1.01f, horizon}}, 1.01f, Hex(0x2A2E2E), Hex(0x1A1C1A), 0.3f, brush.detail);
+  DabField(canvas, rng, {0.5f, 0.8f}, 0.9f, 0.2f, 700, 0.03f, {Hex(0x2E3430), Hex(0x3A3A2E), Hex(0x242826)}, 0.5f, 0.0f, 0.2f);
+  for (int c = 0; c < 7; ++c) {
+    // Seen from low down, the creeks lie as level, winding bands, wider nearer the viewer.
+    const float nearness = static_cast<float>(c) / 6.0f;
+    const float y0 = horizon + 0.015f + 0.36f * nearness * nearness;
+    const float x0 = rng.Range(-0.2f, 0.6f);
+    const float length = rng.Range(0.35f, 0.8f);
     std::vector<Point> channel;
-    float x = rng.Range(0.1f, 0.9f);
-    const float y0 = horizon + 0.005f + static_cast<float>(c) * 0.06f;
-    for (int k = 0; k < 10; ++k) {
-      const float y = y0 + static_cast<float>(k) * 0.012f * (1.0f + static_cast<float>(c));
-      x += rng.Signed(0.06f);
-      channel.push_back({x, y});
+    for (int k = 0; k <= 16; ++k) {
+      const float t = static_cast<float>(k) / 16.0f;
+      channel.push_back({x0 + length * t, y0 + std::sin(t * 6.0f + static_cast<float>(c)) * (0.004f + 0.02f * nearness)});
     }
-    const float nearness = static_cast<float>(c) / 5.0f;
-    const Colour water = Mix(Hex(0x8A8AA0), Hex(0xF0D8A8), std::fmax(0.0f, 1.0f - std::fabs(channel[0].x - moon.x) * 3.0f));
-    canvas.Stroke(channel, 0.004f + 0.02f * nearness, water, 0.9f, rng);
+    const float mid = x0 + length * 0.5f;
+    const float lit = std::fmax(0.0f, 1.0f - std::fabs(mid - moon.x) * 2.0f);
+    const Colour water = Mix(Hex(0x343A50), Hex(0xB8A880), lit * lit);
+    canvas.Stroke(channel, 0.004f + 0.016f * nearness, water, 0.6f, rng);
   }
   // A long pool below the moon.
   canvas.Ellipse({moon.x, horizon + 0.05f}, 0.3f, 0.012f, 0.0f, Hex(0xC8B898), 0.8f, 0.6f);

@@ -54,7 +54,12 @@ void PaintSundayOnTheRiverMeadow(Canvas& canvas, Brush brush) {
     const Colour dress = i % 3 == 0 ? Hex(0xF4F0E8) : (i % 3 == 1 ? Hex(0x2A3A6A) : Hex(0xD86A4A));
     scene.Ellipse({at.x, at.y - h * 0.4f}, h * 0.2f, h * 0.45f, 0.0f, dress, 1.0f, 0.2f);
     scene.Ellipse({at.x, at.y - h * 0.92f}, h * 0.09f, h * 0.1f, 0.0f, Hex(0xE8B890), 1.0f, 0.3f);
-    if (i % 2 == 0) scene.Ellipse({at.x + 0.015f, at.y - h}, h * 0.28f, h * 0.08f, 0.0f, Hex(0xF4E0E8), 1.0f, 0.3f);
+    if (i % 2 == 0) {
+      // A parasol against the sun.
+      scene.Polygon({{at.x - h * 0.3f / scene.Aspect(), at.y - h * 1.05f}, {at.x, at.y - h * 1.3f},
+                     {at.x + h * 0.3f / scene.Aspect(), at.y - h * 1.05f}},
+                    Hex(0xF4D0DC), 1.0f);
+    }
   }
   scene.Polygon({{-0.01f, 0.86f}, {1.01f, 0.9f}, {1.01f, 1.01f}, {-0.01f, 1.01f}}, Hex(0x3A6A2E), 0.5f);
   canvas.Pointillize(scene, kVeldmoorGround, kVeldmoorDot, 0.1f, rng);
@@ -130,7 +135,7 @@ void PaintPoppyFieldAtEvening(Canvas& canvas, Brush brush) {
   const TreeLook tree{Hex(0x2A2A22), Hex(0x2A3A2A), Hex(0x3A4A30), Hex(0x6A6A40), 60, 0.05f};
   Tree(scene, rng, {0.2f, 0.45f}, 0.2f, 0.16f, tree);
   Tree(scene, rng, {0.28f, 0.45f}, 0.14f, 0.12f, tree);
-  canvas.VerticalGradient({{0.0f, Hex(0x2A2040)}});
+  canvas = scene;
   // Ferrowyn's dashes run level in the sky and follow the slope of the field below.
   const float step = 0.0085f;
   for (int layer = 0; layer < 2; ++layer) {
@@ -142,7 +147,7 @@ void PaintPoppyFieldAtEvening(Canvas& canvas, Brush brush) {
         Colour c = scene.Sample(at.x, at.y);
         const bool field = at.y > 0.46f;
         // Poppies: clusters of red where the noise runs high, denser towards the front.
-        if (field && brush.noise.Fbm(at.x * 14.0f, at.y * 30.0f, 3) > 0.62f - (at.y - 0.46f) * 0.25f) {
+        if (field && (brush.detail.Fbm(at.x * 30.0f, at.y * 50.0f, 3) > 0.66f - (at.y - 0.46f) * 0.3f || rng.Uniform() < 0.03f)) {
           c = rng.Uniform() < 0.8f ? Hex(0xE02A1E) : Hex(0xF86A2A);
         }
         const float angle = field ? -0.25f + rng.Signed(0.5f) : rng.Signed(0.1f);

@@ -43,7 +43,7 @@ void WaterStrokes(Canvas& canvas, Rng& rng, float y_top, float y_bottom, int cou
     const float y = y_top + (y_bottom - y_top) * t * t;  // more, smaller strokes far away
     const float near = 0.3f + 1.4f * (y - y_top) / std::max(1e-3f, y_bottom - y_top);
     const Colour c = Vary(colours[static_cast<std::size_t>(rng.Below(static_cast<int>(colours.size())))], rng, 0.05f);
-    canvas.Dab({rng.Uniform(), y}, length * near * rng.Range(0.6f, 1.4f), length * near * 0.12f,
+    canvas.Dab({rng.Uniform(), y}, length * near * rng.Range(0.6f, 1.6f), length * near * rng.Range(0.05f, 0.1f),
                rng.Signed(0.05f), c, alpha, static_cast<std::uint32_t>(rng.Next()));
   }
 }

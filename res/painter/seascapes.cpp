@@ -30,6 +30,15 @@ void Quay(Canvas& canvas, Brush brush, float x_end, float y_far, float y_near, C
                 0.25f, brush.detail);
   canvas.Polygon({{-0.01f, y_near - 0.025f}, {x_end, y_far - 0.012f}, {x_end, y_far}, {-0.01f, y_near}},
                  stone, 1.0f);
+  // Courses of dressed stone in the quay's face.
+  for (float y = y_near + 0.04f; y < 1.0f; y += 0.045f) {
+    canvas.Polygon({{-0.01f, y}, {x_end, y + (y_far - y_near)}, {x_end, y + (y_far - y_near) + 0.003f}, {-0.01f, y + 0.003f}},
+                   Scale(stone, 0.3f), 0.5f);
+    for (float x = brush.rng.Range(0.0f, 0.05f); x < x_end; x += brush.rng.Range(0.05f, 0.09f)) {
+      const float top = y + (y_far - y_near) * (x / x_end);
+      canvas.Polygon({{x, top}, {x + 0.003f, top}, {x + 0.003f, top + 0.045f}, {x, top + 0.045f}}, Scale(stone, 0.3f), 0.4f);
+    }
+  }
   // Bollards along the edge.
   for (float x = 0.06f; x < x_end - 0.03f; x += 0.11f) {
     const float y = y_near + (y_far - y_near) * (x / x_end) - 0.02f;
@@ -120,8 +129,11 @@ void PaintBreakwaterInNovember(Canvas& canvas, Brush brush) {
   const float horizon = 0.5f;
   canvas.VerticalGradient({{0.0f, Hex(0x6A6E72)}, {0.35f, Hex(0x9A9C98)}, {0.5f, Hex(0xBCBAB0)}});
   CloudBank(canvas, rng, brush.noise, 0.05f, 0.42f, 12, 0.25f, Hex(0xA8A8A2), Hex(0x5E6266), 0.7f);
+  // A break in the overcast lets a band of pale light down onto the far sea.
+  canvas.Ellipse({0.8f, horizon - 0.03f}, 0.4f, 0.035f, 0.0f, Hex(0xF0EEE0), 0.55f, 1.0f);
   canvas.Reflect(horizon, Hex(0x5A6660), 0.6f, 0.015f, brush.detail);
   WaterStrokes(canvas, rng, horizon, 1.0f, 900, 0.055f, {Hex(0x4E5A56), Hex(0x7A847C), Hex(0xA4A8A0)}, 0.5f);
+  WaterStrokes(canvas, rng, horizon, horizon + 0.08f, 200, 0.05f, {Hex(0xE0E2D8)}, 0.5f);
   // The breakwater runs out from the left foreground to the light at its end.
   canvas.Polygon({{-0.01f, 0.78f}, {0.62f, 0.49f}, {0.64f, 0.5f}, {0.64f, 0.515f}, {-0.01f, 0.95f}},
                  Hex(0x4A4844), 1.0f);
@@ -154,12 +166,12 @@ void PaintTessaroHarbourAtDusk(Canvas& canvas, Brush brush) {
     canvas.Ellipse({rng.Uniform(), rng.Range(0.0f, 0.3f)}, 0.0018f, 0.0018f, 0.0f, Hex(0xE8E8FF),
                    rng.Range(0.3f, 0.9f), 0.6f);
   }
-  // A thin crescent moon.
-  canvas.Ellipse({0.8f, 0.14f}, 0.03f, 0.03f, 0.0f, Hex(0xF4ECC8), 1.0f, 0.08f);
-  canvas.Ellipse({0.81f, 0.13f}, 0.028f, 0.028f, 0.0f, Hex(0x141838), 1.0f, 0.08f);
   Townscape(canvas, rng, -0.01f, 0.62f, horizon, 0.09f, Hex(0x1C1632), Hex(0xFFC45A), 0.35f);
   Townscape(canvas, rng, 0.62f, 1.01f, horizon, 0.05f, Hex(0x241A3A), Hex(0xFFC45A), 0.25f);
   canvas.Reflect(horizon, Hex(0x141634), 0.45f, 0.01f, brush.detail);
+  // A thin crescent moon, high enough that the water does not hold it.
+  canvas.Ellipse({0.8f, 0.14f}, 0.03f, 0.03f, 0.0f, Hex(0xF4ECC8), 1.0f, 0.08f);
+  canvas.Ellipse({0.81f, 0.13f}, 0.028f, 0.028f, 0.0f, Hex(0x141838), 1.0f, 0.08f);
   // Lamps along the far quay and their long reflections.
   for (float x = 0.05f; x < 1.0f; x += rng.Range(0.08f, 0.16f)) {
     Glow(canvas, {x, horizon - 0.02f}, 0.01f, Hex(0xFFC060), 0.45f);
@@ -195,7 +207,7 @@ void PaintLanternsOnTheQuay(Canvas& canvas, Brush brush) {
     canvas.Dab({x, y}, 0.04f, 0.018f, rng.Signed(0.1f), Vary(Hex(0x5A4440), rng, 0.12f), 0.3f,
                static_cast<std::uint32_t>(rng.Next()));
   }
-  Townscape(canvas, rng, -0.01f, 0.3f, 0.6f, 0.25f, Hex(0x2A2030), Hex(0xFFB850), 0.3f);
+  Townscape(canvas, rng, -0.01f, 0.3f, 0.6f, 0.13f, Hex(0x2A2030), Hex(0xFFB850), 0.3f);
   // A string of lanterns sagging between posts, each throwing warm light on the stones.
   const Colour lantern_colours[3] = {Hex(0xFF9A3A), Hex(0xFFD060), Hex(0xF05A3A)};
   for (int span = 0; span < 3; ++span) {
@@ -217,7 +229,7 @@ void PaintLanternsOnTheQuay(Canvas& canvas, Brush brush) {
       const Colour c = lantern_colours[rng.Below(3)];
       Glow(canvas, at, 0.02f, c, 0.4f);
       canvas.Ellipse(at, 0.011f, 0.016f, 0.0f, Mix(c, Hex(0xFFF4D0), 0.5f), 1.0f, 0.4f);
-      canvas.Ellipse({at.x, 0.7f + at.y * 0.25f}, 0.05f, 0.012f, 0.0f, c, 0.12f, 1.0f);
+      canvas.Ellipse({at.x, 0.72f + at.y * 0.25f}, 0.09f, 0.025f, 0.0f, c, 0.22f, 1.0f);
     }
   }
 }

@@ -153,9 +153,8 @@ void PaintBlueBowlAndPears(Canvas& canvas, Brush brush) {
   Pear(canvas, rng, brush.detail, {0.35f, 0.5f}, 0.06f, Hex(0xB8C040), light);
   Pear(canvas, rng, brush.detail, {0.47f, 0.49f}, 0.065f, Hex(0xD0B840), light);
   Pear(canvas, rng, brush.detail, {0.78f, 0.76f}, 0.07f, Hex(0xA8B83A), light);
-  // A linen napkin at the left.
-  canvas.Polygon({{0.02f, 0.9f}, {0.16f, 0.82f}, {0.27f, 0.88f}, {0.14f, 0.98f}}, Hex(0xF4F0E8), 1.0f);
-  canvas.Stroke({{0.05f, 0.9f}, {0.16f, 0.85f}, {0.24f, 0.88f}}, 0.006f, Hex(0xC8C4BC), 0.6f, rng);
+  Pear(canvas, rng, brush.detail, {0.16f, 0.86f}, 0.055f, Hex(0xC8A83A), light);
+  Pear(canvas, rng, brush.detail, {0.88f, 0.8f}, 0.05f, Hex(0xB8C848), light);
 }
 
 }  // namespace ossen
