@@ -408,6 +408,8 @@ void Canvas::ShadedBody(Point top, float height, float rx, const std::vector<flo
 }
 
 void Canvas::Reflect(float horizon, Colour water, float tint, float ripple, const Noise& noise) {
+  // A picture one row high has no water below any horizon.
+  if (height_ < 2) return;
   const float h = static_cast<float>(height_);
   const int horizon_row = std::clamp(static_cast<int>(horizon * h), 1, height_ - 1);
   for (int py = horizon_row; py < height_; ++py) {
