@@ -134,7 +134,8 @@ void PaintRoseArbourAfterRain(Canvas& canvas, Brush brush) {
   const TreeLook far{Hex(0x4A4A3A), Hex(0x5A7060), Hex(0x7A9078), Hex(0xA8B8A0), 120, 0.04f};
   Tree(canvas, rng, {0.52f, 0.52f}, 0.25f, 0.25f, far);
   // A wet flagstone path shining with the sky.
-  canvas.Polygon({{0.44f, 0.52f}, {0.56f, 0.52f}, {0.86f, 1.01f}, {0.14f, 1.01f}}, Hex(0xA8A8A4), 1.0f);
+  canvas.Polygon({{0.44f, 0.52f}, {0.56f, 0.52f}, {0.86f, 1.01f}, {0.14f, 1.01f}}, Hex(0xA8A49A), 1.0f);
+  DabField(canvas, rng, {0.5f, 0.8f}, 0.35f, 0.2f, 300, 0.04f, {Hex(0x9A968A), Hex(0xB8B4A8), Hex(0x8A8C84)}, 0.4f, 0.0f, 0.3f);
   for (int i = 0; i < 40; ++i) {
     const float t = rng.Uniform();
     const float y = 0.52f + 0.49f * t * t;
@@ -142,6 +143,16 @@ void PaintRoseArbourAfterRain(Canvas& canvas, Brush brush) {
     canvas.Ellipse({{0.5f + rng.Signed(half) / canvas.Aspect() * 0.9f, y}, 0.01f + 0.06f * t, 0.003f + 0.012f * t, 0.0f,
                    Hex(0xE8ECEC), 0.55f, 0.7f});
   }
+  // Joints between the flags, closer together into the distance.
+  for (float d = 0.0f; d < 1.0f; d += 0.09f) {
+    const float y = 0.52f + 0.49f * d * d;
+    const float half = 0.06f + 0.3f * (y - 0.52f) / 0.49f;
+    canvas.Polygon({{0.5f - half / canvas.Aspect() * 0.95f, y}, {0.5f + half / canvas.Aspect() * 0.95f, y},
+                    {0.5f + half / canvas.Aspect() * 0.95f, y + 0.002f + 0.004f * d},
+                    {0.5f - half / canvas.Aspect() * 0.95f, y + 0.002f + 0.004f * d}},
+                   Hex(0x6A6E66), 0.7f);
+  }
+  canvas.Polygon({{0.499f, 0.52f}, {0.501f, 0.52f}, {0.505f, 1.01f}, {0.495f, 1.01f}}, Hex(0x6A6E66), 0.6f);
   // The arbour: two posts and an arch, smothered in leaves and roses.
   const Colour post = Hex(0x4A3A2E);
   canvas.Polygon({{0.22f, 1.01f}, {0.22f, 0.2f}, {0.25f, 0.2f}, {0.25f, 1.01f}}, post, 1.0f);

@@ -155,6 +155,15 @@ void PaintBreakwaterInNovember(Canvas& canvas, Brush brush) {
     canvas.Dab({{t * 0.64f, 0.95f - t * 0.435f + rng.Range(0.0f, 0.012f)}, rng.Range(0.02f, 0.06f) * (1.2f - t), 0.006f * (1.2f - t),
                -0.6f, Hex(0xE8ECE8), 0.45f, static_cast<std::uint32_t>(rng.Next())});
   }
+  // Boulders heaped against the sea side of the wall, large near us, small far out.
+  for (int i = 0; i < 70; ++i) {
+    const float t = rng.Range(0.0f, 0.6f) * rng.Range(0.3f, 1.0f);
+    const float r = 0.06f * (1.0f - t * 1.4f) * rng.Range(0.5f, 1.1f);
+    const Point at{t * 0.64f + rng.Signed(0.03f), 0.95f - t * 0.435f + rng.Range(-0.02f, 0.03f) * (1.0f - t)};
+    const Colour stone = Mix(Hex(0x4A4842), Hex(0x7A766C), rng.Uniform());
+    const float squash = rng.Range(0.55f, 0.85f);
+    canvas.ShadedBall(at, r * 1.2f, r * squash, stone, Hex(0xA8A498), Hex(0x1E1C1A), {-0.3f, -1.0f}, brush.noise);
+  }
   Birds(canvas, rng, {0.75f, 0.2f}, 0.1f, 3, 0.02f, Hex(0x3A3A3E));
 }
 
@@ -307,10 +316,13 @@ void PaintEstuaryAtSunset(Canvas& canvas, Brush brush) {
   LightPath(canvas, rng, 0.42f, horizon + 0.005f, 1.0f, 0.06f, Hex(0xFFE0A0), 420, 0.7f);
   WaterStrokes(canvas, rng, horizon, 1.0f, 500, 0.05f, {Hex(0xE89A70), Hex(0x7A5A7E), Hex(0xF8C890)}, 0.4f);
   // Mud banks in the foreground, wet and shining.
-  canvas.Ground({{-0.01f, 0.82f}, {0.2f, 0.8f}, {0.38f, 0.86f}, {0.5f, 1.01f}}, 1.01f, Hex(0x4A3A40),
-                Hex(0x2E2428), 0.2f, brush.detail);
-  canvas.Ground({{0.72f, 1.01f}, {0.85f, 0.88f}, {1.01f, 0.85f}}, 1.01f, Hex(0x4A3A40), Hex(0x2E2428), 0.2f,
+  canvas.Ground({{-0.01f, 0.82f}, {0.2f, 0.8f}, {0.38f, 0.86f}, {0.5f, 1.01f}}, 1.01f, Hex(0x6A4A48),
+                Hex(0x3A2A2C), 0.2f, brush.detail);
+  canvas.Ground({{0.72f, 1.01f}, {0.85f, 0.88f}, {1.01f, 0.85f}}, 1.01f, Hex(0x6A4A48), Hex(0x3A2A2C), 0.2f,
                 brush.detail);
+  // The wet mud catches the sunset along its edges.
+  canvas.Stroke({{-0.01f, 0.822f}, {0.2f, 0.802f}, {0.38f, 0.862f}, {0.48f, 0.98f}}, 0.006f, Hex(0xE8A070), 0.6f, rng);
+  canvas.Stroke({{0.74f, 0.99f}, {0.85f, 0.882f}, {1.01f, 0.852f}}, 0.006f, Hex(0xE8A070), 0.6f, rng);
   for (int i = 0; i < 80; ++i) {
     const float x = rng.Range(0.0f, 0.3f);
     canvas.Stroke({{x, 0.84f}, {x + rng.Signed(0.01f), 0.84f - rng.Range(0.02f, 0.06f)}}, 0.003f,
