@@ -211,6 +211,20 @@ TEST(CanvasTest, PointillizeCoversTheGroundWithTheSourceColours) {
   EXPECT_LT(red, blue / 2);
 }
 
+TEST(NoiseTest, ValueNoiseIsSmoothAcrossLatticeLines) {
+  // A broken interpolation shows as steps where the lattice cells meet.
+  Noise noise(77);
+  for (float y : {0.3f, 2.0f, 5.7f}) {
+    float previous = noise.Value(-3.0f, y);
+    for (int i = 1; i <= 6000; ++i) {
+      const float x = -3.0f + static_cast<float>(i) * 0.001f;
+      const float value = noise.Value(x, y);
+      ASSERT_LT(std::fabs(value - previous), 0.01f) << x << " " << y;
+      previous = value;
+    }
+  }
+}
+
 TEST(NoiseTest, StaysInRangeAndRepeats) {
   Noise noise(42);
   Noise same(42);
