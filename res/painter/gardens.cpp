@@ -116,9 +116,20 @@ void PaintHollyhocksByTheGlasshouse(Canvas& canvas, Brush brush) {
       const float grow = (y - top) / (foot - top);
       const float r = 0.012f + 0.022f * std::min(1.0f, grow * 1.8f);
       const float side = rng.Signed(0.012f);
-      canvas.ShadedBall({x + side, y}, r, r * 0.9f, Vary(bloom, rng, 0.05f), Hex(0xFFF4F0), Scale(bloom, 0.5f),
-                        {-0.6f, -0.7f}, brush.detail);
-      canvas.Ellipse({{x + side, y}, r * 0.25f, r * 0.25f, 0.0f, Hex(0xF4E070), 0.9f, 0.5f});
+      // An open cup of five petals facing out, dark at the throat; tight buds near the top.
+      if (grow < 0.25f) {
+        canvas.ShadedBall({x + side, y}, r * 0.7f, r * 0.8f, Mix(bloom, Hex(0x6A8A3A), 0.4f), Hex(0xF8E8E0),
+                          Scale(bloom, 0.4f), {-0.6f, -0.7f}, brush.detail);
+        continue;
+      }
+      const Colour petal = Vary(bloom, rng, 0.05f);
+      for (int k = 0; k < 5; ++k) {
+        const float a = static_cast<float>(k) * 1.2566f + rng.Signed(0.2f);
+        canvas.Dab({{x + side + std::cos(a) * r * 0.45f / canvas.Aspect(), y + std::sin(a) * r * 0.45f}, r * 1.1f, r * 0.8f, a,
+                    Mix(petal, Hex(0xFFF4F0), 0.15f * static_cast<float>(k % 2)), 0.95f, static_cast<std::uint32_t>(rng.Next())});
+      }
+      canvas.Ellipse({{x + side, y}, r * 0.35f, r * 0.35f, 0.0f, Scale(bloom, 0.45f), 0.9f, 0.6f});
+      canvas.Ellipse({{x + side, y}, r * 0.12f, r * 0.12f, 0.0f, Hex(0xF4E070), 0.9f, 0.5f});
     }
   }
   DabField(canvas, rng, {0.5f, 0.93f}, 0.9f, 0.1f, 500, 0.04f, {Hex(0x3A5A26), Hex(0x6A8E3A), Hex(0x8AAE4A)}, 0.8f,

@@ -60,6 +60,15 @@ void Boat(Canvas& canvas, Rng& rng, Point waterline, float size, const BoatLook&
   canvas.Polygon({at(-half, -depth - sheer), at(-half * 0.55f, -depth), at(half * 0.55f, -depth),
                   at(half * 1.05f, -depth - sheer * 1.6f), at(half * 0.7f, 0.0f), at(-half * 0.75f, 0.0f)},
                  look.hull, 1.0f);
+  // The turn of the bilge in shadow, and two strakes of planking along the side.
+  canvas.Polygon({at(-half * 0.7f, -depth * 0.45f), at(half * 0.75f, -depth * 0.45f), at(half * 0.7f, 0.0f), at(-half * 0.75f, 0.0f)},
+                 Scale(look.hull, 0.55f), 0.6f);
+  for (float strake : {0.35f, 0.65f}) {
+    canvas.Stroke({at(-half * (1.0f - strake * 0.25f), -depth * (1.0f - strake) - sheer * (1.0f - strake)),
+                   at(0.0f, -depth * (1.0f - strake) * 0.95f),
+                   at(half * (1.05f - strake * 0.3f), -depth * (1.0f - strake) - sheer * 1.6f * (1.0f - strake))},
+                  std::max(size * 0.006f, 0.0012f), Mix(look.hull, look.trim, 0.35f), 0.5f, rng);
+  }
   canvas.Polygon({at(-half, -depth - sheer), at(half * 1.05f, -depth - sheer * 1.6f),
                   at(half * 1.03f, -depth - sheer * 1.6f + size * 0.02f), at(-half * 0.98f, -depth - sheer + size * 0.02f)},
                  look.trim, 0.9f);
