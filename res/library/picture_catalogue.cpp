@@ -10,7 +10,8 @@ std::string_view Trim(std::string_view text) {
   return text;
 }
 
-bool Fail(std::string& error, int line, std::string_view why) {
+bool Fail(std::vector<CataloguePicture>& pictures, std::string& error, int line, std::string_view why) {
+  pictures.clear();
   error = "line " + std::to_string(line) + ": " + std::string(why);
   return false;
 }
@@ -35,17 +36,17 @@ bool ParseCatalogue(std::string_view text, std::vector<CataloguePicture>& pictur
     const std::size_t first = line.find('|');
     const std::size_t second = first == std::string_view::npos ? first : line.find('|', first + 1);
     if (second == std::string_view::npos || line.find('|', second + 1) != std::string_view::npos) {
-      return Fail(error, lineNumber, "expected file|title|painter");
+      return Fail(pictures, error, lineNumber, "expected file|title|painter");
     }
     CataloguePicture picture;
     picture.file = Trim(line.substr(0, first));
     picture.title = Trim(line.substr(first + 1, second - first - 1));
     picture.painter = Trim(line.substr(second + 1));
     picture.line = lineNumber;
-    if (picture.file.empty()) return Fail(error, lineNumber, "no picture file named");
-    if (picture.title.empty()) return Fail(error, lineNumber, "no title");
+    if (picture.file.empty()) return Fail(pictures, error, lineNumber, "no picture file named");
+    if (picture.title.empty()) return Fail(pictures, error, lineNumber, "no title");
     if (static_cast<int>(pictures.size()) == kMaxCataloguePictures) {
-      return Fail(error, lineNumber, "more than " + std::to_string(kMaxCataloguePictures) + " pictures");
+      return Fail(pictures, error, lineNumber, "more than " + std::to_string(kMaxCataloguePictures) + " pictures");
     }
     pictures.push_back(std::move(picture));
   }

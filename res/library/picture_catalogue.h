@@ -23,8 +23,8 @@ struct CataloguePicture {
 };
 
 // Parses `text` into `pictures`. On a bad line returns false with `error` saying which line
-// and why ("line 3: expected file|title|painter"); also false for no pictures at all, more
-// than 35, or a NUL byte anywhere.
+// and why ("line 3: expected file|title|painter") and no pictures; also false for no
+// pictures at all, more than 35, or a NUL byte anywhere.
 bool ParseCatalogue(std::string_view text, std::vector<CataloguePicture>& pictures, std::string& error);
 
 }  // namespace ossen

@@ -254,6 +254,7 @@ TEST(CatalogueTest, RefusesBadLinesAndTooManyPictures) {
   EXPECT_EQ(pictures.size(), 35u);
   EXPECT_FALSE(ParseCatalogue(many + "# fine\nlast.jpg|One too many|P\n", pictures, error));
   EXPECT_EQ(error, "line 37: more than 35 pictures");
+  EXPECT_TRUE(pictures.empty());
 }
 
 }  // namespace
