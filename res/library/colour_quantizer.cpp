@@ -211,13 +211,20 @@ void SplitUntil(const std::vector<Sample>& samples, std::vector<Box>& boxes, std
 // Weighted k-means passes: every sample joins its nearest centre, then each centre that is
 // not fixed moves to the mean of its members.
 void RefineCentres(const std::vector<Sample>& samples, std::vector<Box>& boxes, int passes) {
+  std::vector<Lab> centres(boxes.size());
   for (int pass = 0; pass < passes; ++pass) {
-    for (Box& box : boxes) box.members.clear();
+    for (std::size_t c = 0; c < boxes.size(); ++c) {
+      boxes[c].members.clear();
+      centres[c] = boxes[c].centre;
+    }
+    const Lab* centre = centres.data();
+    const std::size_t count = centres.size();
     for (std::uint32_t i = 0; i < samples.size(); ++i) {
+      const Lab colour = samples[i].colour;
       std::size_t nearest = 0;
-      double best = DistanceSquared(samples[i].colour, boxes[0].centre);
-      for (std::size_t c = 1; c < boxes.size(); ++c) {
-        const double d = DistanceSquared(samples[i].colour, boxes[c].centre);
+      double best = DistanceSquared(colour, centre[0]);
+      for (std::size_t c = 1; c < count; ++c) {
+        const double d = DistanceSquared(colour, centre[c]);
         if (d < best) {
           best = d;
           nearest = c;

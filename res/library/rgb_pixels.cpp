@@ -18,13 +18,14 @@ GlobalBlock RgbToPackedDib(RgbPixels picture) {
   if (!dib || BuildHeader(picture.width, picture.height, kFormatRgb888, {dib.data(), dib.size()}) != headerSize) {
     return {};
   }
+  const std::size_t rowBytes = static_cast<std::size_t>(picture.width) * 3;
   for (int y = 0; y < picture.height; ++y) {
-    std::uint8_t* row = dib.data() + headerSize + std::size_t{stride} * static_cast<std::size_t>(picture.height - 1 - y);
-    for (int x = 0; x < picture.width; ++x) {
-      const std::uint8_t* p = picture.Pixel(x, y);
-      row[3 * x] = p[2];
-      row[3 * x + 1] = p[1];
-      row[3 * x + 2] = p[0];
+    std::uint8_t* out = dib.data() + headerSize + std::size_t{stride} * static_cast<std::size_t>(picture.height - 1 - y);
+    const std::uint8_t* in = picture.Pixel(0, y);
+    for (std::size_t i = 0; i < rowBytes; i += 3) {
+      out[i] = in[i + 2];
+      out[i + 1] = in[i + 1];
+      out[i + 2] = in[i];
     }
   }
   return dib;
@@ -63,31 +64,36 @@ std::vector<std::uint8_t> ResampleByArea(RgbPixels picture, int width, int heigh
   const std::vector<Coverage> down = AxisCoverage(picture.height, height);
 
   // Rows first (every source row to the target width), then columns.
-  std::vector<double> narrowed(static_cast<std::size_t>(width) * static_cast<std::size_t>(picture.height) * 3);
+  const std::size_t outRow = static_cast<std::size_t>(width) * 3;
+  std::vector<double> narrowed(outRow * static_cast<std::size_t>(picture.height));
   for (int y = 0; y < picture.height; ++y) {
-    double* out = narrowed.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width) * 3;
-    for (int x = 0; x < width; ++x) {
-      const Coverage& c = across[static_cast<std::size_t>(x)];
-      for (std::size_t k = 0; k < c.weights.size(); ++k) {
-        const std::uint8_t* p = picture.Pixel(c.first + static_cast<int>(k), y);
-        for (int channel = 0; channel < 3; ++channel) out[3 * x + channel] += c.weights[k] * p[channel];
+    const std::uint8_t* in = picture.Pixel(0, y);
+    double* out = narrowed.data() + static_cast<std::size_t>(y) * outRow;
+    for (const Coverage& c : across) {
+      const std::uint8_t* p = in + static_cast<std::size_t>(c.first) * 3;
+      for (double weight : c.weights) {
+        out[0] += weight * p[0];
+        out[1] += weight * p[1];
+        out[2] += weight * p[2];
+        p += 3;
       }
+      out += 3;
     }
   }
-  std::vector<std::uint8_t> result(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 3);
+  std::vector<std::uint8_t> result(outRow * static_cast<std::size_t>(height));
+  std::vector<double> sums(outRow);
   for (int y = 0; y < height; ++y) {
     const Coverage& c = down[static_cast<std::size_t>(y)];
-    for (int x = 0; x < width; ++x) {
-      for (int channel = 0; channel < 3; ++channel) {
-        double sum = 0;
-        for (std::size_t k = 0; k < c.weights.size(); ++k) {
-          const std::size_t row = static_cast<std::size_t>(c.first) + k;
-          sum += c.weights[k] * narrowed[(row * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)) * 3 +
-                                         static_cast<std::size_t>(channel)];
-        }
-        result[(static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)) * 3 +
-               static_cast<std::size_t>(channel)] = static_cast<std::uint8_t>(std::lround(std::clamp(sum, 0.0, 255.0)));
-      }
+    std::fill(sums.begin(), sums.end(), 0.0);
+    for (std::size_t k = 0; k < c.weights.size(); ++k) {
+      const double weight = c.weights[k];
+      const double* in = narrowed.data() + (static_cast<std::size_t>(c.first) + k) * outRow;
+      double* sum = sums.data();
+      for (std::size_t i = 0; i < outRow; ++i) sum[i] += weight * in[i];
+    }
+    std::uint8_t* out = result.data() + static_cast<std::size_t>(y) * outRow;
+    for (std::size_t i = 0; i < outRow; ++i) {
+      out[i] = static_cast<std::uint8_t>(std::lround(std::clamp(sums[i], 0.0, 255.0)));
     }
   }
   return result;
