@@ -25,8 +25,8 @@ void BrushedRect(Canvas& canvas, Rng& rng, float x0, float y0, float x1, float y
     const float length = stroke * rng.Range(0.6f, 1.0f);
     const float x = x0 + (length * 0.5f + rng.Uniform() * std::max(0.0f, w - length)) / aspect;
     const float y = y0 + length * 0.15f + rng.Uniform() * std::max(0.0f, h - length * 0.3f);
-    canvas.Dab({x, y}, length, length * 0.28f, rng.Signed(0.04f), Vary(colour, rng, 0.06f), 0.35f,
-               static_cast<std::uint32_t>(rng.Next()));
+    canvas.Dab({{x, y}, length, length * 0.28f, rng.Signed(0.04f), Vary(colour, rng, 0.06f), 0.35f,
+               static_cast<std::uint32_t>(rng.Next())});
   }
 }
 
@@ -106,8 +106,8 @@ void PaintLatticeForAWinterWindow(Canvas& canvas, Brush brush) {
       // Frost creeping in from the corners of each pane.
       for (int k = 0; k < 8; ++k) {
         const float t = rng.Uniform();
-        canvas.Dab({cx + rng.Signed(hx * 0.6f), cy + hy * 0.6f * (t * 2.0f - 1.0f) * 0.5f + hy * 0.3f}, cell * 0.25f,
-                   cell * 0.05f, rng.Range(-2.0f, 2.0f), Hex(0xFFFFFF), 0.25f, static_cast<std::uint32_t>(rng.Next()));
+        canvas.Dab({{cx + rng.Signed(hx * 0.6f), cy + hy * 0.6f * (t * 2.0f - 1.0f) * 0.5f + hy * 0.3f}, cell * 0.25f,
+                   cell * 0.05f, rng.Range(-2.0f, 2.0f), Hex(0xFFFFFF), 0.25f, static_cast<std::uint32_t>(rng.Next())});
       }
     }
   }
@@ -174,8 +174,8 @@ void PaintChequerboardInRustAndCream(Canvas& canvas, Brush brush) {
       // Drummaker brushes each square in one direction, alternating.
       for (int k = 0; k < 30; ++k) {
         const float angle = (i + j) % 2 == 0 ? 0.0f : 1.5708f;
-        canvas.Dab({left + cell_x * rng.Range(0.2f, 0.8f), top + cell_y * rng.Range(0.2f, 0.8f)}, cell_y * 0.5f,
-                   cell_y * 0.12f, angle, Vary(base, rng, 0.07f), 0.4f, static_cast<std::uint32_t>(rng.Next()));
+        canvas.Dab({{left + cell_x * rng.Range(0.2f, 0.8f), top + cell_y * rng.Range(0.2f, 0.8f)}, cell_y * 0.5f,
+                   cell_y * 0.12f, angle, Vary(base, rng, 0.07f), 0.4f, static_cast<std::uint32_t>(rng.Next())});
       }
     }
   }

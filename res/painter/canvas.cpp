@@ -178,7 +178,11 @@ void Canvas::Ground(const std::vector<Point>& ridge, float y_bottom, Colour top,
   }
 }
 
-void Canvas::Ellipse(Point centre, float rx, float ry, float angle, Colour colour, float alpha,
+void Canvas::Ellipse(const EllipseShape& shape) {
+  PaintEllipse(shape.centre, shape.rx, shape.ry, shape.angle, shape.colour, shape.alpha, shape.softness);
+}
+
+void Canvas::PaintEllipse(Point centre, float rx, float ry, float angle, Colour colour, float alpha,
                      float softness) {
   const float cx = centre.x * static_cast<float>(width_);
   const float cy = centre.y * static_cast<float>(height_);
@@ -234,7 +238,11 @@ void Canvas::SoftRect(float x0, float y0, float x1, float y1, Colour colour, flo
   }
 }
 
-void Canvas::Dab(Point centre, float length, float width, float angle, Colour colour, float alpha,
+void Canvas::Dab(const DabStroke& shape) {
+  PaintDab(shape.centre, shape.length, shape.width, shape.angle, shape.colour, shape.alpha, shape.bristles);
+}
+
+void Canvas::PaintDab(Point centre, float length, float width, float angle, Colour colour, float alpha,
                  std::uint32_t bristles) {
   const float cx = centre.x * static_cast<float>(width_);
   const float cy = centre.y * static_cast<float>(height_);
@@ -296,13 +304,17 @@ void Canvas::Stroke(const std::vector<Point>& path, float width, Colour colour, 
       const float taper = 0.45f + 0.55f * std::sin(3.14159265f * std::clamp(t, 0.0f, 1.0f));
       const Point at{path[i - 1].x + dx * (along / segment) / aspect,
                      path[i - 1].y + dy * (along / segment)};
-      Dab(at, width * 1.3f, width * taper, angle, colour, alpha, bristles);
+      Dab({at, width * 1.3f, width * taper, angle, colour, alpha, bristles});
     }
     walked += segment;
   }
 }
 
-void Canvas::Cloud(Point centre, float rx, float ry, Colour light, Colour shadow, float alpha,
+void Canvas::Cloud(const CloudShape& shape) {
+  PaintCloud(shape.centre, shape.rx, shape.ry, shape.light, shape.shadow, shape.alpha, shape.noise);
+}
+
+void Canvas::PaintCloud(Point centre, float rx, float ry, Colour light, Colour shadow, float alpha,
                    const Noise& noise) {
   const float h = static_cast<float>(height_);
   const float cx = centre.x * static_cast<float>(width_);
@@ -408,6 +420,8 @@ void Canvas::ShadedBody(Point top, float height, float rx, const std::vector<flo
 }
 
 void Canvas::Reflect(float horizon, Colour water, float tint, float ripple, const Noise& noise) {
+  // A picture one row high has no water below any horizon.
+  if (height_ < 2) return;
   const float h = static_cast<float>(height_);
   const int horizon_row = std::clamp(static_cast<int>(horizon * h), 1, height_ - 1);
   for (int py = horizon_row; py < height_; ++py) {
@@ -454,8 +468,8 @@ void Canvas::Impasto(float density, float length, float width, float angle, floa
     const int px = std::min(width_ - 1, static_cast<int>(x * static_cast<float>(width_)));
     const int py = std::min(height_ - 1, static_cast<int>(y * h));
     const Colour picked = before[static_cast<std::size_t>(py) * width_ + px];
-    Dab({x, y}, length * rng.Range(0.6f, 1.2f), width * rng.Range(0.7f, 1.2f), angle + rng.Signed(angle_jitter),
-        picked, alpha, static_cast<std::uint32_t>(rng.Next()));
+    Dab({{x, y}, length * rng.Range(0.6f, 1.2f), width * rng.Range(0.7f, 1.2f), angle + rng.Signed(angle_jitter),
+        picked, alpha, static_cast<std::uint32_t>(rng.Next())});
   }
 }
 
@@ -482,8 +496,8 @@ void Canvas::Pointillize(const Canvas& source, Colour ground, float radius, floa
           c = Mix(c, {1.0f, 0.95f, 0.8f}, 0.3f);
         }
         c = Vary(c, rng, jitter);
-        Ellipse({x, y}, r * rng.Range(0.85f, 1.15f), r * rng.Range(0.85f, 1.1f),
-                rng.Range(0.0f, 3.14f), c, layer == 0 ? 0.85f : 0.95f, 0.35f);
+        Ellipse({{x, y}, r * rng.Range(0.85f, 1.15f), r * rng.Range(0.85f, 1.1f),
+                rng.Range(0.0f, 3.14f), c, layer == 0 ? 0.85f : 0.95f, 0.35f});
       }
     }
   }

@@ -29,6 +29,42 @@ struct Point {
   float y = 0.0f;
 };
 
+// The shapes below are passed brace-initialised: their members are then evaluated in the
+// written order, which keeps a painting that draws several of them from one Rng the same under
+// every compiler (the order of function arguments is unspecified).
+// A soft-edged rotated ellipse.
+struct EllipseShape {
+  Point centre;
+  float rx;
+  float ry;
+  float angle;
+  Colour colour;
+  float alpha;
+  float softness;  // the fraction of the radius that fades out
+};
+
+// A brush dab: an ellipse whose paint lies in bristle streaks along its length.
+struct DabStroke {
+  Point centre;
+  float length;
+  float width;
+  float angle;
+  Colour colour;
+  float alpha;
+  std::uint32_t bristles;  // seed of the bristle pattern
+};
+
+// A soft cloud: lit on top, shadowed below, its edge torn by noise.
+struct CloudShape {
+  Point centre;
+  float rx;
+  float ry;
+  Colour light;
+  Colour shadow;
+  float alpha;
+  const Noise& noise;
+};
+
 struct GradientStop {
   float y;
   Colour colour;
@@ -59,21 +95,15 @@ class Canvas {
   // coloured by a vertical gradient from top to bottom and mottled by noise.
   void Ground(const std::vector<Point>& ridge, float y_bottom, Colour top, Colour bottom,
               float mottle, const Noise& noise);
-  // A soft-edged rotated ellipse; softness is the fraction of the radius that fades out.
-  void Ellipse(Point centre, float rx, float ry, float angle, Colour colour, float alpha,
-               float softness);
+  void Ellipse(const EllipseShape& shape);
   // A rectangle whose edges blur and fray like thinned paint soaking into canvas; softness and
   // fray are picture heights.
   void SoftRect(float x0, float y0, float x1, float y1, Colour colour, float alpha, float softness,
                 float fray, const Noise& noise);
-  // A brush dab: an ellipse whose paint lies in bristle streaks along its length.
-  void Dab(Point centre, float length, float width, float angle, Colour colour, float alpha,
-           std::uint32_t bristles);
+  void Dab(const DabStroke& shape);
   // A stroke of dabs along a polyline, tapering at both ends.
   void Stroke(const std::vector<Point>& path, float width, Colour colour, float alpha, Rng& rng);
-  // A soft cloud: lit on top, shadowed below, its edge torn by noise.
-  void Cloud(Point centre, float rx, float ry, Colour light, Colour shadow, float alpha,
-             const Noise& noise);
+  void Cloud(const CloudShape& shape);
   // A sphere-like shaded body (fruit, bowl) lit from light_dir (picture directions).
   void ShadedBall(Point centre, float rx, float ry, Colour base, Colour light, Colour dark,
                   Point light_dir, const Noise& noise, float clip_top = -1.0f);
@@ -98,6 +128,12 @@ class Canvas {
   RgbImage ToImage() const;
 
  private:
+  void PaintCloud(Point centre, float rx, float ry, Colour light, Colour shadow, float alpha,
+                  const Noise& noise);
+  void PaintDab(Point centre, float length, float width, float angle, Colour colour, float alpha,
+                std::uint32_t bristles);
+  void PaintEllipse(Point centre, float rx, float ry, float angle, Colour colour, float alpha,
+                    float softness);
   // Fills coverage_ for pixel row py from the polygon; returns the covered column range.
   bool CoverRow(const std::vector<Point>& pixels, int py, int& x0, int& x1);
   std::vector<Point> ToPixels(const std::vector<Point>& points) const;

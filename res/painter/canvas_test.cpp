@@ -28,10 +28,10 @@ TEST(CanvasTest, ShapesReachingPastTheEdgesStayInside) {
   // Shapes centred outside, huge or degenerate leave the buffer intact (the sanitizer build checks).
   Noise noise(1);
   Rng rng(2);
-  canvas.Ellipse({-0.5f, 1.5f}, 3.0f, 3.0f, 0.7f, Hex(0xFF0000), 1.0f, 0.2f);
-  canvas.Dab({1.2f, -0.1f}, 0.5f, 0.2f, 1.0f, Hex(0x00FF00), 1.0f, 9u);
+  canvas.Ellipse({{-0.5f, 1.5f}, 3.0f, 3.0f, 0.7f, Hex(0xFF0000), 1.0f, 0.2f});
+  canvas.Dab({{1.2f, -0.1f}, 0.5f, 0.2f, 1.0f, Hex(0x00FF00), 1.0f, 9u});
   canvas.Stroke({{-0.2f, 0.5f}, {1.2f, 0.5f}, {1.2f, 0.5f}}, 0.1f, Hex(0x0000FF), 1.0f, rng);
-  canvas.Cloud({1.0f, 1.0f}, 0.5f, 0.3f, Hex(0xFFFFFF), Hex(0x808080), 1.0f, noise);
+  canvas.Cloud({{1.0f, 1.0f}, 0.5f, 0.3f, Hex(0xFFFFFF), Hex(0x808080), 1.0f, noise});
   canvas.SoftRect(-0.5f, -0.5f, 1.5f, 0.1f, Hex(0xFFFF00), 1.0f, 0.1f, 0.05f, noise);
   canvas.ShadedBall({0.0f, 0.0f}, 0.4f, 0.4f, Hex(0x808080), Hex(0xFFFFFF), Hex(0x000000), {-1.0f, -1.0f}, noise);
   canvas.Polygon({{0.5f, 0.5f}, {0.5f, 0.5f}, {0.5f, 0.5f}}, Hex(0xFFFFFF), 1.0f);

@@ -98,8 +98,8 @@ void PaintHollyhocksByTheGlasshouse(Canvas& canvas, Brush brush) {
   canvas.Stroke({{left, eave}, {(left + right) * 0.5f, ridge}, {right, eave}}, 0.01f, frame, 1.0f, rng);
   // Sunlight flashing on the glass.
   for (int i = 0; i < 10; ++i) {
-    canvas.Dab({rng.Range(left, right), rng.Range(0.25f, 0.6f)}, 0.08f, 0.02f, -0.9f, Hex(0xFFFFF4), 0.3f,
-               static_cast<std::uint32_t>(rng.Next()));
+    canvas.Dab({{rng.Range(left, right), rng.Range(0.25f, 0.6f)}, 0.08f, 0.02f, -0.9f, Hex(0xFFFFF4), 0.3f,
+               static_cast<std::uint32_t>(rng.Next())});
   }
   // The hollyhocks: tall spikes of round flowers, buds getting smaller towards the top.
   const Colour blooms[5] = {Hex(0xE0406A), Hex(0xF4B8C8), Hex(0xB02A4A), Hex(0xF8F0E0), Hex(0xE88AA8)};
@@ -118,7 +118,7 @@ void PaintHollyhocksByTheGlasshouse(Canvas& canvas, Brush brush) {
       const float side = rng.Signed(0.012f);
       canvas.ShadedBall({x + side, y}, r, r * 0.9f, Vary(bloom, rng, 0.05f), Hex(0xFFF4F0), Scale(bloom, 0.5f),
                         {-0.6f, -0.7f}, brush.detail);
-      canvas.Ellipse({x + side, y}, r * 0.25f, r * 0.25f, 0.0f, Hex(0xF4E070), 0.9f, 0.5f);
+      canvas.Ellipse({{x + side, y}, r * 0.25f, r * 0.25f, 0.0f, Hex(0xF4E070), 0.9f, 0.5f});
     }
   }
   DabField(canvas, rng, {0.5f, 0.93f}, 0.9f, 0.1f, 500, 0.04f, {Hex(0x3A5A26), Hex(0x6A8E3A), Hex(0x8AAE4A)}, 0.8f,
@@ -134,14 +134,25 @@ void PaintRoseArbourAfterRain(Canvas& canvas, Brush brush) {
   const TreeLook far{Hex(0x4A4A3A), Hex(0x5A7060), Hex(0x7A9078), Hex(0xA8B8A0), 120, 0.04f};
   Tree(canvas, rng, {0.52f, 0.52f}, 0.25f, 0.25f, far);
   // A wet flagstone path shining with the sky.
-  canvas.Polygon({{0.44f, 0.52f}, {0.56f, 0.52f}, {0.86f, 1.01f}, {0.14f, 1.01f}}, Hex(0xA8A8A4), 1.0f);
+  canvas.Polygon({{0.44f, 0.52f}, {0.56f, 0.52f}, {0.86f, 1.01f}, {0.14f, 1.01f}}, Hex(0xA8A49A), 1.0f);
+  DabField(canvas, rng, {0.5f, 0.8f}, 0.35f, 0.2f, 300, 0.04f, {Hex(0x9A968A), Hex(0xB8B4A8), Hex(0x8A8C84)}, 0.4f, 0.0f, 0.3f);
   for (int i = 0; i < 40; ++i) {
     const float t = rng.Uniform();
     const float y = 0.52f + 0.49f * t * t;
     const float half = 0.06f + 0.3f * (y - 0.52f) / 0.49f;
-    canvas.Ellipse({0.5f + rng.Signed(half) / canvas.Aspect() * 0.9f, y}, 0.01f + 0.06f * t, 0.003f + 0.012f * t, 0.0f,
-                   Hex(0xE8ECEC), 0.55f, 0.7f);
+    canvas.Ellipse({{0.5f + rng.Signed(half) / canvas.Aspect() * 0.9f, y}, 0.01f + 0.06f * t, 0.003f + 0.012f * t, 0.0f,
+                   Hex(0xE8ECEC), 0.55f, 0.7f});
   }
+  // Joints between the flags, closer together into the distance.
+  for (float d = 0.0f; d < 1.0f; d += 0.09f) {
+    const float y = 0.52f + 0.49f * d * d;
+    const float half = 0.06f + 0.3f * (y - 0.52f) / 0.49f;
+    canvas.Polygon({{0.5f - half / canvas.Aspect() * 0.95f, y}, {0.5f + half / canvas.Aspect() * 0.95f, y},
+                    {0.5f + half / canvas.Aspect() * 0.95f, y + 0.002f + 0.004f * d},
+                    {0.5f - half / canvas.Aspect() * 0.95f, y + 0.002f + 0.004f * d}},
+                   Hex(0x6A6E66), 0.7f);
+  }
+  canvas.Polygon({{0.499f, 0.52f}, {0.501f, 0.52f}, {0.505f, 1.01f}, {0.495f, 1.01f}}, Hex(0x6A6E66), 0.6f);
   // The arbour: two posts and an arch, smothered in leaves and roses.
   const Colour post = Hex(0x4A3A2E);
   canvas.Polygon({{0.22f, 1.01f}, {0.22f, 0.2f}, {0.25f, 0.2f}, {0.25f, 1.01f}}, post, 1.0f);
@@ -163,7 +174,7 @@ void PaintRoseArbourAfterRain(Canvas& canvas, Brush brush) {
     const float r = rng.Range(0.01f, 0.018f);
     canvas.ShadedBall(at, r, r, c, Hex(0xFFF4F4), Scale(c, 0.55f), {-0.5f, -0.8f}, brush.detail);
     // A raindrop still on the petals.
-    if (rng.Uniform() < 0.3f) canvas.Ellipse({at.x + r * 0.2f, at.y - r * 0.3f}, r * 0.2f, r * 0.2f, 0.0f, Hex(0xFFFFFF), 0.8f, 0.5f);
+    if (rng.Uniform() < 0.3f) canvas.Ellipse({{at.x + r * 0.2f, at.y - r * 0.3f}, r * 0.2f, r * 0.2f, 0.0f, Hex(0xFFFFFF), 0.8f, 0.5f});
   };
   for (const Point& p : arch) {
     for (int i = 0; i < 2; ++i) rose({p.x + rng.Signed(0.04f), p.y + rng.Signed(0.04f)});
@@ -191,7 +202,7 @@ void PaintOrchardInBlossom(Canvas& canvas, Brush brush) {
     for (int i = 0; i < trees; ++i) {
       const float x = (static_cast<float>(i) + 0.5f + rng.Signed(0.2f)) / static_cast<float>(trees) +
                       (row % 2 == 1 ? 0.08f : 0.0f);
-      canvas.Ellipse({x, y + 0.01f}, 0.12f * scale, 0.02f * scale, 0.0f, Hex(0x4A7A2A), 0.4f, 0.9f);
+      canvas.Ellipse({{x, y + 0.01f}, 0.12f * scale, 0.02f * scale, 0.0f, Hex(0x4A7A2A), 0.4f, 0.9f});
       TreeLook look = blossom;
       look.dab_size *= scale;
       Tree(canvas, rng, {x, y}, 0.32f * scale, 0.34f * scale, look);
@@ -238,7 +249,7 @@ void PaintKitchenGardenInSeptember(Canvas& canvas, Brush brush) {
   for (int i = 0; i < 4; ++i) {
     const Point at{0.12f + static_cast<float>(i) * 0.25f + rng.Signed(0.04f), rng.Range(0.86f, 0.94f)};
     const float r = rng.Range(0.045f, 0.07f);
-    canvas.Ellipse({at.x, at.y + r * 0.7f}, r * 1.3f, r * 0.3f, 0.0f, Hex(0x3A2818), 0.5f, 0.8f);
+    canvas.Ellipse({{at.x, at.y + r * 0.7f}, r * 1.3f, r * 0.3f, 0.0f, Hex(0x3A2818), 0.5f, 0.8f});
     canvas.ShadedBall(at, r * 1.2f, r * 0.85f, Hex(0xE07A20), Hex(0xFFD8A0), Hex(0x7A3A10), {-0.6f, -0.8f},
                       brush.detail);
   }

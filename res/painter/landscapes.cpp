@@ -23,8 +23,8 @@ void Birch(Canvas& canvas, Rng& rng, float x, float foot, float top, float width
   for (float y = top; y < foot; y += rng.Range(0.015f, 0.05f)) {
     const float t = (y - top) / (foot - top);
     const float cx = x + lean * (1.0f - t);
-    canvas.Dab({cx + rng.Signed(half * 0.4f), y}, width * rng.Range(0.3f, 0.9f), width * 0.12f, rng.Signed(0.2f),
-               Hex(0x2A2622), 0.85f, static_cast<std::uint32_t>(rng.Next()));
+    canvas.Dab({{cx + rng.Signed(half * 0.4f), y}, width * rng.Range(0.3f, 0.9f), width * 0.12f, rng.Signed(0.2f),
+               Hex(0x2A2622), 0.85f, static_cast<std::uint32_t>(rng.Next())});
   }
   for (int k = 0; k < 6; ++k) {
     const float y = top + rng.Range(0.0f, 0.2f) * (foot - top);
@@ -72,7 +72,7 @@ void PaintFrozenLakeAtNoon(Canvas& canvas, Brush brush) {
   // Midwinter noon: the sun stands low even at midday.
   canvas.VerticalGradient({{0.0f, Hex(0x7A9AC4)}, {0.3f, Hex(0xC0D0E0)}, {0.48f, Hex(0xF4E8D8)}});
   Glow(canvas, {0.62f, 0.3f}, 0.06f, Hex(0xFFF4DC), 0.4f);
-  canvas.Ellipse({0.62f, 0.3f}, 0.025f, 0.025f, 0.0f, Hex(0xFFFCF0), 1.0f, 0.3f);
+  canvas.Ellipse({{0.62f, 0.3f}, 0.025f, 0.025f, 0.0f, Hex(0xFFFCF0), 1.0f, 0.3f});
   CloudBank(canvas, rng, brush.noise, 0.05f, 0.22f, 5, 0.2f, Hex(0xF8F8F8), Hex(0xB0BCD0), 0.5f);
   // Far shore of dark spruce, frosted.
   canvas.Ground(Ridge(brush.noise, shore - 0.04f, 0.02f, 4.0f, 4.0f), shore + 0.005f, Hex(0x3A4A50), Hex(0x4A5A60), 0.2f,
@@ -87,8 +87,8 @@ void PaintFrozenLakeAtNoon(Canvas& canvas, Brush brush) {
   canvas.Reflect(shore, Hex(0xC8D8E8), 0.65f, 0.0f, brush.detail);
   for (int i = 0; i < 30; ++i) {
     const float y = rng.Range(shore + 0.02f, 1.0f);
-    canvas.Ellipse({rng.Uniform(), y}, rng.Range(0.1f, 0.3f), rng.Range(0.005f, 0.02f) * (y - shore) * 4.0f, rng.Signed(0.05f),
-                   Hex(0xF4F6FA), 0.6f, 0.8f);
+    canvas.Ellipse({{rng.Uniform(), y}, rng.Range(0.1f, 0.3f), rng.Range(0.005f, 0.02f) * (y - shore) * 4.0f, rng.Signed(0.05f),
+                   Hex(0xF4F6FA), 0.6f, 0.8f});
   }
   for (int i = 0; i < 12; ++i) {
     std::vector<Point> crack;
@@ -103,8 +103,8 @@ void PaintFrozenLakeAtNoon(Canvas& canvas, Brush brush) {
 
   for (int i = 0; i < 80; ++i) {
     const float t = rng.Uniform();
-    canvas.Dab({0.62f + rng.Signed(0.05f + t * 0.05f), shore + 0.02f + t * 0.4f}, 0.05f, 0.006f, 0.0f, Hex(0xFFFCF0), 0.4f,
-               static_cast<std::uint32_t>(rng.Next()));
+    canvas.Dab({{0.62f + rng.Signed(0.05f + t * 0.05f), shore + 0.02f + t * 0.4f}, 0.05f, 0.006f, 0.0f, Hex(0xFFFCF0), 0.4f,
+               static_cast<std::uint32_t>(rng.Next())});
   }
   // A snowy bank in the foreground with reeds.
   canvas.Ground({{-0.01f, 0.86f}, {0.3f, 0.84f}, {0.55f, 0.92f}, {0.7f, 1.01f}}, 1.01f, Hex(0xF4F4F8), Hex(0xD8DCE8), 0.05f,
@@ -120,7 +120,7 @@ void PaintWheatFieldsBeforeTheStorm(Canvas& canvas, Brush brush) {
   // Pellamy: a slate sky pressing down, the fields still in a last band of sun.
   canvas.VerticalGradient({{0.0f, Hex(0x2A3040)}, {0.3f, Hex(0x4A5060)}, {0.45f, Hex(0x8A8478)}});
   CloudBank(canvas, rng, brush.noise, 0.0f, 0.35f, 14, 0.3f, Hex(0x6A707A), Hex(0x1E222C), 0.85f);
-  canvas.Cloud({0.75f, 0.12f}, 0.35f, 0.12f, Hex(0xC8C4B4), Hex(0x3A3E48), 0.6f, brush.noise);
+  canvas.Cloud({{0.75f, 0.12f}, 0.35f, 0.12f, Hex(0xC8C4B4), Hex(0x3A3E48), 0.6f, brush.noise});
   canvas.Ground(Ridge(brush.noise, 0.45f, 0.03f, 3.0f, 2.0f), 1.01f, Hex(0x4A5A3A), Hex(0x4A5A3A), 0.15f, brush.detail);
   canvas.Ground(Ridge(brush.noise, 0.5f, 0.04f, 2.0f, 7.0f), 1.01f, Hex(0xE8C050), Hex(0xC8902A), 0.2f, brush.detail);
   // Wheat: upright strokes, shorter and thinner into the distance, bent by the first gusts.
@@ -130,7 +130,7 @@ void PaintWheatFieldsBeforeTheStorm(Canvas& canvas, Brush brush) {
     const float len = 0.01f + 0.06f * t * t;
     const float x = rng.Uniform();
     const Colour c = Vary(Mix(Hex(0xF0D070), Hex(0xB8802A), rng.Uniform()), rng, 0.08f);
-    canvas.Dab({x, y}, len, len * 0.18f, -1.3f + rng.Signed(0.15f), c, 0.6f, static_cast<std::uint32_t>(rng.Next()));
+    canvas.Dab({{x, y}, len, len * 0.18f, -1.3f + rng.Signed(0.15f), c, 0.6f, static_cast<std::uint32_t>(rng.Next())});
   }
   // A hedge and a lone oak at the field's edge, dark against the storm.
   const TreeLook oak{Hex(0x2A2218), Hex(0x1E2A18), Hex(0x2E3E22), Hex(0x5A6A32), 200, 0.045f};
@@ -138,7 +138,7 @@ void PaintWheatFieldsBeforeTheStorm(Canvas& canvas, Brush brush) {
   DabField(canvas, rng, {0.75f, 0.48f}, 0.4f, 0.02f, 200, 0.025f, {Hex(0x1E2A18), Hex(0x2E3E22)}, 0.9f, 0.0f, 3.0f);
   // Poppies at the front and a gleam of light on the far field.
   DabField(canvas, rng, {0.3f, 0.95f}, 0.5f, 0.06f, 40, 0.015f, {Hex(0xD82A1A)}, 0.95f, 0.0f, 3.0f);
-  canvas.Ellipse({0.6f, 0.55f}, 0.3f, 0.02f, 0.0f, Hex(0xFFE8A0), 0.3f, 1.0f);
+  canvas.Ellipse({{0.6f, 0.55f}, 0.3f, 0.02f, 0.0f, Hex(0xFFE8A0), 0.3f, 1.0f});
 }
 
 void PaintValleyRoadAtFirstLight(Canvas& canvas, Brush brush) {
@@ -146,8 +146,8 @@ void PaintValleyRoadAtFirstLight(Canvas& canvas, Brush brush) {
   canvas.VerticalGradient({{0.0f, Hex(0x7A88B0)}, {0.25f, Hex(0xD8A8B0)}, {0.4f, Hex(0xF8D0A8)}, {0.45f, Hex(0xFCE4C0)}});
   Glow(canvas, {0.58f, 0.42f}, 0.08f, Hex(0xFFF0D0), 0.45f);
   for (int i = 0; i < 6; ++i) {
-    canvas.Cloud({rng.Range(0.0f, 1.0f), rng.Range(0.08f, 0.3f)}, rng.Range(0.12f, 0.25f), 0.015f, Hex(0xFFD8C0),
-                 Hex(0xA878A0), 0.6f, brush.noise);
+    canvas.Cloud({{rng.Range(0.0f, 1.0f), rng.Range(0.08f, 0.3f)}, rng.Range(0.12f, 0.25f), 0.015f, Hex(0xFFD8C0),
+                 Hex(0xA878A0), 0.6f, brush.noise});
   }
   // Hills in layers, each paler for the mist between.
   const Colour near = Hex(0x3A5A3A);
@@ -158,7 +158,7 @@ void PaintValleyRoadAtFirstLight(Canvas& canvas, Brush brush) {
     canvas.Ground(Ridge(brush.noise, 0.42f + t * 0.18f, 0.05f + t * 0.03f, 2.0f + t, 3.0f + t * 4.0f), 1.01f, c,
                   Mix(c, Hex(0xE8D8D0), 0.25f * (1.0f - t)), 0.1f + t * 0.1f, brush.detail);
     // Mist lying in the valley floor.
-    canvas.Ellipse({0.5f, 0.46f + t * 0.17f}, 0.9f, 0.02f, 0.0f, Hex(0xF4E4DA), 0.35f * (1.0f - t * 0.7f), 1.0f);
+    canvas.Ellipse({{0.5f, 0.46f + t * 0.17f}, 0.9f, 0.02f, 0.0f, Hex(0xF4E4DA), 0.35f * (1.0f - t * 0.7f), 1.0f});
   }
   // The road winds down from the pass towards us, widening.
   std::vector<Point> road;
@@ -176,7 +176,7 @@ void PaintValleyRoadAtFirstLight(Canvas& canvas, Brush brush) {
   // A farm with one lit window down in the valley.
   canvas.Polygon({{0.36f, 0.62f}, {0.36f, 0.595f}, {0.41f, 0.595f}, {0.41f, 0.62f}}, Hex(0xD8C8B0), 1.0f);
   canvas.Polygon({{0.355f, 0.595f}, {0.385f, 0.575f}, {0.415f, 0.595f}}, Hex(0x8A4A3A), 1.0f);
-  canvas.Ellipse({0.375f, 0.607f}, 0.004f, 0.005f, 0.0f, Hex(0xFFD070), 1.0f, 0.5f);
+  canvas.Ellipse({{0.375f, 0.607f}, 0.004f, 0.005f, 0.0f, Hex(0xFFD070), 1.0f, 0.5f});
 }
 
 void PaintAutumnBeechesAboveTheWeir(Canvas& canvas, Brush brush) {
@@ -190,7 +190,9 @@ void PaintAutumnBeechesAboveTheWeir(Canvas& canvas, Brush brush) {
            0.8f, 0.0f, 3.0f);
   for (int i = 0; i < 7; ++i) {
     const float x = -0.05f + static_cast<float>(i) * 0.18f + rng.Signed(0.03f);
-    Tree(canvas, rng, {x, bank - 0.02f}, rng.Range(0.45f, 0.6f), rng.Range(0.3f, 0.4f), beech);
+    const float height = rng.Range(0.45f, 0.6f);
+    const float crown = rng.Range(0.3f, 0.4f);
+    Tree(canvas, rng, {x, bank - 0.02f}, height, crown, beech);
   }
   canvas.Ground(Ridge(brush.noise, bank - 0.02f, 0.01f, 4.0f, 2.0f), bank + 0.005f, Hex(0x5A4A2A), Hex(0x5A4A2A), 0.2f,
                 brush.detail);
@@ -204,8 +206,8 @@ void PaintAutumnBeechesAboveTheWeir(Canvas& canvas, Brush brush) {
     const float edge = weir + 0.03f - 0.03f * x;
     const float y = edge + rng.Uniform() * rng.Uniform() * (1.0f - edge);
     const float white = 1.0f - (y - edge) / (1.0f - edge);
-    canvas.Dab({x, y}, rng.Range(0.02f, 0.07f), 0.008f, rng.Signed(0.3f),
-               Mix(Hex(0x5A6E6A), Hex(0xF4F4EE), white * rng.Uniform()), 0.6f, static_cast<std::uint32_t>(rng.Next()));
+    canvas.Dab({{x, y}, rng.Range(0.02f, 0.07f), 0.008f, rng.Signed(0.3f),
+               Mix(Hex(0x5A6E6A), Hex(0xF4F4EE), white * rng.Uniform()), 0.6f, static_cast<std::uint32_t>(rng.Next())});
   }
   // Fallen leaves drifting on the still water.
   DabField(canvas, rng, {0.5f, 0.66f}, 0.7f, 0.04f, 80, 0.01f, {Hex(0xE08A2A), Hex(0xC0501A)}, 0.9f, 0.0f, 3.0f);
@@ -216,15 +218,15 @@ void PaintMoonriseOverTheSaltMarsh(Canvas& canvas, Brush brush) {
   const float horizon = 0.6f;
   canvas.VerticalGradient({{0.0f, Hex(0x0E1428)}, {0.35f, Hex(0x1E2A48)}, {0.55f, Hex(0x4A4A60)}, {0.6f, Hex(0x7A6A6A)}});
   for (int i = 0; i < 70; ++i) {
-    canvas.Ellipse({rng.Uniform(), rng.Range(0.0f, 0.4f)}, 0.0016f, 0.0016f, 0.0f, Hex(0xE8E8F8), rng.Range(0.2f, 0.8f), 0.6f);
+    canvas.Ellipse({{rng.Uniform(), rng.Range(0.0f, 0.4f)}, 0.0016f, 0.0016f, 0.0f, Hex(0xE8E8F8), rng.Range(0.2f, 0.8f), 0.6f});
   }
   // A large moon just clear of the horizon, warm from the low air.
   const Point moon{0.66f, 0.5f};
   Glow(canvas, moon, 0.08f, Hex(0xF8E0B0), 0.35f);
   canvas.ShadedBall(moon, 0.06f, 0.06f, Hex(0xF8E4B8), Hex(0xFFF6E0), Hex(0xD8B888), {0.0f, -0.2f}, brush.noise);
   for (int i = 0; i < 5; ++i) {
-    canvas.Cloud({rng.Range(0.2f, 1.0f), rng.Range(0.42f, 0.56f)}, rng.Range(0.1f, 0.25f), 0.01f, Hex(0x5A5470),
-                 Hex(0x2A2A40), 0.7f, brush.noise);
+    canvas.Cloud({{rng.Range(0.2f, 1.0f), rng.Range(0.42f, 0.56f)}, rng.Range(0.1f, 0.25f), 0.01f, Hex(0x5A5470),
+                 Hex(0x2A2A40), 0.7f, brush.noise});
   }
   // The marsh: dark flats cut by channels that carry the moon's light.
   canvas.Ground({{-0.01f, horizon}, {1.01f, horizon}}, 1.01f, Hex(0x2A2E2E), Hex(0x1A1C1A), 0.3f, brush.detail);
@@ -246,10 +248,10 @@ void PaintMoonriseOverTheSaltMarsh(Canvas& canvas, Brush brush) {
     canvas.Stroke(channel, 0.004f + 0.016f * nearness, water, 0.6f, rng);
   }
   // A long pool below the moon.
-  canvas.Ellipse({moon.x, horizon + 0.05f}, 0.3f, 0.012f, 0.0f, Hex(0xC8B898), 0.8f, 0.6f);
+  canvas.Ellipse({{moon.x, horizon + 0.05f}, 0.3f, 0.012f, 0.0f, Hex(0xC8B898), 0.8f, 0.6f});
   for (int i = 0; i < 40; ++i) {
-    canvas.Dab({moon.x + rng.Signed(0.05f), horizon + 0.045f + rng.Signed(0.008f)}, 0.03f, 0.004f, 0.0f, Hex(0xFFF0D0), 0.6f,
-               static_cast<std::uint32_t>(rng.Next()));
+    canvas.Dab({{moon.x + rng.Signed(0.05f), horizon + 0.045f + rng.Signed(0.008f)}, 0.03f, 0.004f, 0.0f, Hex(0xFFF0D0), 0.6f,
+               static_cast<std::uint32_t>(rng.Next())});
   }
   // Reeds and samphire in the foreground, black against the water.
   for (int i = 0; i < 160; ++i) {

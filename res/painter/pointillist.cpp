@@ -24,8 +24,8 @@ void Poplar(Canvas& canvas, Rng& rng, Point base, float height, Colour dark, Col
     const float y = base.y - height * (0.12f + 0.88f * t);
     const float half = w * std::sin(3.14159f * std::pow(1.0f - t, 0.7f)) * 0.8f + 0.002f;
     const float side = rng.Signed(1.0f);
-    canvas.Ellipse({base.x + side * half / canvas.Aspect(), y}, w * 0.35f, height * 0.05f, 0.0f,
-                   Mix(dark, light, std::fmax(0.0f, -side * 0.5f + 0.5f)), 0.9f, 0.4f);
+    canvas.Ellipse({{base.x + side * half / canvas.Aspect(), y}, w * 0.35f, height * 0.05f, 0.0f,
+                   Mix(dark, light, std::fmax(0.0f, -side * 0.5f + 0.5f)), 0.9f, 0.4f});
   }
 }
 
@@ -52,8 +52,8 @@ void PaintSundayOnTheRiverMeadow(Canvas& canvas, Brush brush) {
     const Point at{rng.Range(0.25f, 0.8f), rng.Range(0.7f, 0.85f)};
     const float h = 0.08f + (at.y - 0.7f) * 0.5f;
     const Colour dress = i % 3 == 0 ? Hex(0xF4F0E8) : (i % 3 == 1 ? Hex(0x2A3A6A) : Hex(0xD86A4A));
-    scene.Ellipse({at.x, at.y - h * 0.4f}, h * 0.2f, h * 0.45f, 0.0f, dress, 1.0f, 0.2f);
-    scene.Ellipse({at.x, at.y - h * 0.92f}, h * 0.09f, h * 0.1f, 0.0f, Hex(0xE8B890), 1.0f, 0.3f);
+    scene.Ellipse({{at.x, at.y - h * 0.4f}, h * 0.2f, h * 0.45f, 0.0f, dress, 1.0f, 0.2f});
+    scene.Ellipse({{at.x, at.y - h * 0.92f}, h * 0.09f, h * 0.1f, 0.0f, Hex(0xE8B890), 1.0f, 0.3f});
     if (i % 2 == 0) {
       // A parasol against the sun.
       scene.Polygon({{at.x - h * 0.3f / scene.Aspect(), at.y - h * 1.05f}, {at.x, at.y - h * 1.3f},
@@ -75,7 +75,7 @@ void PaintPoplarsInTheNoonHeat(Canvas& canvas, Brush brush) {
     const float x = 0.1f + static_cast<float>(i) * 0.13f;
     Poplar(scene, rng, {x, 0.66f}, 0.48f + rng.Signed(0.04f), Hex(0x2E5A3A), Hex(0x8AB85A));
     // Short noon shadows.
-    scene.Ellipse({x + 0.02f, 0.665f}, 0.04f, 0.008f, 0.0f, Hex(0x6A7A5A), 0.8f, 0.5f);
+    scene.Ellipse({{x + 0.02f, 0.665f}, 0.04f, 0.008f, 0.0f, Hex(0x6A7A5A), 0.8f, 0.5f});
   }
   // A path of pale dust through the field.
   scene.Polygon({{0.48f, 0.66f}, {0.52f, 0.66f}, {0.7f, 1.01f}, {0.45f, 1.01f}}, Hex(0xF4E6C0), 0.9f);
@@ -152,7 +152,7 @@ void PaintPoppyFieldAtEvening(Canvas& canvas, Brush brush) {
         }
         const float angle = field ? -0.25f + rng.Signed(0.5f) : rng.Signed(0.1f);
         const float len = step * (field ? 2.6f : 3.2f);
-        canvas.Dab(at, len, step * 0.9f, angle, Vary(c, rng, 0.1f), 0.9f, static_cast<std::uint32_t>(rng.Next()));
+        canvas.Dab({at, len, step * 0.9f, angle, Vary(c, rng, 0.1f), 0.9f, static_cast<std::uint32_t>(rng.Next())});
       }
     }
   }

@@ -21,7 +21,7 @@ std::vector<Point> Ridge(const Noise& noise, float base_y, float amplitude, floa
 void Glow(Canvas& canvas, Point centre, float radius, Colour colour, float strength) {
   for (int ring = 0; ring < 5; ++ring) {
     const float r = radius * (1.0f + static_cast<float>(ring) * 0.9f);
-    canvas.Ellipse(centre, r, r, 0.0f, colour, strength / static_cast<float>(ring + 1), 1.0f);
+    canvas.Ellipse({centre, r, r, 0.0f, colour, strength / static_cast<float>(ring + 1), 1.0f});
   }
 }
 
@@ -31,7 +31,7 @@ void CloudBank(Canvas& canvas, Rng& rng, const Noise& noise, float y_top, float 
     const Point at{rng.Range(-0.05f, 1.05f), rng.Range(y_top, y_bottom)};
     const float rx = size * rng.Range(0.6f, 1.4f);
     const float ry = rx * rng.Range(0.25f, 0.45f);
-    canvas.Cloud(at, rx, ry, Vary(light, rng, 0.04f), shadow, alpha * rng.Range(0.6f, 1.0f), noise);
+    canvas.Cloud({at, rx, ry, Vary(light, rng, 0.04f), shadow, alpha * rng.Range(0.6f, 1.0f), noise});
   }
 }
 
@@ -43,8 +43,8 @@ void WaterStrokes(Canvas& canvas, Rng& rng, float y_top, float y_bottom, int cou
     const float y = y_top + (y_bottom - y_top) * t * t;  // more, smaller strokes far away
     const float near = 0.3f + 1.4f * (y - y_top) / std::max(1e-3f, y_bottom - y_top);
     const Colour c = Vary(colours[static_cast<std::size_t>(rng.Below(static_cast<int>(colours.size())))], rng, 0.05f);
-    canvas.Dab({rng.Uniform(), y}, length * near * rng.Range(0.6f, 1.6f), length * near * rng.Range(0.05f, 0.1f),
-               rng.Signed(0.05f), c, alpha, static_cast<std::uint32_t>(rng.Next()));
+    canvas.Dab({{rng.Uniform(), y}, length * near * rng.Range(0.6f, 1.6f), length * near * rng.Range(0.05f, 0.1f),
+               rng.Signed(0.05f), c, alpha, static_cast<std::uint32_t>(rng.Next())});
   }
 }
 
@@ -71,12 +71,12 @@ void Boat(Canvas& canvas, Rng& rng, Point waterline, float size, const BoatLook&
                   {foot.x + mast_w, foot.y}},
                  look.mast, 1.0f);
   if (look.reflected) {
-    canvas.Ellipse({waterline.x, waterline.y + depth * 0.5f}, size * 0.45f, depth * 0.45f, 0.0f,
-                   Scale(look.hull, 0.6f), 0.45f, 0.8f);
+    canvas.Ellipse({{waterline.x, waterline.y + depth * 0.5f}, size * 0.45f, depth * 0.45f, 0.0f,
+                   Scale(look.hull, 0.6f), 0.45f, 0.8f});
     for (float y = 0.0f; y < mast_height * 0.8f; y += size * 0.05f) {
-      canvas.Dab({foot.x + rng.Signed(mast_w * 1.5f), waterline.y + y + size * 0.03f}, size * 0.04f,
+      canvas.Dab({{foot.x + rng.Signed(mast_w * 1.5f), waterline.y + y + size * 0.03f}, size * 0.04f,
                  size * 0.012f, 0.0f, Scale(look.mast, 0.8f), 0.5f * (1.0f - y / mast_height),
-                 static_cast<std::uint32_t>(rng.Next()));
+                 static_cast<std::uint32_t>(rng.Next())});
     }
   }
   if (look.has_sail) {
@@ -108,7 +108,7 @@ void Townscape(Canvas& canvas, Rng& rng, float x0, float x1, float base_y, float
     for (float wy = base_y - h + win * 1.5f; wy < base_y - win; wy += win * 2.6f) {
       for (float wx = x + w * 0.2f; wx < right - w * 0.15f; wx += w * 0.3f) {
         if (rng.Uniform() < lit_share) {
-          canvas.Ellipse({wx, wy}, win * 0.45f, win * 0.6f, 0.0f, Vary(window, rng, 0.1f), 0.95f, 0.5f);
+          canvas.Ellipse({{wx, wy}, win * 0.45f, win * 0.6f, 0.0f, Vary(window, rng, 0.1f), 0.95f, 0.5f});
         }
       }
     }
@@ -136,9 +136,9 @@ void Tree(Canvas& canvas, Rng& rng, Point base, float height, float crown_width,
     const float lit = std::clamp(0.5f - lx * 0.45f - ly * 0.55f + progress * 0.4f - 0.2f, 0.0f, 1.0f);
     Colour c = lit < 0.5f ? Mix(look.dark, look.mid, lit * 2.0f) : Mix(look.mid, look.light, (lit - 0.5f) * 2.0f);
     c = Vary(c, rng, 0.07f);
-    canvas.Dab({base.x + lx * rx / aspect, crown_y + ly * ry}, look.dab_size * rng.Range(0.7f, 1.3f),
+    canvas.Dab({{base.x + lx * rx / aspect, crown_y + ly * ry}, look.dab_size * rng.Range(0.7f, 1.3f),
                look.dab_size * rng.Range(0.45f, 0.75f), rng.Range(-0.8f, 0.8f), c, 0.9f,
-               static_cast<std::uint32_t>(rng.Next()));
+               static_cast<std::uint32_t>(rng.Next())});
   }
 }
 
@@ -168,8 +168,8 @@ void DabField(Canvas& canvas, Rng& rng, Point centre, float rx, float ry, int co
     const float r = std::sqrt(rng.Uniform());
     const Point at{centre.x + std::cos(a) * r * rx / aspect, centre.y + std::sin(a) * r * ry};
     const Colour c = Vary(colours[static_cast<std::size_t>(rng.Below(static_cast<int>(colours.size())))], rng, 0.06f);
-    canvas.Dab(at, size * rng.Range(0.7f, 1.3f), size * rng.Range(0.4f, 0.7f),
-               angle + rng.Signed(angle_jitter), c, alpha, static_cast<std::uint32_t>(rng.Next()));
+    canvas.Dab({at, size * rng.Range(0.7f, 1.3f), size * rng.Range(0.4f, 0.7f),
+               angle + rng.Signed(angle_jitter), c, alpha, static_cast<std::uint32_t>(rng.Next())});
   }
 }
 

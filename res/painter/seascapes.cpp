@@ -18,9 +18,9 @@ void LightPath(Canvas& canvas, Rng& rng, float x, float y_top, float y_bottom, f
     const float t = rng.Uniform();
     const float y = y_top + (y_bottom - y_top) * t;
     const float wide = spread * (0.3f + t);
-    canvas.Dab({x + rng.Signed(wide) / aspect, y}, rng.Range(0.015f, 0.05f) * (0.4f + t),
+    canvas.Dab({{x + rng.Signed(wide) / aspect, y}, rng.Range(0.015f, 0.05f) * (0.4f + t),
                rng.Range(0.003f, 0.007f), rng.Signed(0.05f), Vary(colour, rng, 0.08f),
-               alpha * (1.0f - t * 0.6f), static_cast<std::uint32_t>(rng.Next()));
+               alpha * (1.0f - t * 0.6f), static_cast<std::uint32_t>(rng.Next())});
   }
 }
 
@@ -42,7 +42,7 @@ void Quay(Canvas& canvas, Brush brush, float x_end, float y_far, float y_near, C
   // Bollards along the edge.
   for (float x = 0.06f; x < x_end - 0.03f; x += 0.11f) {
     const float y = y_near + (y_far - y_near) * (x / x_end) - 0.02f;
-    canvas.Ellipse({x, y}, 0.012f, 0.02f, 0.0f, Scale(stone, 0.3f), 1.0f, 0.2f);
+    canvas.Ellipse({{x, y}, 0.012f, 0.02f, 0.0f, Scale(stone, 0.3f), 1.0f, 0.2f});
   }
 }
 
@@ -55,7 +55,7 @@ void PaintMarrowHarbourAtDusk(Canvas& canvas, Brush brush) {
                            {0.56f, Hex(0xE79A62)}, {0.61f, Hex(0xF5C886)}});
   CloudBank(canvas, rng, brush.noise, 0.06f, 0.42f, 10, 0.2f, Hex(0xD9927E), Hex(0x34325A), 0.75f);
   Glow(canvas, {0.7f, 0.575f}, 0.05f, Hex(0xFFD9A0), 0.3f);
-  canvas.Ellipse({0.7f, 0.575f}, 0.028f, 0.028f, 0.0f, Hex(0xFFEBC8), 1.0f, 0.3f);
+  canvas.Ellipse({{0.7f, 0.575f}, 0.028f, 0.028f, 0.0f, Hex(0xFFEBC8), 1.0f, 0.3f});
   Townscape(canvas, rng, -0.01f, 0.5f, horizon, 0.07f, Hex(0x3A2E48), Hex(0xFFC870), 0.12f);
   canvas.Reflect(horizon, Hex(0x2A2E52), 0.3f, 0.012f, brush.detail);
   LightPath(canvas, rng, 0.7f, horizon + 0.01f, 0.95f, 0.05f, Hex(0xFFD090), 260, 0.6f);
@@ -104,8 +104,8 @@ void PaintFishingBoatsAtLowTide(Canvas& canvas, Brush brush) {
                 brush.detail);
   for (int i = 0; i < 14; ++i) {
     const Point at{rng.Range(0.0f, 1.0f), rng.Range(0.56f, 0.95f)};
-    canvas.Ellipse(at, rng.Range(0.04f, 0.14f), rng.Range(0.006f, 0.02f), rng.Signed(0.05f),
-                   Mix(Hex(0xB4CCDC), Hex(0xE8ECE4), rng.Uniform()), 0.7f, 0.6f);
+    canvas.Ellipse({at, rng.Range(0.04f, 0.14f), rng.Range(0.006f, 0.02f), rng.Signed(0.05f),
+                   Mix(Hex(0xB4CCDC), Hex(0xE8ECE4), rng.Uniform()), 0.7f, 0.6f});
   }
   DabField(canvas, rng, {0.5f, 0.8f}, 0.8f, 0.2f, 500, 0.03f, {Hex(0xB09670), Hex(0xD6C29C), Hex(0x8A6E4C)}, 0.35f, 0.0f, 0.2f);
   const BoatLook looks[4] = {
@@ -118,8 +118,8 @@ void PaintFishingBoatsAtLowTide(Canvas& canvas, Brush brush) {
   const float sizes[4] = {0.3f, 0.36f, 0.27f, 0.42f};
   for (int i = 0; i < 4; ++i) {
     // The keel's shadow on the sand.
-    canvas.Ellipse({places[i].x + 0.015f, places[i].y + 0.012f}, sizes[i] * 0.5f, sizes[i] * 0.06f, 0.0f,
-                   Hex(0x5E4A34), 0.45f, 0.7f);
+    canvas.Ellipse({{places[i].x + 0.015f, places[i].y + 0.012f}, sizes[i] * 0.5f, sizes[i] * 0.06f, 0.0f,
+                   Hex(0x5E4A34), 0.45f, 0.7f});
     Boat(canvas, rng, places[i], sizes[i], looks[i]);
   }
 }
@@ -130,7 +130,7 @@ void PaintBreakwaterInNovember(Canvas& canvas, Brush brush) {
   canvas.VerticalGradient({{0.0f, Hex(0x6A6E72)}, {0.35f, Hex(0x9A9C98)}, {0.5f, Hex(0xBCBAB0)}});
   CloudBank(canvas, rng, brush.noise, 0.05f, 0.42f, 12, 0.25f, Hex(0xA8A8A2), Hex(0x5E6266), 0.7f);
   // A break in the overcast lets a band of pale light down onto the far sea.
-  canvas.Ellipse({0.8f, horizon - 0.03f}, 0.4f, 0.035f, 0.0f, Hex(0xF0EEE0), 0.55f, 1.0f);
+  canvas.Ellipse({{0.8f, horizon - 0.03f}, 0.4f, 0.035f, 0.0f, Hex(0xF0EEE0), 0.55f, 1.0f});
   canvas.Reflect(horizon, Hex(0x5A6660), 0.6f, 0.015f, brush.detail);
   WaterStrokes(canvas, rng, horizon, 1.0f, 900, 0.055f, {Hex(0x4E5A56), Hex(0x7A847C), Hex(0xA4A8A0)}, 0.5f);
   WaterStrokes(canvas, rng, horizon, horizon + 0.08f, 200, 0.05f, {Hex(0xE0E2D8)}, 0.5f);
@@ -140,9 +140,9 @@ void PaintBreakwaterInNovember(Canvas& canvas, Brush brush) {
   canvas.Polygon({{-0.01f, 0.74f}, {0.62f, 0.478f}, {0.64f, 0.49f}, {-0.01f, 0.79f}}, Hex(0x86827A), 1.0f);
   for (int i = 0; i < 60; ++i) {
     const float t = rng.Uniform();
-    canvas.Dab({t * 0.62f, 0.78f - t * 0.29f + rng.Range(0.0f, 0.08f) * (1.0f - t)}, 0.03f * (1.2f - t),
+    canvas.Dab({{t * 0.62f, 0.78f - t * 0.29f + rng.Range(0.0f, 0.08f) * (1.0f - t)}, 0.03f * (1.2f - t),
                0.012f * (1.2f - t), -0.43f, Vary(Hex(0x5E5A54), rng, 0.12f), 0.6f,
-               static_cast<std::uint32_t>(rng.Next()));
+               static_cast<std::uint32_t>(rng.Next())});
   }
   // Lighthouse.
   canvas.Polygon({{0.615f, 0.49f}, {0.622f, 0.37f}, {0.636f, 0.37f}, {0.643f, 0.49f}}, Hex(0xE4DED2), 1.0f);
@@ -152,8 +152,17 @@ void PaintBreakwaterInNovember(Canvas& canvas, Brush brush) {
   // Foam where the sea runs along the foot of the stones.
   for (int i = 0; i < 120; ++i) {
     const float t = rng.Uniform();
-    canvas.Dab({t * 0.64f, 0.95f - t * 0.435f + rng.Range(0.0f, 0.012f)}, rng.Range(0.02f, 0.06f) * (1.2f - t), 0.006f * (1.2f - t),
-               -0.6f, Hex(0xE8ECE8), 0.45f, static_cast<std::uint32_t>(rng.Next()));
+    canvas.Dab({{t * 0.64f, 0.95f - t * 0.435f + rng.Range(0.0f, 0.012f)}, rng.Range(0.02f, 0.06f) * (1.2f - t), 0.006f * (1.2f - t),
+               -0.6f, Hex(0xE8ECE8), 0.45f, static_cast<std::uint32_t>(rng.Next())});
+  }
+  // Boulders heaped against the sea side of the wall, large near us, small far out.
+  for (int i = 0; i < 70; ++i) {
+    const float t = rng.Range(0.0f, 0.6f) * rng.Range(0.3f, 1.0f);
+    const float r = 0.06f * (1.0f - t * 1.4f) * rng.Range(0.5f, 1.1f);
+    const Point at{t * 0.64f + rng.Signed(0.03f), 0.95f - t * 0.435f + rng.Range(-0.02f, 0.03f) * (1.0f - t)};
+    const Colour stone = Mix(Hex(0x4A4842), Hex(0x7A766C), rng.Uniform());
+    const float squash = rng.Range(0.55f, 0.85f);
+    canvas.ShadedBall(at, r * 1.2f, r * squash, stone, Hex(0xA8A498), Hex(0x1E1C1A), {-0.3f, -1.0f}, brush.noise);
   }
   Birds(canvas, rng, {0.75f, 0.2f}, 0.1f, 3, 0.02f, Hex(0x3A3A3E));
 }
@@ -163,19 +172,19 @@ void PaintTessaroHarbourAtDusk(Canvas& canvas, Brush brush) {
   const float horizon = 0.56f;
   canvas.VerticalGradient({{0.0f, Hex(0x0E1230)}, {0.3f, Hex(0x2A2458)}, {0.5f, Hex(0x6A3E70)}, {0.57f, Hex(0xC0607A)}});
   for (int i = 0; i < 50; ++i) {
-    canvas.Ellipse({rng.Uniform(), rng.Range(0.0f, 0.3f)}, 0.0018f, 0.0018f, 0.0f, Hex(0xE8E8FF),
-                   rng.Range(0.3f, 0.9f), 0.6f);
+    canvas.Ellipse({{rng.Uniform(), rng.Range(0.0f, 0.3f)}, 0.0018f, 0.0018f, 0.0f, Hex(0xE8E8FF),
+                   rng.Range(0.3f, 0.9f), 0.6f});
   }
   Townscape(canvas, rng, -0.01f, 0.62f, horizon, 0.09f, Hex(0x1C1632), Hex(0xFFC45A), 0.35f);
   Townscape(canvas, rng, 0.62f, 1.01f, horizon, 0.05f, Hex(0x241A3A), Hex(0xFFC45A), 0.25f);
   canvas.Reflect(horizon, Hex(0x141634), 0.45f, 0.01f, brush.detail);
   // A thin crescent moon, high enough that the water does not hold it.
-  canvas.Ellipse({0.8f, 0.14f}, 0.03f, 0.03f, 0.0f, Hex(0xF4ECC8), 1.0f, 0.08f);
-  canvas.Ellipse({0.81f, 0.13f}, 0.028f, 0.028f, 0.0f, Hex(0x141838), 1.0f, 0.08f);
+  canvas.Ellipse({{0.8f, 0.14f}, 0.03f, 0.03f, 0.0f, Hex(0xF4ECC8), 1.0f, 0.08f});
+  canvas.Ellipse({{0.81f, 0.13f}, 0.028f, 0.028f, 0.0f, Hex(0x141838), 1.0f, 0.08f});
   // Lamps along the far quay and their long reflections.
   for (float x = 0.05f; x < 1.0f; x += rng.Range(0.08f, 0.16f)) {
     Glow(canvas, {x, horizon - 0.02f}, 0.01f, Hex(0xFFC060), 0.45f);
-    canvas.Ellipse({x, horizon - 0.02f}, 0.005f, 0.005f, 0.0f, Hex(0xFFF0C0), 1.0f, 0.4f);
+    canvas.Ellipse({{x, horizon - 0.02f}, 0.005f, 0.005f, 0.0f, Hex(0xFFF0C0), 1.0f, 0.4f});
     LightPath(canvas, rng, x, horizon + 0.005f, 0.92f, 0.01f, Hex(0xFFB050), 70, 0.7f);
   }
   WaterStrokes(canvas, rng, horizon, 1.0f, 500, 0.05f, {Hex(0x1A1C40), Hex(0x3A2A5A), Hex(0x602E50)}, 0.5f);
@@ -190,8 +199,8 @@ void PaintLanternsOnTheQuay(Canvas& canvas, Brush brush) {
   // Midsummer: the sky never goes quite dark in the north.
   canvas.VerticalGradient({{0.0f, Hex(0x141C40)}, {0.35f, Hex(0x2E3E70)}, {0.5f, Hex(0x5E7096)}});
   for (int i = 0; i < 40; ++i) {
-    canvas.Ellipse({rng.Uniform(), rng.Range(0.0f, 0.25f)}, 0.0016f, 0.0016f, 0.0f, Hex(0xF0F0FF),
-                   rng.Range(0.3f, 0.8f), 0.6f);
+    canvas.Ellipse({{rng.Uniform(), rng.Range(0.0f, 0.25f)}, 0.0016f, 0.0016f, 0.0f, Hex(0xF0F0FF),
+                   rng.Range(0.3f, 0.8f), 0.6f});
   }
   canvas.Ground(Ridge(brush.noise, horizon - 0.02f, 0.025f, 2.5f, 9.0f), horizon + 0.01f, Hex(0x1E2440),
                 Hex(0x1E2440), 0.1f, brush.detail);
@@ -204,8 +213,8 @@ void PaintLanternsOnTheQuay(Canvas& canvas, Brush brush) {
   for (int i = 0; i < 300; ++i) {
     const float x = rng.Uniform();
     const float y = rng.Range(0.62f, 1.0f);
-    canvas.Dab({x, y}, 0.04f, 0.018f, rng.Signed(0.1f), Vary(Hex(0x5A4440), rng, 0.12f), 0.3f,
-               static_cast<std::uint32_t>(rng.Next()));
+    canvas.Dab({{x, y}, 0.04f, 0.018f, rng.Signed(0.1f), Vary(Hex(0x5A4440), rng, 0.12f), 0.3f,
+               static_cast<std::uint32_t>(rng.Next())});
   }
   Townscape(canvas, rng, -0.01f, 0.3f, 0.6f, 0.13f, Hex(0x2A2030), Hex(0xFFB850), 0.3f);
   // A string of lanterns sagging between posts, each throwing warm light on the stones.
@@ -228,8 +237,8 @@ void PaintLanternsOnTheQuay(Canvas& canvas, Brush brush) {
       const Point at{wire[static_cast<std::size_t>(k)].x, wire[static_cast<std::size_t>(k)].y + 0.02f};
       const Colour c = lantern_colours[rng.Below(3)];
       Glow(canvas, at, 0.02f, c, 0.4f);
-      canvas.Ellipse(at, 0.011f, 0.016f, 0.0f, Mix(c, Hex(0xFFF4D0), 0.5f), 1.0f, 0.4f);
-      canvas.Ellipse({at.x, 0.72f + at.y * 0.25f}, 0.09f, 0.025f, 0.0f, c, 0.22f, 1.0f);
+      canvas.Ellipse({at, 0.011f, 0.016f, 0.0f, Mix(c, Hex(0xFFF4D0), 0.5f), 1.0f, 0.4f});
+      canvas.Ellipse({{at.x, 0.72f + at.y * 0.25f}, 0.09f, 0.025f, 0.0f, c, 0.22f, 1.0f});
     }
   }
 }
@@ -274,8 +283,8 @@ void PaintFjordLightInSpring(Canvas& canvas, Brush brush) {
       const std::size_t k = std::min(ridge.size() - 1, static_cast<std::size_t>((x + 0.01f) / 1.02f * 80.0f));
       const float y = rng.Range(ridge[k].y + 0.01f, snowline);
       if (y <= ridge[k].y + 0.01f || y >= snowline) continue;
-      canvas.Dab({x, y}, rng.Range(0.02f, 0.06f), rng.Range(0.005f, 0.01f), 1.35f + rng.Signed(0.3f), snow, 0.75f,
-                 static_cast<std::uint32_t>(rng.Next()));
+      canvas.Dab({{x, y}, rng.Range(0.02f, 0.06f), rng.Range(0.005f, 0.01f), 1.35f + rng.Signed(0.3f), snow, 0.75f,
+                 static_cast<std::uint32_t>(rng.Next())});
     }
   }
   // A red boathouse on the near shore.
@@ -295,11 +304,11 @@ void PaintEstuaryAtSunset(Canvas& canvas, Brush brush) {
   // Long thin clouds lit from below.
   for (int i = 0; i < 14; ++i) {
     const Point at{rng.Range(-0.1f, 1.1f), rng.Range(0.08f, 0.45f)};
-    canvas.Cloud(at, rng.Range(0.15f, 0.35f), rng.Range(0.012f, 0.03f), Hex(0xFFC8A0), Hex(0x8A4A6A),
-                 rng.Range(0.5f, 0.85f), brush.noise);
+    canvas.Cloud({at, rng.Range(0.15f, 0.35f), rng.Range(0.012f, 0.03f), Hex(0xFFC8A0), Hex(0x8A4A6A),
+                 rng.Range(0.5f, 0.85f), brush.noise});
   }
   Glow(canvas, {0.42f, 0.52f}, 0.06f, Hex(0xFFE8A0), 0.4f);
-  canvas.Ellipse({0.42f, 0.525f}, 0.035f, 0.035f, 0.0f, Hex(0xFFF4D0), 1.0f, 0.15f);
+  canvas.Ellipse({{0.42f, 0.525f}, 0.035f, 0.035f, 0.0f, Hex(0xFFF4D0), 1.0f, 0.15f});
   // The far shore, low and blue.
   canvas.Ground(Ridge(brush.noise, horizon - 0.01f, 0.012f, 4.0f, 2.0f), horizon + 0.002f, Hex(0x5A4A6A),
                 Hex(0x5A4A6A), 0.05f, brush.detail);
@@ -307,10 +316,13 @@ void PaintEstuaryAtSunset(Canvas& canvas, Brush brush) {
   LightPath(canvas, rng, 0.42f, horizon + 0.005f, 1.0f, 0.06f, Hex(0xFFE0A0), 420, 0.7f);
   WaterStrokes(canvas, rng, horizon, 1.0f, 500, 0.05f, {Hex(0xE89A70), Hex(0x7A5A7E), Hex(0xF8C890)}, 0.4f);
   // Mud banks in the foreground, wet and shining.
-  canvas.Ground({{-0.01f, 0.82f}, {0.2f, 0.8f}, {0.38f, 0.86f}, {0.5f, 1.01f}}, 1.01f, Hex(0x4A3A40),
-                Hex(0x2E2428), 0.2f, brush.detail);
-  canvas.Ground({{0.72f, 1.01f}, {0.85f, 0.88f}, {1.01f, 0.85f}}, 1.01f, Hex(0x4A3A40), Hex(0x2E2428), 0.2f,
+  canvas.Ground({{-0.01f, 0.82f}, {0.2f, 0.8f}, {0.38f, 0.86f}, {0.5f, 1.01f}}, 1.01f, Hex(0x6A4A48),
+                Hex(0x3A2A2C), 0.2f, brush.detail);
+  canvas.Ground({{0.72f, 1.01f}, {0.85f, 0.88f}, {1.01f, 0.85f}}, 1.01f, Hex(0x6A4A48), Hex(0x3A2A2C), 0.2f,
                 brush.detail);
+  // The wet mud catches the sunset along its edges.
+  canvas.Stroke({{-0.01f, 0.822f}, {0.2f, 0.802f}, {0.38f, 0.862f}, {0.48f, 0.98f}}, 0.006f, Hex(0xE8A070), 0.6f, rng);
+  canvas.Stroke({{0.74f, 0.99f}, {0.85f, 0.882f}, {1.01f, 0.852f}}, 0.006f, Hex(0xE8A070), 0.6f, rng);
   for (int i = 0; i < 80; ++i) {
     const float x = rng.Range(0.0f, 0.3f);
     canvas.Stroke({{x, 0.84f}, {x + rng.Signed(0.01f), 0.84f - rng.Range(0.02f, 0.06f)}}, 0.003f,
