@@ -4,7 +4,9 @@
 // The book window shows a painting's preview through only the first 100 entries of its
 // palette, while the full painting is mapped onto all 256. So the first 100 entries are a
 // 100-colour quantization of their own, and entries 100 to 255 refine it where its error
-// is largest; the first 100 never move for the sake of the others.
+// is largest; the first 100 never move for the sake of the others. (A 256-colour palette
+// sorted by use serves all 256 entries a few percent better, but its first 100 entries
+// alone gave up to 30% more error on the busier paintings.)
 //
 // A picture with at most 256 distinct colours gets exactly those colours (most used first),
 // so it maps back onto its palette without loss.
