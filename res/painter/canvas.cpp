@@ -195,8 +195,11 @@ void Canvas::PaintEllipse(Point centre, float rx, float ry, float angle, Colour 
   const int x1 = std::min(width_ - 1, static_cast<int>(cx + reach));
   const int y0 = std::max(0, static_cast<int>(cy - reach));
   const int y1 = std::min(height_ - 1, static_cast<int>(cy + reach));
-  // At least one pixel of fade, so small shapes stay anti-aliased.
-  const float soft = std::max(softness, 1.0f / std::min(prx, pry));
+  // Distances in pixels along the smaller radius; the fade is at least one pixel wide and
+  // centred on the edge when it is that narrow, so a small shape keeps its true area.
+  const float radius = std::min(prx, pry);
+  const float fade = std::max(softness * radius, 1.0f);
+  const float outer = 1.0f + 0.5f / radius;
   for (int py = y0; py <= y1; ++py) {
     const float dy = static_cast<float>(py) + 0.5f - cy;
     for (int px = x0; px <= x1; ++px) {
@@ -204,8 +207,8 @@ void Canvas::PaintEllipse(Point centre, float rx, float ry, float angle, Colour 
       const float lx = (dx * c + dy * s) / prx;
       const float ly = (-dx * s + dy * c) / pry;
       const float d2 = lx * lx + ly * ly;
-      if (d2 >= 1.0f) continue;
-      const float edge = Clamp01((1.0f - std::sqrt(d2)) / soft);
+      if (d2 >= outer * outer) continue;
+      const float edge = Clamp01(((1.0f - std::sqrt(d2)) * radius + 0.5f) / fade);
       Blend(px, py, colour, alpha * edge);
     }
   }
@@ -530,11 +533,11 @@ RgbImage Canvas::ToImage() const {
   for (int py = 0; py < height_; ++py) {
     for (int px = 0; px < width_; ++px) {
       const Colour& c = At(px, py);
-      // A small ordered dither keeps wide skies free of bands.
-      const float dither = static_cast<float>(((px & 1) * 2 + (py & 1) * 3) & 3) / 4.0f;
+      // A small ordered dither keeps wide skies free of bands; pure black and white stay pure.
+      const float dither = static_cast<float>(((px & 1) * 2 + (py & 1) * 3) & 3) / 4.0f - 0.375f;
       const float channels[3] = {c.r, c.g, c.b};
       for (float v : channels) {
-        image.pixels[at++] = static_cast<std::uint8_t>(Clamp01(v) * 254.0f + dither + 0.25f);
+        image.pixels[at++] = static_cast<std::uint8_t>(std::clamp(Clamp01(v) * 255.0f + dither + 0.5f, 0.0f, 255.0f));
       }
     }
   }

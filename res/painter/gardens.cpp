@@ -192,16 +192,23 @@ void PaintOrchardInBlossom(Canvas& canvas, Brush brush) {
   Rng& rng = brush.rng;
   canvas.VerticalGradient({{0.0f, Hex(0x8EB8E0)}, {0.4f, Hex(0xDCE8F0)}, {0.5f, Hex(0xF0F0E6)}});
   CloudBank(canvas, rng, brush.noise, 0.03f, 0.2f, 6, 0.14f, Hex(0xFFFFFF), Hex(0xC4CCD8), 0.7f);
-  canvas.Ground(Ridge(brush.noise, 0.5f, 0.03f, 2.0f, 3.0f), 1.01f, Hex(0x9AC060), Hex(0x5A8A34), 0.2f, brush.detail);
+  // Far downs, blue with distance, then the orchard grass.
+  canvas.Ground(Ridge(brush.noise, 0.43f, 0.05f, 1.5f, 8.0f), 0.6f, Hex(0x98AEB0), Hex(0xA8C0A0), 0.05f, brush.detail);
+  canvas.Ground(Ridge(brush.noise, 0.5f, 0.015f, 2.0f, 3.0f), 1.01f, Hex(0x9AC060), Hex(0x5A8A34), 0.2f, brush.detail);
   // Greythorne's trees: dark crooked limbs under clouds of white and pink blossom, in rows.
-  const TreeLook blossom{Hex(0x3A2C26), Hex(0xD8A8B8), Hex(0xF0D0DA), Hex(0xFFF8F8), 220, 0.035f};
+  const TreeLook blossom{Hex(0x3A2C26), Hex(0xC08098), Hex(0xECBCCC), Hex(0xFFF6F4), 320, 0.03f, 7};
+  const float row_y[3] = {0.5f, 0.63f, 0.9f};
+  const float row_scale[3] = {0.42f, 0.68f, 1.15f};
+  const int row_trees[3] = {7, 4, 2};
   for (int row = 0; row < 3; ++row) {
-    const float y = 0.52f + static_cast<float>(row) * 0.16f + static_cast<float>(row * row) * 0.03f;
-    const float scale = 0.5f + static_cast<float>(row) * 0.45f;
-    const int trees = 6 - row * 2;
+    const float y = row_y[row];
+    const float scale = row_scale[row];
+    const int trees = row_trees[row];
     for (int i = 0; i < trees; ++i) {
-      const float x = (static_cast<float>(i) + 0.5f + rng.Signed(0.2f)) / static_cast<float>(trees) +
-                      (row % 2 == 1 ? 0.08f : 0.0f);
+      // The nearest pair stands at the sides and frames the view down the rows.
+      const float x = row == 2 ? (i == 0 ? 0.12f : 0.9f)
+                               : (static_cast<float>(i) + 0.5f + rng.Signed(0.15f)) / static_cast<float>(trees) +
+                                     (row == 1 ? 0.06f : 0.0f);
       canvas.Ellipse({{x, y + 0.01f}, 0.12f * scale, 0.02f * scale, 0.0f, Hex(0x4A7A2A), 0.4f, 0.9f});
       TreeLook look = blossom;
       look.dab_size *= scale;

@@ -126,6 +126,13 @@ void Tree(Canvas& canvas, Rng& rng, Point base, float height, float crown_width,
                  look.trunk, 1.0f);
   const float rx = crown_width * 0.5f;
   const float ry = height * 0.42f;
+  for (int i = 0; i < look.limbs; ++i) {
+    const float angle = -3.14159f * (0.1f + 0.8f * (static_cast<float>(i) + rng.Uniform()) / static_cast<float>(look.limbs));
+    const float reach = rng.Range(0.5f, 0.95f);
+    const Point fork{base.x + std::cos(angle) * rx * reach * 0.45f / aspect, crown_y + ry * 0.3f + std::sin(angle) * ry * reach * 0.4f};
+    const Point tip{base.x + std::cos(angle) * rx * reach / aspect, crown_y + ry * 0.2f + std::sin(angle) * ry * reach};
+    canvas.Stroke({{base.x, crown_y + ry * 0.45f}, fork, tip}, crown_width * 0.035f, look.trunk, 1.0f, rng);
+  }
   for (int i = 0; i < look.dabs; ++i) {
     const float angle = rng.Range(0.0f, 6.2831853f);
     const float radius = std::sqrt(rng.Uniform());

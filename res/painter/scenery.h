@@ -41,6 +41,7 @@ struct TreeLook {
   Colour light;
   int dabs = 140;
   float dab_size = 0.035f;
+  int limbs = 0;  // branches drawn out into the crown before the leaves or blossom
 };
 void Tree(Canvas& canvas, Rng& rng, Point base, float height, float crown_width,
           const TreeLook& look);
