@@ -416,7 +416,7 @@ void Canvas::ShadedBody(Point top, float height, float rx, const std::vector<flo
       const float lambert = Clamp01(lx * lx_dir + ny * ly_dir + nz * 0.6f);
       const float n = noise.Fbm(static_cast<float>(px) / h * 30.0f, static_cast<float>(py) / h * 30.0f, 2);
       Colour c = Mix(dark, base, Smoothstep(0.0f, 0.75f, lambert + (n - 0.5f) * 0.25f));
-      c = Mix(c, light, Smoothstep(0.86f, 0.99f, lambert) * 0.8f);
+      c = Mix(c, light, Smoothstep(0.88f, 0.99f, lambert) * 0.6f);
       Blend(px, py, c, Clamp01((1.0f - std::fabs(lx)) * half));
     }
   }

@@ -44,11 +44,20 @@ void Leaf(Canvas& canvas, Rng& rng, Point at, float size, float angle, Colour co
 
 // A folded cloth falling over the ledge: long strokes of one colour in light and shadow.
 void Cloth(Canvas& canvas, Rng& rng, float x0, float x1, float y_edge, Colour colour) {
-  canvas.Polygon({{x0, y_edge - 0.1f}, {x1, y_edge - 0.12f}, {x1 + 0.02f, 1.01f}, {x0 - 0.03f, 1.01f}}, colour, 1.0f);
+  // The part lying on the ledge, lit, then the part hanging over its edge down to a wavy hem.
+  canvas.Polygon({{x0 + 0.03f, y_edge - 0.12f}, {x1 - 0.02f, y_edge - 0.13f}, {x1, y_edge}, {x0, y_edge}},
+                 Mix(colour, Hex(0xE8B8A0), 0.2f), 1.0f);
+  std::vector<Point> hanging{{x0, y_edge}, {x1, y_edge}};
+  for (int k = 0; k <= 40; ++k) {
+    const float t = static_cast<float>(k) / 40.0f;
+    const float x = x1 + 0.015f - (x1 - x0 + 0.04f) * t;
+    hanging.push_back({x, 0.93f + 0.02f * std::sin(t * 9.0f) + 0.008f * std::sin(t * 23.0f)});
+  }
+  canvas.Polygon(hanging, colour, 1.0f);
   for (int i = 0; i < 40; ++i) {
     const float x = rng.Range(x0, x1);
     const float fold = rng.Uniform();
-    const std::vector<Point> path{{x, y_edge - 0.1f}, {x + rng.Signed(0.02f), y_edge + 0.05f}, {x + rng.Signed(0.03f), 1.0f}};
+    const std::vector<Point> path{{x, y_edge - 0.1f}, {x + rng.Signed(0.02f), y_edge + 0.05f}, {x + rng.Signed(0.03f), 0.91f}};
     canvas.Stroke(path, rng.Range(0.01f, 0.03f), Scale(colour, 0.5f + fold * 0.9f), 0.35f, rng);
   }
 }
