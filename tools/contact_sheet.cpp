@@ -305,6 +305,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: contact_sheet OUT.png [OssenDLL.rcc]\n");
     return 2;
   }
+  // The sheet is drawn off screen: the tool needs no display.
+  if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QGuiApplication application(argc, argv);
   ossen::HMODULE library = nullptr;
   if (argc == 3) {
