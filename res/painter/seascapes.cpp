@@ -166,7 +166,7 @@ void PaintFishingBoatsAtLowTide(Canvas& canvas, Brush brush) {
     const float lean = std::atan(boat.look.tilt);
     const Point keel = boat.keel;
     if (!boat.at_the_edge) {
-      canvas.Ellipse({{keel.x + boat.size * 0.22f / canvas.Aspect(), keel.y + depth * 0.2f}, boat.size * 0.58f,
+      canvas.Ellipse({{keel.x + boat.size * 0.22f / canvas.Aspect(), keel.y - depth * 0.05f}, boat.size * 0.58f,
                      boat.size * 0.065f, lean * 0.4f, Hex(0x4A3A28), 0.7f, 0.55f});
     }
     Boat(canvas, rng, keel, boat.size, boat.look);
@@ -188,10 +188,9 @@ void PaintFishingBoatsAtLowTide(Canvas& canvas, Brush brush) {
       mound.push_back({keel.x + dx, keel.y + depth * 0.25f * std::sin(3.14159f * t) + dx * canvas.Aspect() * boat.look.tilt});
     }
     canvas.Polygon(mound, bed, 0.95f);
-    if (!boat.at_the_edge) {
-      canvas.Ellipse({{keel.x + boat.size * 0.2f / canvas.Aspect(), keel.y + depth * 0.2f}, boat.size * 0.32f,
-                     depth * 0.16f, lean, Hex(0x5A4630), 0.45f, 0.8f});
-    }
+    // Where hull and sand meet the bilge throws its darkest shadow, strongest away from the sun.
+    canvas.Ellipse({{keel.x + half * 0.15f, keel.y - sunk * 0.45f + half * 0.15f * canvas.Aspect() * boat.look.tilt},
+                   boat.size * 0.42f, depth * 0.16f, lean, Hex(0x4A3A28), boat.at_the_edge ? 0.3f : 0.55f, 0.9f});
     DabField(canvas, rng, {keel.x, keel.y + depth * 0.15f}, boat.size * 0.45f / canvas.Aspect(), depth * 0.2f, 24,
              boat.size * 0.05f, {Scale(bed, 1.08f), Scale(bed, 0.9f)}, 0.5f, lean, 0.2f);
   }
