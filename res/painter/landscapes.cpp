@@ -1,6 +1,7 @@
 // Landscapes. Lindqvar paints winter in pale, cool layers with the snow's blue shadows;
 // Pellamy paints the same valley country at its hours, deep skies over fields in strong light;
 // Hallorby, and the unnamed master of the salt marsh, each left one landscape.
+#include <algorithm>
 #include <cmath>
 
 #include "res/painter/paintings.h"
@@ -188,29 +189,78 @@ void PaintAutumnBeechesAboveTheWeir(Canvas& canvas, Brush brush) {
   // The wood going back up the slope, in browns that fade into the haze.
   DabField(canvas, rng, {0.5f, 0.43f}, 0.75f, 0.13f, 1600, 0.04f, {Hex(0x7A5A3E), Hex(0x5A3E2A), Hex(0x987050), Hex(0x6A6046)},
            0.8f, 0.0f, 3.0f);
-  for (int i = 0; i < 7; ++i) {
-    const float x = -0.05f + static_cast<float>(i) * 0.18f + rng.Signed(0.03f);
+  // The trunks stand as they grew: a pair close together, a wide gap, one leaning out alone.
+  const float stands[7] = {-0.03f, 0.13f, 0.21f, 0.44f, 0.63f, 0.71f, 0.93f};
+  for (float stand : stands) {
+    const float x = stand + rng.Signed(0.025f);
     const float height = rng.Range(0.45f, 0.6f);
     const float crown = rng.Range(0.3f, 0.4f);
     Tree(canvas, rng, {x, bank - 0.02f}, height, crown, beech);
   }
   canvas.Ground(Ridge(brush.noise, bank - 0.02f, 0.01f, 4.0f, 2.0f), bank + 0.005f, Hex(0x5A4A2A), Hex(0x5A4A2A), 0.2f,
                 brush.detail);
-  // The river above the weir is still and holds the trees; below, white water and foam.
-  canvas.Reflect(bank, Hex(0x3A4A4A), 0.35f, 0.006f, brush.detail);
-  const float weir = 0.72f;
-  canvas.Polygon({{-0.01f, weir}, {1.01f, weir - 0.03f}, {1.01f, weir}, {-0.01f, weir + 0.03f}}, Hex(0xC8D0CC), 1.0f);
-  canvas.Polygon({{-0.01f, weir + 0.03f}, {1.01f, weir}, {1.01f, 1.01f}, {-0.01f, 1.01f}}, Hex(0x4A5A58), 1.0f);
+  // The pool above the weir lies still and holds the copper of the trees, softly.
+  const float weir = 0.71f;  // the sill's lip at the left; it runs slightly down to the right
+  const float fall = 0.045f;  // height of the falling water below the lip
+  SoftReflection(canvas, {bank + 0.004f, weir + 0.03f, 2.4f, 0.006f, 0.8f, Hex(0x3A4A48), 0.25f, 0.7f}, brush.detail);
+  WaterStrokes(canvas, rng, bank + 0.01f, weir - 0.01f, 160, 0.035f, {Hex(0xE8C890), Hex(0x9AAAB0)}, 0.3f);
+  auto lip = [&](float x) { return weir + 0.012f * x + (brush.noise.Fbm(x * 6.0f, 7.0f, 3) - 0.5f) * 0.022f; };
+  // The churned water below: dark, with the light broken into crossing strokes.
+  std::vector<Point> below{{1.01f, 1.01f}, {-0.01f, 1.01f}};
+  for (int k = 0; k <= 40; ++k) {
+    const float x = -0.01f + 1.02f * static_cast<float>(k) / 40.0f;
+    below.push_back({x, lip(x) + fall});
+  }
+  canvas.Polygon(below, Hex(0x2E3C3A), 1.0f);
+  std::vector<Point> face;
+  for (int k = 0; k <= 40; ++k) {
+    const float x = -0.01f + 1.02f * static_cast<float>(k) / 40.0f;
+    face.push_back({x, lip(x) - 0.002f});
+  }
+  for (int k = 40; k >= 0; --k) {
+    const float x = -0.01f + 1.02f * static_cast<float>(k) / 40.0f;
+    face.push_back({x, lip(x) + fall + 0.002f});
+  }
+  canvas.Polygon(face, Hex(0x5E7A70), 1.0f);
+  canvas.Mottle(0.25f, 9.0f, brush.noise, weir + fall, 1.0f);
+  for (int i = 0; i < 450; ++i) {
+    const float x = rng.Uniform();
+    const float top = lip(x) + fall;
+    const float y = top + rng.Uniform() * (1.0f - top);
+    const float calm = (y - top) / (1.0f - top);
+    const float pick = rng.Uniform();
+    const Colour c = pick < 0.65f ? Hex(0x1E2826) : (pick < 0.85f ? Hex(0x4E5E5A) : Hex(0x8A5A30));
+    canvas.Dab({{x, y}, rng.Range(0.02f, 0.06f), 0.007f, rng.Signed(0.6f - calm * 0.4f), c, 0.55f,
+               static_cast<std::uint32_t>(rng.Next())});
+  }
+  // Foam boiling up at the foot of the fall and carried off in trails.
+  for (int i = 0; i < 1400; ++i) {
+    const float x = rng.Uniform();
+    const float top = lip(x) + fall;
+    const float u = rng.Uniform();
+    const float y = top - 0.012f + u * u * 0.16f;
+    const float froth = brush.detail.Fbm(x * 14.0f, y * 30.0f, 3);
+    const Colour c = Mix(Hex(0x8A9A96), Hex(0xFAFAF4), std::clamp(froth * 1.8f - 0.1f - u * 0.9f, 0.0f, 1.0f));
+    canvas.Dab({{x, y}, rng.Range(0.01f, 0.035f) * (1.0f + u), 0.006f, rng.Signed(0.5f), c, 0.75f - u * 0.45f,
+               static_cast<std::uint32_t>(rng.Next())});
+  }
+  // The face of the fall: water poured over the sill in streaks, green-white, brightest at the lip.
   for (int i = 0; i < 900; ++i) {
     const float x = rng.Uniform();
-    const float edge = weir + 0.03f - 0.03f * x;
-    const float y = edge + rng.Uniform() * rng.Uniform() * (1.0f - edge);
-    const float white = 1.0f - (y - edge) / (1.0f - edge);
-    canvas.Dab({{x, y}, rng.Range(0.02f, 0.07f), 0.008f, rng.Signed(0.3f),
-               Mix(Hex(0x5A6E6A), Hex(0xF4F4EE), white * rng.Uniform()), 0.6f, static_cast<std::uint32_t>(rng.Next())});
+    const float y = lip(x) + rng.Range(0.004f, fall * 0.8f);
+    const float glass = rng.Uniform();
+    const Colour c = glass < 0.3f ? Hex(0x7A9A8E) : Mix(Hex(0xD8E4DC), Hex(0xFFFFFA), rng.Uniform());
+    canvas.Dab({{x, y}, rng.Range(0.012f, 0.03f), 0.005f, 1.45f + rng.Signed(0.2f), c, 0.8f,
+               static_cast<std::uint32_t>(rng.Next())});
+  }
+  // The lip itself, where the smooth pool bends over: a bright, broken edge.
+  for (int i = 0; i < 260; ++i) {
+    const float x = rng.Uniform();
+    canvas.Dab({{x, lip(x) + rng.Signed(0.003f)}, rng.Range(0.01f, 0.03f), 0.005f, rng.Signed(0.15f),
+               Mix(Hex(0xC8D4CC), Hex(0xFFFFF6), rng.Uniform()), 0.7f, static_cast<std::uint32_t>(rng.Next())});
   }
   // Fallen leaves drifting on the still water.
-  DabField(canvas, rng, {0.5f, 0.66f}, 0.7f, 0.04f, 80, 0.01f, {Hex(0xE08A2A), Hex(0xC0501A)}, 0.9f, 0.0f, 3.0f);
+  DabField(canvas, rng, {0.5f, 0.65f}, 0.7f, 0.04f, 80, 0.01f, {Hex(0xE08A2A), Hex(0xC0501A)}, 0.9f, 0.0f, 3.0f);
 }
 
 void PaintMoonriseOverTheSaltMarsh(Canvas& canvas, Brush brush) {

@@ -128,10 +128,14 @@ void PaintLavenderRows(Canvas& canvas, Brush brush) {
 
 void PaintPoppyFieldAtEvening(Canvas& canvas, Brush brush) {
   Rng& rng = brush.rng;
+  const float horizon = 0.45f;
+  const Point sun{0.7f, 0.4f};
   Canvas scene(canvas.width(), canvas.height());
   scene.VerticalGradient({{0.0f, Hex(0x6A7AB0)}, {0.25f, Hex(0xD8A0A0)}, {0.42f, Hex(0xF8D090)}});
-  Glow(scene, {0.7f, 0.4f}, 0.08f, Hex(0xFFF0C0), 0.5f);
-  scene.Ground(Ridge(brush.noise, 0.44f, 0.03f, 2.0f, 2.0f), 1.01f, Hex(0x6A7A50), Hex(0x3A5A2A), 0.15f, brush.detail);
+  Glow(scene, sun, 0.08f, Hex(0xFFF0C0), 0.5f);
+  scene.Ground(Ridge(brush.noise, 0.44f, 0.03f, 2.0f, 2.0f), 1.01f, Hex(0x7A8450), Hex(0x3A5A2A), 0.15f, brush.detail);
+  // The low sun gilds the far field and lays a warm sheen across it towards the light.
+  scene.Ellipse({{sun.x, horizon + 0.04f}, 0.55f, 0.09f, 0.0f, Hex(0xE0B060), 0.35f, 1.0f});
   const TreeLook tree{Hex(0x2A2A22), Hex(0x2A3A2A), Hex(0x3A4A30), Hex(0x6A6A40), 60, 0.05f};
   Tree(scene, rng, {0.2f, 0.45f}, 0.2f, 0.16f, tree);
   Tree(scene, rng, {0.28f, 0.45f}, 0.14f, 0.12f, tree);
@@ -146,14 +150,47 @@ void PaintPoppyFieldAtEvening(Canvas& canvas, Brush brush) {
         const Point at{x + rng.Signed(step * 0.6f), y + rng.Signed(step * 0.6f)};
         Colour c = scene.Sample(at.x, at.y);
         const bool field = at.y > 0.46f;
-        // Poppies: clusters of red where the noise runs high, denser towards the front.
-        if (field && (brush.detail.Fbm(at.x * 30.0f, at.y * 50.0f, 3) > 0.66f - (at.y - 0.46f) * 0.3f || rng.Uniform() < 0.03f)) {
-          c = rng.Uniform() < 0.8f ? Hex(0xE02A1E) : Hex(0xF86A2A);
-        }
         const float angle = field ? -0.25f + rng.Signed(0.5f) : rng.Signed(0.1f);
         const float len = step * (field ? 2.6f : 3.2f);
         canvas.Dab({at, len, step * 0.9f, angle, Vary(c, rng, 0.1f), 0.9f, static_cast<std::uint32_t>(rng.Next())});
       }
+    }
+  }
+  // Poppies, each a cup of a few dashes: petals on either side, one across the front, a dark
+  // heart; the nearer ones stand on stems. They shrink and crowd together towards the horizon and
+  // grow in drifts where the ground suits them.
+  const Colour petal_lit = Hex(0xF8582A);
+  const Colour petal = Hex(0xE0281C);
+  const Colour petal_shade = Hex(0x9A1418);
+  const Colour stem = Hex(0x3E5A2A);
+  const float aspect = canvas.Aspect();
+  for (int i = 0; i < 6500; ++i) {
+    const float u = rng.Uniform();
+    const float x = rng.Range(-0.02f, 1.02f);
+    const float y = horizon + 0.02f + (1.02f - horizon) * std::pow(u, 1.8f);
+    // The drifts lie on the ground, so they too are foreshortened towards the horizon.
+    const float drift = brush.noise.Fbm(x * 5.0f, 0.5f / (y - horizon + 0.02f), 3);
+    const float keep = rng.Uniform();
+    if (keep > Smoothstep(0.38f, 0.6f, drift) + 0.04f) continue;
+    const float near = (y - horizon) / (1.0f - horizon);
+    const float size = 0.003f + 0.03f * near * near;
+    // Light from the sun on the right warms the petals facing it, more so far off.
+    const float warmth = 0.3f + 0.5f * (1.0f - near) + 0.2f * (x > sun.x ? 1.0f : x / sun.x);
+    const float lean = rng.Signed(0.25f);
+    if (size > 0.006f) {
+      canvas.Dab({{x + lean * size * 0.8f / aspect, y + size * 1.6f}, size * 3.0f, size * 0.22f, 1.5708f + lean,
+                 Vary(stem, rng, 0.1f), 0.85f, static_cast<std::uint32_t>(rng.Next())});
+    }
+    const float dx = size * 0.4f / aspect;
+    canvas.Dab({{x - dx, y - size * 0.2f}, size * 1.2f, size * 0.6f, 1.15f + lean, Vary(petal_shade, rng, 0.08f), 0.95f,
+               static_cast<std::uint32_t>(rng.Next())});
+    canvas.Dab({{x + dx, y - size * 0.2f}, size * 1.2f, size * 0.6f, 1.99f + lean,
+               Vary(Mix(petal, petal_lit, warmth), rng, 0.08f), 0.95f, static_cast<std::uint32_t>(rng.Next())});
+    canvas.Dab({{x, y}, size * 1.3f, size * 0.65f, lean * 0.5f, Vary(Mix(petal, petal_lit, warmth * 0.7f), rng, 0.08f),
+               0.95f, static_cast<std::uint32_t>(rng.Next())});
+    if (size > 0.005f) {
+      canvas.Dab({{x, y - size * 0.45f}, size * 0.5f, size * 0.25f, 0.0f, Hex(0x2A1418), 0.85f,
+                 static_cast<std::uint32_t>(rng.Next())});
     }
   }
 }

@@ -72,7 +72,7 @@ void Boat(Canvas& canvas, Rng& rng, Point waterline, float size, const BoatLook&
   canvas.Polygon({at(-half, -depth - sheer), at(half * 1.05f, -depth - sheer * 1.6f),
                   at(half * 1.03f, -depth - sheer * 1.6f + size * 0.02f), at(-half * 0.98f, -depth - sheer + size * 0.02f)},
                  look.trim, 0.9f);
-  const float mast_height = size * rng.Range(0.7f, 0.95f);
+  const float mast_height = size * rng.Range(0.7f, 0.95f) * look.mast_scale;
   const Point foot = at(-half * 0.1f, -depth);
   const Point top{foot.x + tilt * 0.05f, foot.y - mast_height};
   const float mast_w = std::max(size * 0.012f, 0.0015f) / aspect;
@@ -92,6 +92,44 @@ void Boat(Canvas& canvas, Rng& rng, Point waterline, float size, const BoatLook&
     canvas.Polygon({{top.x + mast_w, top.y + size * 0.04f}, {top.x + mast_w, foot.y - size * 0.06f},
                     {foot.x + half * 0.95f, foot.y - size * 0.08f}},
                    look.sail, 0.95f);
+  }
+}
+
+void SoftReflection(Canvas& canvas, const StillWater& water, const Noise& noise) {
+  const int width = canvas.width();
+  const int height = canvas.height();
+  if (height < 2) return;
+  const float w = static_cast<float>(width);
+  const float h = static_cast<float>(height);
+  const float aspect = canvas.Aspect();
+  const int row0 = std::clamp(static_cast<int>(water.horizon * h), 1, height);
+  const int row1 = std::clamp(static_cast<int>(std::ceil(water.y_end * h)), row0, height);
+  // Only rows above the water are read, so the rows written never feed the mirror.
+  const float source_bottom = (static_cast<float>(row0) - 0.5f) / h;
+  constexpr int kTaps = 5;
+  for (int py = row0; py < row1; ++py) {
+    const float y = (static_cast<float>(py) + 0.5f) / h;
+    const float depth = std::max(0.0f, y - water.horizon);
+    const float spread = water.blur * (0.3f + depth * 6.0f);
+    const float tint = std::clamp(water.tint + depth * water.deepen, 0.0f, 1.0f);
+    const float band = y * 90.0f / (0.3f + depth * 5.0f);  // ripples widen towards the viewer
+    const float mirror_y = water.horizon - depth * water.stretch;
+    for (int px = 0; px < width; ++px) {
+      const float x = (static_cast<float>(px) + 0.5f) / w;
+      const float n = noise.Value(x * aspect * 7.0f, band);
+      const float wobble = (n - 0.5f) * spread;
+      Colour sum;
+      for (int k = 0; k < kTaps; ++k) {
+        const float o = static_cast<float>(k - kTaps / 2) / static_cast<float>(kTaps / 2);
+        const Colour c = canvas.Sample(x + (o * spread + wobble * 0.5f) / aspect,
+                                       std::min(mirror_y + o * spread * 0.5f + wobble, source_bottom));
+        sum.r += c.r;
+        sum.g += c.g;
+        sum.b += c.b;
+      }
+      const Colour mirrored = Scale(sum, water.darken / static_cast<float>(kTaps));
+      canvas.Blend(px, py, Mix(mirrored, Scale(water.water, 0.9f + 0.2f * n), tint), 1.0f);
+    }
   }
 }
 

@@ -28,8 +28,23 @@ struct BoatLook {
   bool has_sail = false;
   float tilt = 0.0f;
   bool reflected = false;  // in calm water: a dark, broken mirror image below the keel
+  float mast_scale = 1.0f;  // shorter masts for boats laid up on a beach
 };
 void Boat(Canvas& canvas, Rng& rng, Point waterline, float size, const BoatLook& look);
+// Still water from horizon down to y_end holding what stands above it: mirrored from the
+// waterline down (stretch above 1 fits more of it into a shallow band), blurred more with
+// distance from the shore, darkened, and tinted towards the water colour further out.
+struct StillWater {
+  float horizon;
+  float y_end;
+  float stretch;
+  float blur;    // picture heights of smear at the waterline's foot
+  float darken;  // brightness kept by the mirrored image
+  Colour water;
+  float tint;    // share of the water colour at the waterline
+  float deepen;  // share gained per picture height towards the viewer, who looks down into it
+};
+void SoftReflection(Canvas& canvas, const StillWater& water, const Noise& noise);
 // A row of houses, sheds and a tower along base_y between x0 and x1, lit windows now and then.
 void Townscape(Canvas& canvas, Rng& rng, float x0, float x1, float base_y, float max_height,
                Colour wall, Colour window, float lit_share);

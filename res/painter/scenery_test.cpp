@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <utility>
+#include <vector>
 
 namespace ossen {
 namespace {
@@ -72,6 +74,67 @@ TEST(SceneryTest, TreeGrowsUpFromItsBase) {
   EXPECT_NEAR((tree.left + tree.right) / 2.0, 100.0, 12.0);
   EXPECT_GT(tree.top, 70);
   EXPECT_LT(tree.top, 100);
+}
+
+// The red channel of one pixel.
+int RedAt(const RgbImage& image, int x, int y) {
+  return image.pixels[(static_cast<std::size_t>(y) * image.width + x) * 3];
+}
+
+// A dark blue picture with a red band from y 0.4 to 0.5, standing on the waterline at 0.5.
+Canvas BandOverWater() {
+  Canvas canvas(100, 200);
+  canvas.VerticalGradient({{0.0f, Hex(0x000040)}});
+  canvas.Polygon({{-0.01f, 0.4f}, {1.01f, 0.4f}, {1.01f, 0.5f}, {-0.01f, 0.5f}}, Hex(0xFF0000), 1.0f);
+  return canvas;
+}
+
+TEST(SceneryTest, StillWaterMirrorsFromTheWaterlineDown) {
+  const Noise noise(5);
+  Canvas plain = BandOverWater();
+  SoftReflection(plain, {0.5f, 1.0f, 1.0f, 0.001f, 1.0f, Hex(0x000000), 0.0f, 0.0f}, noise);
+  const RgbImage mirrored = plain.ToImage();
+  EXPECT_GT(RedAt(mirrored, 50, 105), 200);  // just below the waterline: the foot of the band
+  EXPECT_GT(RedAt(mirrored, 50, 115), 200);
+  EXPECT_LT(RedAt(mirrored, 50, 130), 40);  // past the band's height: the blue above it
+  // Stretched, the same band fits into a shallower strip of water.
+  Canvas stretched = BandOverWater();
+  SoftReflection(stretched, {0.5f, 1.0f, 2.0f, 0.001f, 1.0f, Hex(0x000000), 0.0f, 0.0f}, noise);
+  const RgbImage squeezed = stretched.ToImage();
+  EXPECT_GT(RedAt(squeezed, 50, 105), 200);
+  EXPECT_LT(RedAt(squeezed, 50, 115), 40);
+}
+
+TEST(SceneryTest, StillWaterPaintsOnlyItsOwnRowsAndDarkensTowardsTheViewer) {
+  const Noise noise(6);
+  Canvas canvas = BandOverWater();
+  const RgbImage before = canvas.ToImage();
+  // The water ends at 0.8; it darkens the mirrored band by half and takes on the water colour.
+  SoftReflection(canvas, {0.5f, 0.8f, 1.0f, 0.001f, 0.5f, Hex(0x00FF00), 0.0f, 5.0f}, noise);
+  const RgbImage after = canvas.ToImage();
+  for (int y : {0, 79, 99, 160, 199}) {
+    for (int x : {0, 50, 99}) {
+      const std::size_t at = (static_cast<std::size_t>(y) * 100 + x) * 3;
+      for (int c = 0; c < 3; ++c) EXPECT_EQ(after.pixels[at + c], before.pixels[at + c]) << x << "," << y;
+    }
+  }
+  const int near_shore = RedAt(after, 50, 101);
+  EXPECT_NEAR(near_shore, 128, 12);  // half of the red, barely tinted yet
+  EXPECT_LT(RedAt(after, 50, 115), near_shore - 20);  // further out the water colour takes over
+  EXPECT_GT(after.pixels[(static_cast<std::size_t>(155) * 100 + 50) * 3 + 1], 220);
+}
+
+TEST(SceneryTest, StillWaterCopesWithTinyAndOddCanvases) {
+  const Noise noise(7);
+  for (const auto& [width, height] : std::vector<std::pair<int, int>>{{1, 1}, {1, 2}, {3, 2}, {300, 1}, {1, 200}}) {
+    Canvas canvas(width, height);
+    canvas.VerticalGradient({{0.0f, Hex(0x204060)}, {1.0f, Hex(0xFFFFFF)}});
+    // Waterlines at, above and below the picture's edges.
+    for (float horizon : {-0.5f, 0.0f, 0.5f, 1.0f, 1.5f}) {
+      SoftReflection(canvas, {horizon, horizon + 0.6f, 3.0f, 0.05f, 0.8f, Hex(0x102030), 0.2f, 1.0f}, noise);
+    }
+    EXPECT_EQ(canvas.ToImage().pixels.size(), static_cast<std::size_t>(width) * height * 3);
+  }
 }
 
 }  // namespace

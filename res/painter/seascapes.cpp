@@ -96,31 +96,103 @@ void PaintNorthSeaMorningSquall(Canvas& canvas, Brush brush) {
 void PaintFishingBoatsAtLowTide(Canvas& canvas, Brush brush) {
   Rng& rng = brush.rng;
   const float horizon = 0.46f;
+  const float shore = 0.52f;      // where the ebbing sea meets the sand
+  const float tide_line = 0.6f;   // the wrack left by the last high water
   canvas.VerticalGradient({{0.0f, Hex(0x5E8EC0)}, {0.3f, Hex(0x9CC0DC)}, {0.46f, Hex(0xE6E8DE)}});
   CloudBank(canvas, rng, brush.noise, 0.08f, 0.36f, 9, 0.17f, Hex(0xFFFCF2), Hex(0xA8AEBC), 0.9f);
   canvas.Reflect(horizon, Hex(0x6E98B0), 0.45f, 0.008f, brush.detail);
-  // The ebb has left wet sand: ochre grounds with the sky still shining in the pools.
-  canvas.Ground(Ridge(brush.noise, 0.52f, 0.012f, 3.0f, 4.0f), 1.01f, Hex(0xC8AE84), Hex(0x9A7E58), 0.18f,
-                brush.detail);
-  for (int i = 0; i < 14; ++i) {
-    const Point at{rng.Range(0.0f, 1.0f), rng.Range(0.56f, 0.95f)};
-    canvas.Ellipse({at, rng.Range(0.04f, 0.14f), rng.Range(0.006f, 0.02f), rng.Signed(0.05f),
-                   Mix(Hex(0xB4CCDC), Hex(0xE8ECE4), rng.Uniform()), 0.7f, 0.6f});
+  const Colour dry = Hex(0xC8AE84);
+  const Colour wet = Hex(0x8E7A5E);
+  canvas.Ground(Ridge(brush.noise, shore, 0.006f, 3.0f, 4.0f), 1.01f, dry, Hex(0x9A7E58), 0.18f, brush.detail);
+  DabField(canvas, rng, {0.5f, 0.8f}, 0.8f, 0.22f, 500, 0.03f, {Hex(0xB09670), Hex(0xD6C29C), Hex(0x8A6E4C)}, 0.35f, 0.0f,
+           0.2f);
+  // The sand the sea has just left is still wet: dark, and glazed with the sky above it.
+  Canvas glazed = canvas;
+  SoftReflection(glazed, {shore, tide_line + 0.02f, 1.6f, 0.004f, 0.95f, wet, 0.25f, 0.7f}, brush.detail);
+  for (int py = static_cast<int>(shore * static_cast<float>(canvas.height())); py < canvas.height(); ++py) {
+    const float y = (static_cast<float>(py) + 0.5f) / static_cast<float>(canvas.height());
+    if (y > tide_line + 0.02f) break;
+    for (int px = 0; px < canvas.width(); ++px) {
+      const float x = (static_cast<float>(px) + 0.5f) / static_cast<float>(canvas.width());
+      const float ragged = (brush.detail.Fbm(x * 12.0f, y * 40.0f, 3) - 0.5f) * 0.03f;
+      const float share = 1.0f - Smoothstep(shore + 0.01f, tide_line + 0.005f, y + ragged);
+      canvas.Blend(px, py, glazed.Sample(x, y), share * 0.95f);
+    }
   }
-  DabField(canvas, rng, {0.5f, 0.8f}, 0.8f, 0.2f, 500, 0.03f, {Hex(0xB09670), Hex(0xD6C29C), Hex(0x8A6E4C)}, 0.35f, 0.0f, 0.2f);
-  const BoatLook looks[4] = {
-      {Hex(0x2E4C6E), Hex(0xE0D8C4), Hex(0x3A2E26), Hex(0xC09060), false, 0.08f, false},
-      {Hex(0x9A3A2A), Hex(0xE8D8A0), Hex(0x3A2E26), Hex(0xC09060), false, -0.1f, false},
-      {Hex(0x2E5E4A), Hex(0xD8C060), Hex(0x3A2E26), Hex(0xC09060), false, 0.05f, false},
-      {Hex(0xE0DAC8), Hex(0x2E4C6E), Hex(0x3A2E26), Hex(0xC09060), false, -0.06f, false},
+  // The tide line: a wavering seam of dark wrack with pale dry sand above it.
+  std::vector<Point> wrack;
+  for (int k = 0; k <= 32; ++k) {
+    const float x = -0.01f + 1.02f * static_cast<float>(k) / 32.0f;
+    wrack.push_back({x, tide_line + (brush.noise.Fbm(x * 5.0f, 3.0f, 3) - 0.5f) * 0.03f});
+  }
+  // Streaks of sky light lying on the wet sand.
+  WaterStrokes(canvas, rng, shore + 0.004f, tide_line - 0.02f, 120, 0.04f, {Hex(0xD8E4EA), Hex(0xA8C4DA)}, 0.35f);
+  // The wrack lies in broken runs, not one drawn line.
+  for (std::size_t k = 0; k + 3 < wrack.size(); k += 3) {
+    const std::vector<Point> run(wrack.begin() + static_cast<std::ptrdiff_t>(k), wrack.begin() + static_cast<std::ptrdiff_t>(k + 3));
+    if (brush.detail.Value(static_cast<float>(k) * 0.7f, 11.0f) < 0.35f) continue;
+    canvas.Stroke(run, 0.005f, Hex(0x5A4A36), 0.5f, rng);
+  }
+  // Pools left in the hollows hold the sky: small and flat far off, larger near the viewer.
+  for (int i = 0; i < 11; ++i) {
+    const float x = rng.Range(0.0f, 1.0f);
+    const float y = rng.Range(tide_line + 0.03f, 0.97f);
+    const float near = 0.4f + (y - tide_line) * 2.4f;
+    const float rx = rng.Range(0.03f, 0.07f) * near;
+    const float ry = rx * rng.Range(0.12f, 0.18f);
+    const Colour sky = Mix(Hex(0xDCE6EA), Hex(0x7EA6CC), (y - tide_line) / 0.37f);
+    canvas.Ellipse({{x, y + ry * 0.25f}, rx * 1.12f, ry * 1.5f, 0.0f, wet, 0.55f, 0.6f});
+    canvas.Ellipse({{x, y}, rx, ry, 0.0f, sky, 0.9f, 0.35f});
+    const float glint = rng.Signed(rx * 0.4f);
+    canvas.Dab({{x + glint / canvas.Aspect(), y - ry * 0.2f}, rx * 0.6f, ry * 0.35f, 0.0f, Hex(0xF8F8F2), 0.6f,
+               static_cast<std::uint32_t>(rng.Next())});
+  }
+  // The boats lie over on their bilges, keels bedded in the sand, shadows falling away from the
+  // sun on the left; masts in proportion to small open boats.
+  struct Beached {
+    BoatLook look;
+    Point keel;
+    float size;
+    bool at_the_edge;  // on the wet sand, where it stands over its own reflection
   };
-  const Point places[4] = {{0.22f, 0.66f}, {0.5f, 0.74f}, {0.8f, 0.69f}, {0.66f, 0.9f}};
-  const float sizes[4] = {0.3f, 0.36f, 0.27f, 0.42f};
-  for (int i = 0; i < 4; ++i) {
-    // The keel's shadow on the sand.
-    canvas.Ellipse({{places[i].x + 0.015f, places[i].y + 0.012f}, sizes[i] * 0.5f, sizes[i] * 0.06f, 0.0f,
-                   Hex(0x5E4A34), 0.45f, 0.7f});
-    Boat(canvas, rng, places[i], sizes[i], looks[i]);
+  const Beached boats[4] = {
+      {{Hex(0x2E4C6E), Hex(0xE0D8C4), Hex(0x3A2E26), Hex(0xC09060), false, 0.07f, false, 0.55f}, {0.22f, 0.645f}, 0.26f, false},
+      {{Hex(0xE0DAC8), Hex(0x2E4C6E), Hex(0x3A2E26), Hex(0xC09060), false, -0.04f, true, 0.6f}, {0.8f, 0.578f}, 0.17f, true},
+      {{Hex(0x9A3A2A), Hex(0xE8D8A0), Hex(0x3A2E26), Hex(0xC09060), false, -0.09f, false, 0.55f}, {0.5f, 0.75f}, 0.32f, false},
+      {{Hex(0x2E5E4A), Hex(0xD8C060), Hex(0x3A2E26), Hex(0xC09060), false, 0.05f, false, 0.5f}, {0.74f, 0.9f}, 0.38f, false},
+  };
+  for (const Beached& boat : boats) {
+    const float depth = boat.size * 0.16f;
+    const float lean = std::atan(boat.look.tilt);
+    const Point keel = boat.keel;
+    if (!boat.at_the_edge) {
+      canvas.Ellipse({{keel.x + boat.size * 0.22f / canvas.Aspect(), keel.y - depth * 0.05f}, boat.size * 0.58f,
+                     boat.size * 0.065f, lean * 0.4f, Hex(0x4A3A28), 0.7f, 0.55f});
+    }
+    Boat(canvas, rng, keel, boat.size, boat.look);
+    // Sand banked against the keel: the hull sinks into the beach instead of hovering above it.
+    const Colour bed = Mix(canvas.Sample(keel.x - boat.size * 0.7f / canvas.Aspect(), keel.y),
+                           boat.at_the_edge ? wet : Hex(0xB09670), 0.3f);
+    const float half = boat.size * 0.5f / canvas.Aspect();
+    const float sunk = depth * (boat.at_the_edge ? 0.25f : 0.4f);
+    std::vector<Point> mound;
+    for (int k = 0; k <= 12; ++k) {
+      const float t = static_cast<float>(k) / 12.0f;
+      const float dx = half * (-0.95f + 1.85f * t);
+      const float rise = sunk * std::sqrt(std::sin(3.14159f * t)) * (0.8f + 0.4f * brush.detail.Value(keel.x * 40.0f + t * 6.0f, 5.0f));
+      mound.push_back({keel.x + dx, keel.y - rise + dx * canvas.Aspect() * boat.look.tilt});
+    }
+    for (int k = 12; k >= 0; --k) {
+      const float t = static_cast<float>(k) / 12.0f;
+      const float dx = half * (-0.95f + 1.85f * t);
+      mound.push_back({keel.x + dx, keel.y + depth * 0.25f * std::sin(3.14159f * t) + dx * canvas.Aspect() * boat.look.tilt});
+    }
+    canvas.Polygon(mound, bed, 0.95f);
+    // Where hull and sand meet the bilge throws its darkest shadow, strongest away from the sun.
+    canvas.Ellipse({{keel.x + half * 0.15f, keel.y - sunk * 0.45f + half * 0.15f * canvas.Aspect() * boat.look.tilt},
+                   boat.size * 0.42f, depth * 0.16f, lean, Hex(0x4A3A28), boat.at_the_edge ? 0.3f : 0.55f, 0.9f});
+    DabField(canvas, rng, {keel.x, keel.y + depth * 0.15f}, boat.size * 0.45f / canvas.Aspect(), depth * 0.2f, 24,
+             boat.size * 0.05f, {Scale(bed, 1.08f), Scale(bed, 0.9f)}, 0.5f, lean, 0.2f);
   }
 }
 
@@ -290,8 +362,12 @@ void PaintFjordLightInSpring(Canvas& canvas, Brush brush) {
   // A red boathouse on the near shore.
   canvas.Polygon({{0.74f, horizon}, {0.74f, horizon - 0.035f}, {0.79f, horizon - 0.035f}, {0.79f, horizon}}, Hex(0x9A2E22), 1.0f);
   canvas.Polygon({{0.735f, horizon - 0.035f}, {0.765f, horizon - 0.06f}, {0.795f, horizon - 0.035f}}, Hex(0x3A2A26), 1.0f);
-  canvas.Reflect(horizon, Hex(0x4E6A7A), 0.22f, 0.006f, brush.detail);
-  WaterStrokes(canvas, rng, horizon, 1.0f, 300, 0.06f, {Hex(0xE8EEE8), Hex(0x6E8A9A)}, 0.35f);
+  // The still fjord mirrors its walls from the waterline down, darker and softened, with the
+  // sky's light lying in the water between them.
+  SoftReflection(canvas, {horizon, 1.0f, 1.0f, 0.008f, 0.75f, Hex(0x34505E), 0.08f, 2.0f}, brush.detail);
+  WaterStrokes(canvas, rng, horizon, 1.0f, 300, 0.06f, {Hex(0xE8EEE8), Hex(0x6E8A9A)}, 0.3f);
+  // A faint line of light where the calm water meets the foot of the walls.
+  canvas.Ellipse({{0.5f, horizon + 0.003f}, 0.6f, 0.003f, 0.0f, Hex(0xE8ECE4), 0.35f, 0.8f});
   const BoatLook look{Hex(0xE8E2D2), Hex(0x2E5E7A), Hex(0x4A3A2E), Hex(0xF0ECE0), true, 0.0f, true};
   Boat(canvas, rng, {0.36f, 0.72f}, 0.1f, look);
 }
