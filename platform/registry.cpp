@@ -10,8 +10,11 @@
 #include <unistd.h>
 #include <vector>
 
+#include "platform/autostart.h"
 #include "platform/file_io.h"
+#include "platform/paths.h"
 #include "platform/prefix.h"
+#include "platform/registry_helpers.h"
 #include "platform/trace.h"
 
 namespace ossen {
@@ -214,10 +217,14 @@ LONG RegSetValueEx(HKEY key, const char* name, DWORD /*reserved*/, DWORD type, c
   if (!(open->access & KEY_SET_VALUE)) return ERROR_ACCESS_DENIED;
 
   std::vector<BYTE> bytes(data, data + size);
-  return HiveFile(open->hive).Update([&](RegistryHive& hive, bool& changed) {
+  LONG result = HiveFile(open->hive).Update([&](RegistryHive& hive, bool& changed) {
     changed = hive.SetValue(open->path, ValueName(name), type, std::move(bytes));
     return changed ? ERROR_SUCCESS : ERROR_INVALID_PARAMETER;
   });
+  // The desktop starts the Run key's programs at logon through its own autostart entries.
+  if (result == ERROR_SUCCESS && open->hive == Hive::kLocalMachine && EqualNamesIgnoringCase(open->path, kRunKeyPath))
+    SyncAutostartEntries();
+  return result;
 }
 
 LONG RegCloseKey(HKEY key) {

@@ -18,6 +18,13 @@ TempPrefix::TempPrefix() {
     oldPrefix_ = old;
   }
   ::setenv("OSSEN_PREFIX", prefix_.c_str(), 1);
+  // Run-key writes mirror themselves as desktop autostart entries: keep those in the test
+  // folder, never in the user's own configuration.
+  if (const char* old = std::getenv("XDG_CONFIG_HOME")) {
+    hadConfigHome_ = true;
+    oldConfigHome_ = old;
+  }
+  ::setenv("XDG_CONFIG_HOME", (root_ + "/config").c_str(), 1);
   oldCwd_ = std::filesystem::current_path().string();
   std::filesystem::current_path(program_);
 }
@@ -29,6 +36,10 @@ TempPrefix::~TempPrefix() {
     ::setenv("OSSEN_PREFIX", oldPrefix_.c_str(), 1);
   else
     ::unsetenv("OSSEN_PREFIX");
+  if (hadConfigHome_)
+    ::setenv("XDG_CONFIG_HOME", oldConfigHome_.c_str(), 1);
+  else
+    ::unsetenv("XDG_CONFIG_HOME");
   if (!root_.empty()) std::filesystem::remove_all(root_, ec);
 }
 

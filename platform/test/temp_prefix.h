@@ -6,7 +6,8 @@
 namespace ossen::testing {
 
 // Creates a temporary folder holding a prefix and a program folder, points OSSEN_PREFIX
-// at the prefix and makes the program folder the current directory. The destructor
+// at the prefix and XDG_CONFIG_HOME at "<root>/config", and makes the program folder the
+// current directory. The destructor
 // restores both and removes the folder.
 class TempPrefix {
  public:
@@ -26,6 +27,8 @@ class TempPrefix {
   std::string oldCwd_;
   std::string oldPrefix_;
   bool hadPrefix_ = false;
+  std::string oldConfigHome_;
+  bool hadConfigHome_ = false;
 };
 
 }  // namespace ossen::testing
