@@ -132,19 +132,40 @@ TEST_F(ProgramTest, SessionEndSavesTheScheduleAndKeepsTheRunValue) {
   EXPECT_TRUE(next->Running());
 }
 
-TEST_F(ProgramTest, ProgramFolderFromSourcePathEndsInOneBackslash) {
+// Autostart entries of the desktop that mention `text`.
+int AutostartEntriesNaming(const std::string& autostartDir, const std::string& text) {
+  int count = 0;
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator(autostartDir, error)) {
+    count += ReadWholeFile(entry.path().string()).find(text) != std::string::npos ? 1 : 0;
+  }
+  return count;
+}
+
+TEST_F(ProgramTest, InstalledCopyRunsInItsFolderAndStartsAtLogonUntilExit) {
   const std::string folder = prefix_.root() + "/installed";
   std::filesystem::create_directories(folder);
   std::filesystem::copy_file(OSSEN_STAND_IN_LIBRARY, folder + "/OssenDLL.rcc");
+  std::filesystem::copy_file(OSSEN_PROGRAM, folder + "/ossen");
   const std::string winFolder = WinPathFromHost(folder) + "\\";
   ASSERT_EQ(RegWriteString(HKEY_LOCAL_MACHINE, kSetupKeyPath, kSourcePathValue, winFolder.c_str()), 1);
 
   auto resident = StartResident();
   EXPECT_EQ(RunValue(), winFolder + "\\ossen.exe -h");
+  const std::string autostart = home_ + "/.config/autostart";
+  EXPECT_EQ(AutostartEntriesNaming(autostart, folder + "/ossen"), 1);
+
   resident->Signal(SIGTERM);
   EXPECT_EQ(resident->WaitForExit(kEndMs), 0);
   EXPECT_TRUE(std::filesystem::exists(folder + "/data.bin"));
   EXPECT_FALSE(std::filesystem::exists(DataBin()));
+  EXPECT_EQ(AutostartEntriesNaming(autostart, folder + "/ossen"), 1) << "a session end keeps the logon start";
+
+  resident = StartResident();
+  auto removal = Start({"-k"});
+  EXPECT_EQ(removal->WaitForExit(kEndMs), 0) << removal->Output();
+  EXPECT_EQ(RunValue(), "");
+  EXPECT_EQ(AutostartEntriesNaming(autostart, folder + "/ossen"), 0);
 }
 
 TEST_F(ProgramTest, TwentySimultaneousStartsLeaveExactlyOneResidentCopy) {
