@@ -85,6 +85,8 @@ void ThemeApp::RunResident(std::unique_ptr<FileSource> marker) {
   });
   connect(this, &QGuiApplication::commitDataRequest, &book, [&book] { book.OnEndSession(); });
   book.RunModal([this](HWND window) { PublishWindow(window); });
+  // The window is gone; a signal from here on only ends the process.
+  InstallSessionEndHandler([] {});
 }
 
 void ThemeApp::PublishWindow(HWND window) {

@@ -157,6 +157,8 @@ void BookDialog::OnSysCommand(int command) {
 }
 
 void BookDialog::OnEndSession() {
+  // After the shut-down the list is empty: saving it then would wipe the saved schedule.
+  if (destroyed_) return;
   Trace("session end: saving the schedule");
   SaveSlots(slotList_);
 }

@@ -14,6 +14,8 @@
 #include <gtest/gtest.h>
 
 #include "book/program_strings.h"
+#include "book/surface_image.h"
+#include "book/tray_icon.h"
 #include "book/test/qt_app.h"
 #include "platform/paths.h"
 #include "platform/registry_helpers.h"
@@ -166,7 +168,9 @@ TEST_F(BookDialogTest, ExitRunsTheWholeShutDown) {
   EXPECT_FALSE(book.ScheduleTimerRunning());
   EXPECT_EQ(book.Tray(), nullptr);
   EXPECT_EQ(book.BackBuffer(), nullptr);
-  // Nothing comes back after the window is gone.
+  // Nothing comes back after the window is gone, and a late session end keeps the file.
+  book.OnEndSession();
+  EXPECT_EQ(DataBinSize(), kFreshScheduleBytes);
   book.Command(kCommandProperties);
   EXPECT_FALSE(book.isVisible());
   book.Command(kCommandExit);
@@ -182,6 +186,36 @@ TEST_F(BookDialogTest, SessionEndSavesTheScheduleAndNothingElse) {
   EXPECT_FALSE(book.IsDestroyed());
   EXPECT_TRUE(book.ScheduleTimerRunning());
   book.Command(kCommandExit);
+}
+
+TEST_F(BookDialogTest, PaintShowsTheBackBufferThroughItsColourTable) {
+  BookDialog book(nullptr, false);
+  Open(book);
+  book.ShowBook();
+  const QImage expected = ImageFromSurface(book.BackBuffer()).convertToFormat(QImage::Format_RGB32);
+  const QImage shown = book.grab().toImage().convertToFormat(QImage::Format_RGB32);
+  ASSERT_FALSE(expected.isNull());
+  ASSERT_EQ(shown.size(), QSize(kBookWidth, kBookHeight));
+  for (const QPoint point : {QPoint(0, 0), QPoint(320, 240), QPoint(639, 479), QPoint(100, 400)}) {
+    EXPECT_EQ(shown.pixel(point), expected.pixel(point)) << point.x() << "," << point.y();
+  }
+  EXPECT_NE(traced.find("first paint"), std::string::npos);
+  book.Command(kCommandExit);
+}
+
+TEST_F(BookDialogTest, TrayMenuCarriesPropertiesAndExitAndADoubleClickShows) {
+  int shown = 0;
+  TrayIcon tray([](int) {}, [&shown] { ++shown; });
+  std::unique_ptr<QMenu> menu = tray.BuildMenu();
+  const QList<QAction*> actions = menu->actions();
+  ASSERT_EQ(actions.size(), 3);
+  EXPECT_EQ(actions[0]->data().toInt(), kCommandProperties);
+  EXPECT_TRUE(actions[1]->isSeparator());
+  EXPECT_EQ(actions[2]->data().toInt(), kCommandExit);
+  tray.OnActivated(QSystemTrayIcon::DoubleClick);
+  EXPECT_EQ(shown, 1);
+  tray.OnActivated(QSystemTrayIcon::MiddleClick);
+  EXPECT_EQ(shown, 1);
 }
 
 TEST_F(BookDialogTest, SystemMenuOffersAboutOnlyWhenItsStringExists) {

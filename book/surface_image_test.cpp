@@ -25,7 +25,11 @@ template <class SurfaceType>
 void ExpectTopLeftPixelColoured(SurfaceRef<SurfaceType> surface) {
   ASSERT_EQ(surface->CreateBlank(3, 2, kFormatIndexed8), 0);
   PaletteRef palette = TwoColourPalette();
-  surface->SetPalette(palette.get());
+  ASSERT_EQ(surface->SetPalette(palette.get()), 0);
+  // A blank image's pixels are as allocated: set every one.
+  for (int y = 0; y < 2; ++y) {
+    for (int x = 0; x < 3; ++x) ASSERT_EQ(surface->SetPixel(x, y, 0), 0);
+  }
   ASSERT_EQ(surface->SetPixel(0, 0, 1), 0);
 
   const QImage image = ImageFromSurface(surface.get());
