@@ -1,5 +1,6 @@
 #include "book/about_box.h"
 
+#include <QKeyEvent>
 #include <QPainter>
 
 #include "book/surface_image.h"
@@ -27,6 +28,15 @@ void AboutBox::paintEvent(QPaintEvent* /*event*/) {
   if (picture_.isNull()) return;
   QPainter painter(this);
   painter.drawImage(0, 0, picture_);
+}
+
+void AboutBox::keyPressEvent(QKeyEvent* event) {
+  // The box has no buttons, so no default button takes Enter: it closes the box itself.
+  if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+    accept();
+    return;
+  }
+  QDialog::keyPressEvent(event);
 }
 
 }  // namespace ossen

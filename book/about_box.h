@@ -15,6 +15,7 @@ class AboutBox : public QDialog {
 
  protected:
   void paintEvent(QPaintEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   QImage picture_;
