@@ -7,25 +7,20 @@
 #include "book/program_strings.h"
 #include "platform/module.h"
 #include "platform/trace.h"
-
-#if __has_include("res/program/menu_resource.h")
 #include "res/program/menu_resource.h"
-#define OSSEN_HAVE_MENU_RESOURCE 1
-#endif
+
 
 namespace ossen {
 
 std::vector<TrayMenuItem> LoadTrayMenuItems() {
   std::vector<TrayMenuItem> items;
-#ifdef OSSEN_HAVE_MENU_RESOURCE
   const HRSRC found = FindResource(nullptr, kTrayMenuId, RT_MENU);
   const auto* bytes = static_cast<const std::uint8_t*>(LockResource(LoadResource(nullptr, found)));
   if (bytes != nullptr) {
-    for (const auto& item : ParseMenuResource(bytes, SizeofResource(nullptr, found))) {
-      items.push_back({static_cast<int>(item.id), std::string(item.text)});
+    for (const MenuItem& item : ParseMenuResource(bytes, SizeofResource(nullptr, found))) {
+      items.push_back({item.command, item.text});
     }
   }
-#endif
   if (items.empty()) items = {{32771, "Properties"}, {0, ""}, {32773, "Exit"}};
   return items;
 }

@@ -1,0 +1,122 @@
+// Draws every resource of the program's own module and writes them, with the .qrc that
+// compiles them into the executable under "/ossen", into one folder:
+//
+//   generate_program_resources OUTPUT_FOLDER
+//
+// The output is the same bytes on every run. The build fails (exit 1) when a file cannot
+// be written or a help text would not fit its column.
+#include <QtGui/QFontMetrics>
+#include <QtGui/QGuiApplication>
+
+#include <cstdio>
+#include <fstream>
+#include <utility>
+#include <string>
+#include <vector>
+
+#include "res/program/art/book_art.h"
+#include "res/program/art/drawing.h"
+#include "res/program/art/picture_art.h"
+#include "res/program/art/text_resources.h"
+#include "res/program/program_resources.h"
+
+namespace ossen::art {
+namespace {
+
+class ModuleWriter {
+ public:
+  explicit ModuleWriter(std::string folder) : folder_(std::move(folder)) {}
+
+  // `alias` is the resource path under the module root ("BIN/BOOK"); `file` the file name.
+  bool Add(const std::string& alias, const std::string& file, const std::string& bytes) {
+    std::ofstream out(folder_ + "/" + file, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (!out) {
+      std::fprintf(stderr, "generate_program_resources: cannot write %s/%s\n", folder_.c_str(), file.c_str());
+      return false;
+    }
+    entries_ += "    <file alias=\"" + alias + "\">" + file + "</file>\n";
+    return true;
+  }
+  bool Add(const std::string& alias, const std::string& file, const Bytes& bytes) {
+    return !bytes.empty() && Add(alias, file, std::string(bytes.begin(), bytes.end()));
+  }
+
+  bool WriteQrc() {
+    return WriteText("program.qrc", "<RCC>\n  <qresource prefix=\"/ossen\">\n" + entries_ + "  </qresource>\n</RCC>\n");
+  }
+
+ private:
+  bool WriteText(const std::string& file, const std::string& text) {
+    std::ofstream out(folder_ + "/" + file, std::ios::binary | std::ios::trunc);
+    out << text;
+    return static_cast<bool>(out);
+  }
+
+  std::string folder_;
+  std::string entries_;
+};
+
+std::string Lower(std::string text) {
+  for (char& c : text) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return text;
+}
+
+// The help texts are drawn with a 12-pixel sans-serif font, wrapped at words.
+bool HelpTextsFit() {
+  bool fit = true;
+  const QFontMetrics metrics(SansFont(12));
+  for (const HelpColumn& column : kHelpColumns) {
+    for (const StringResource& string : ProgramStrings()) {
+      if (string.id != column.id) continue;
+      QString text = QString::fromLatin1(string.text.c_str());
+      text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+      const QRect needed = metrics.boundingRect(QRect(0, 0, column.width, 100000), Qt::TextWordWrap, text);
+      if (needed.width() > column.width || needed.height() > column.height) {
+        std::fprintf(stderr, "generate_program_resources: help text %d needs %d x %d, its column is %d x %d\n",
+                     column.id, needed.width(), needed.height(), column.width, column.height);
+        fit = false;
+      }
+    }
+  }
+  return fit;
+}
+
+int Generate(const std::string& folder) {
+  if (!HelpTextsFit()) return 1;
+  ModuleWriter module(folder);
+  bool ok = true;
+
+  const BookArt book = MakeBookArt();
+  ok = ok && module.Add("BIN/BOOK", "book.bin", StoredPageImage(book.book));
+  ok = ok && module.Add("BIN/TITLE", "title.bin", StoredPageImage(ReducePicture(PaintTitle(), kPictureBandCount)));
+  ok = ok && module.Add("BIN/CREDITS1", "credits1.bin", StoredPageImage(ReducePicture(PaintCredits(1), kPictureBandCount)));
+  ok = ok && module.Add("BIN/CREDITS2", "credits2.bin", StoredPageImage(ReducePicture(PaintCredits(2), kPictureBandCount)));
+  for (const NamedPicture& button : book.buttons) {
+    ok = ok && module.Add("#2/" + button.name, Lower(button.name) + ".dib", PackedDib8(button.picture));
+  }
+  ok = ok && module.Add("#2/INTRO", "intro.dib", PackedDib8(ReducePicture(PaintIntro(), 256)));
+  ok = ok && module.Add("#2/ABOUTBOX", "aboutbox.dib", PackedDib8(ReducePicture(PaintAboutBox(), 256)));
+  ok = ok && module.Add("#12/#" + std::to_string(kCursorHand), "hand.cur", MonochromeCursorFile(PaintHandCursor(), 4, 1));
+  ok = ok && module.Add("#14/#" + std::to_string(kIconApp), "app.ico", IconFile(PaintAppIcons()));
+  ok = ok && module.Add("#4/#" + std::to_string(kMenuTray), "tray_menu.txt", TrayMenuText());
+  for (const StringResource& string : ProgramStrings()) {
+    ok = ok && module.Add("#6/#" + std::to_string(string.id), "string_" + std::to_string(string.id) + ".txt", string.text);
+  }
+  ok = ok && module.WriteQrc();
+  return ok ? 0 : 1;
+}
+
+}  // namespace
+}  // namespace ossen::art
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: generate_program_resources OUTPUT_FOLDER\n");
+    return 2;
+  }
+  QGuiApplication application(argc, argv);
+  return ossen::art::Generate(argv[1]);
+}
