@@ -200,6 +200,12 @@ TEST_F(BookDialogTest, PaintShowsTheBackBufferThroughItsColourTable) {
     EXPECT_EQ(shown.pixel(point), expected.pixel(point)) << point.x() << "," << point.y();
   }
   EXPECT_NE(traced.find("first paint"), std::string::npos);
+
+  // What is shown is the Content page, the second of the four stacked in "BOOK".
+  ASSERT_NE(book.BookImage(), nullptr);
+  ASSERT_EQ(book.BookImage()->Height(), 4 * kBookHeight);
+  const QImage pages = ImageFromSurface(book.BookImage()).convertToFormat(QImage::Format_RGB32);
+  EXPECT_EQ(shown, pages.copy(0, kContentPage * kBookHeight, kBookWidth, kBookHeight));
   book.Command(kCommandExit);
 }
 
