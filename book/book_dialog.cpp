@@ -96,6 +96,7 @@ void BookDialog::InitBookWindow(const PublishWindowHandler& publish) {
   trayIcon_->Add();
   timerOn = 1;
   LoadSlots(slotList_, clock_);
+  slotsLoaded_ = true;
 
   graphicsContext_ = GraphicsContext::Create();
   if (graphicsContext_) graphicsContext_->Init(nullptr, this, 0);
@@ -157,8 +158,9 @@ void BookDialog::OnSysCommand(int command) {
 }
 
 void BookDialog::OnEndSession() {
-  // After the shut-down the list is empty: saving it then would wipe the saved schedule.
-  if (destroyed_) return;
+  // Before the schedule is loaded (a session ending during the start) and after the
+  // shut-down the list is empty: saving it then would wipe the saved schedule.
+  if (!slotsLoaded_) return;
   Trace("session end: saving the schedule");
   SaveSlots(slotList_);
 }
@@ -178,6 +180,7 @@ void BookDialog::DestroyWindow() {
     backBuffer = {};
     graphicsContext_.reset();
     FreeSlots(slotList_);
+    slotsLoaded_ = false;
     scheduleTimer_.stop();
     trayIcon_.reset();
   }
@@ -199,7 +202,7 @@ void BookDialog::ShowBook() {
 
 void BookDialog::HideBook() {
   FreePictures();
-  SaveSlots(slotList_);
+  if (slotsLoaded_) SaveSlots(slotList_);
   hide();
   Trace("book window hidden");
 }

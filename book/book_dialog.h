@@ -130,6 +130,7 @@ class BookDialog : public QDialog {
   std::unique_ptr<CommandReceiver> commandReceiver_;
   QBasicTimer scheduleTimer_;
   QEventLoop* modalLoop_ = nullptr;
+  bool slotsLoaded_ = false;  // the list holds the schedule, so saving it is safe
   bool destroyed_ = false;
   bool painted_ = false;
 };

@@ -188,6 +188,17 @@ TEST_F(BookDialogTest, SessionEndSavesTheScheduleAndNothingElse) {
   book.Command(kCommandExit);
 }
 
+TEST_F(BookDialogTest, SessionEndingDuringTheStartKeepsTheSavedSchedule) {
+  const std::string dataBin = prefix_.programDir() + "/data.bin";
+  std::filesystem::copy_file(OSSEN_STAND_IN_LIBRARY, dataBin);  // any bytes stand for a schedule
+  const auto saved = std::filesystem::file_size(dataBin);
+  BookDialog book(nullptr, false);
+  ASSERT_EQ(book.OnCreate(), 0);
+  book.OnEndSession();
+  book.close();
+  EXPECT_EQ(std::filesystem::file_size(dataBin), saved);
+}
+
 TEST_F(BookDialogTest, PaintShowsTheBackBufferThroughItsColourTable) {
   BookDialog book(nullptr, false);
   Open(book);
