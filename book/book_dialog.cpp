@@ -185,6 +185,8 @@ void BookDialog::DestroyWindow() {
     trayIcon_.reset();
   }
   commandReceiver_.reset();
+  // An About box still open would keep its own loop, and so the process, running.
+  for (QDialog* child : findChildren<QDialog*>()) child->reject();
   hide();
   Trace("book window destroyed");
   if (modalLoop_ != nullptr) modalLoop_->exit(0);

@@ -2,6 +2,7 @@
 // hiding and showing, Exit's shut-down, session end and the small system menu.
 #include "book/book_dialog.h"
 
+#include <chrono>
 #include <filesystem>
 #include <string>
 
@@ -174,6 +175,23 @@ TEST_F(BookDialogTest, ExitRunsTheWholeShutDown) {
   book.Command(kCommandProperties);
   EXPECT_FALSE(book.isVisible());
   book.Command(kCommandExit);
+}
+
+TEST_F(BookDialogTest, ExitWhileTheAboutBoxIsOpenClosesIt) {
+  BookDialog book(nullptr, false);
+  Open(book);
+  QTimer::singleShot(0, &book, [&book] { book.Command(kCommandExit); });
+  // Guard: a box left open would otherwise keep this test waiting for ever.
+  QTimer exitGuard;
+  exitGuard.setSingleShot(true);
+  QObject::connect(&exitGuard, &QTimer::timeout, [] {
+    if (QWidget* box = QApplication::activeModalWidget()) box->close();
+  });
+  exitGuard.start(5000);
+  const auto before = std::chrono::steady_clock::now();
+  book.OnSysCommand(kSysCommandAbout | 0x3);  // the low four bits do not matter
+  EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::seconds(4));
+  EXPECT_TRUE(book.IsDestroyed());
 }
 
 TEST_F(BookDialogTest, SessionEndSavesTheScheduleAndNothingElse) {
