@@ -1,0 +1,206 @@
+// piclib: builds a picture library (an OssenDLL.rcc) from a collection of one's own.
+//
+//   piclib CATALOGUE.txt OUT.rcc
+//
+// The catalogue names one picture per line, "file.jpg|Title|Painter" (see
+// res/library/picture_catalogue.h); picture n becomes "BIN/A<n>" (the JPEG file's bytes as
+// they are) and "BIN/A<n>P" (its preview and palette, made as for the bundled collection),
+// and the catalogue itself travels as "TXT/CATALOGUE". Every picture is decoded first; the
+// library is written only when all of them are good and the finished file loads.
+//
+// rcc packs the library: the one the build used, or the program named by OSSEN_RCC.
+// Exit code 0 on success, 1 with a one-line reason on standard error for input it refuses,
+// 2 for bad usage.
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "image/jpeg_loader.h"
+#include "platform/file_io.h"
+#include "platform/module.h"
+#include "res/library/colour_quantizer.h"
+#include "res/library/module_folder.h"
+#include "res/library/picture_catalogue.h"
+#include "res/library/preview_picture.h"
+
+namespace ossen {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+constexpr int kExitOk = 0;
+constexpr int kExitRefused = 1;
+constexpr int kExitUsage = 2;
+
+constexpr std::size_t kMaxCatalogueBytes = std::size_t{1} << 20;
+constexpr std::size_t kMaxPictureBytes = std::size_t{64} << 20;
+constexpr int kExpectedWidth = 1024;
+constexpr int kExpectedHeight = 768;
+
+int Refuse(const std::string& reason) {
+  std::fprintf(stderr, "piclib: %s\n", reason.c_str());
+  return kExitRefused;
+}
+
+// The rcc that the build knew, unless OSSEN_RCC names another.
+std::string RccProgram() {
+  const char* chosen = std::getenv("OSSEN_RCC");
+  return chosen && *chosen ? chosen : OSSEN_RCC_PATH;
+}
+
+// Runs a program (no shell) with its output going to this process's standard error.
+bool RunProgram(const std::vector<std::string>& command) {
+  std::vector<char*> argv;
+  for (const std::string& word : command) argv.push_back(const_cast<char*>(word.c_str()));
+  argv.push_back(nullptr);
+  const pid_t child = fork();
+  if (child < 0) return false;
+  if (child == 0) {
+    dup2(STDERR_FILENO, STDOUT_FILENO);
+    execv(argv[0], argv.data());
+    _exit(127);
+  }
+  int status = 0;
+  while (waitpid(child, &status, 0) < 0) {
+    if (errno != EINTR) return false;
+  }
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+// A scratch folder removed with everything in it when the object goes.
+class ScratchFolder {
+ public:
+  ScratchFolder() {
+    std::error_code error;
+    std::string pattern = (std::filesystem::temp_directory_path(error) / "piclib-XXXXXX").string();
+    if (!error && mkdtemp(pattern.data())) path_ = pattern;
+  }
+  ~ScratchFolder() {
+    std::error_code error;
+    if (!path_.empty()) std::filesystem::remove_all(path_, error);
+  }
+  ScratchFolder(const ScratchFolder&) = delete;
+  ScratchFolder& operator=(const ScratchFolder&) = delete;
+  const std::filesystem::path& path() const { return path_; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+// The decoder's first warning about the picture being decoded (corrupt data it got past).
+std::string jpegWarning;
+void KeepJpegWarning(const char* message) { jpegWarning = message; }
+
+// Reads and decodes the picture at `file` (absolute), named `shown` in messages: its file
+// bytes and the preview made from them.
+bool PreparePicture(const std::filesystem::path& file, const std::string& shown, Bytes& jpeg, Bytes& preview,
+                    std::string& reason) {
+  switch (ReadFileBytes(file.string(), kMaxPictureBytes, jpeg)) {
+    case ReadResult::kOk:
+      break;
+    case ReadResult::kMissing:
+      reason = shown + ": no such file";
+      return false;
+    case ReadResult::kTooLarge:
+      reason = shown + ": larger than " + std::to_string(kMaxPictureBytes >> 20) + " MB";
+      return false;
+    default:
+      reason = shown + ": cannot be read";
+      return false;
+  }
+  // The loader takes Windows paths: drive Z: is the host root.
+  DWORD width = 0, height = 0;
+  jpegWarning.clear();
+  SetJpegWarningHook(KeepJpegWarning);
+  const HeapBytes rgb = DecodeJpegFile(("Z:" + file.string()).c_str(), width, height);
+  SetJpegWarningHook(nullptr);
+  if (!rgb) {
+    reason = shown + ": not a JPEG picture that can be decoded";
+    return false;
+  }
+  // The program would show the decoder's complaint every time it applied the picture.
+  if (!jpegWarning.empty()) {
+    reason = shown + ": damaged JPEG picture (" + jpegWarning + ")";
+    return false;
+  }
+  if (width != kExpectedWidth || height != kExpectedHeight) {
+    std::printf("note: %s is %u x %u; the program shows paintings of %d x %d unscaled\n",
+                 shown.c_str(), static_cast<unsigned>(width), static_cast<unsigned>(height), kExpectedWidth,
+                 kExpectedHeight);
+  }
+  const RgbPixels pixels{rgb.get(), static_cast<int>(width), static_cast<int>(height)};
+  preview = BuildStoredPreview(pixels, QuantizeColours(pixels));
+  if (preview.empty()) {
+    reason = shown + ": no preview could be made (out of memory)";
+    return false;
+  }
+  return true;
+}
+
+int Run(const std::string& cataloguePath, const std::string& outputPath) {
+  Bytes text;
+  if (ReadFileBytes(cataloguePath, kMaxCatalogueBytes, text) != ReadResult::kOk) {
+    return Refuse(cataloguePath + ": cannot be read (missing, or larger than 1 MB)");
+  }
+  std::vector<CataloguePicture> pictures;
+  std::string reason;
+  if (!ParseCatalogue(std::string_view(reinterpret_cast<const char*>(text.data()), text.size()), pictures, reason)) {
+    return Refuse(cataloguePath + ": " + reason);
+  }
+
+  ScratchFolder scratch;
+  if (scratch.path().empty()) return Refuse("no temporary folder can be made");
+  ModuleFolder module(scratch.path() / "resources");
+  std::error_code error;
+  const std::filesystem::path base = std::filesystem::absolute(cataloguePath, error).parent_path();
+  if (error) return Refuse(cataloguePath + ": its folder cannot be found");
+  for (std::size_t i = 0; i < pictures.size(); ++i) {
+    Bytes jpeg, preview;
+    if (!PreparePicture(base / pictures[i].file, pictures[i].file, jpeg, preview, reason)) {
+      return Refuse(cataloguePath + ":" + std::to_string(pictures[i].line) + ": " + reason);
+    }
+    const std::string number = std::to_string(i + 1);
+    if (!module.Add("BIN", "A" + number + "P", preview) || !module.Add("BIN", "A" + number, jpeg)) {
+      return Refuse("cannot write into " + scratch.path().string());
+    }
+  }
+  if (!module.Add("TXT", "CATALOGUE", text)) return Refuse("cannot write into " + scratch.path().string());
+  const std::filesystem::path list = module.WriteResourceList("OssenDLL.qrc");
+  const std::string packed = (scratch.path() / "OssenDLL.rcc").string();
+  if (list.empty() || !RunProgram(RccCommand(RccProgram(), list.string(), packed))) {
+    return Refuse("rcc (" + RccProgram() + ") could not pack the library; set OSSEN_RCC to Qt's rcc");
+  }
+
+  Bytes library;
+  if (ReadFileBytes(packed, kMaxModuleFileBytes, library) != ReadResult::kOk) {
+    return Refuse("the packed library is missing or too large");
+  }
+  HMODULE check = LoadModuleFromImage(library);
+  if (!check) return Refuse("the packed library does not load");
+  FreeLibrary(check);
+  if (!WriteFileAtomically(outputPath, library.data(), library.size())) {
+    return Refuse(outputPath + ": cannot be written");
+  }
+  std::printf("%s: %zu pictures\n", outputPath.c_str(), pictures.size());
+  return kExitOk;
+}
+
+}  // namespace
+}  // namespace ossen
+
+int main(int argc, char** argv) {
+  if (argc != 3) {
+    std::fprintf(stderr,
+                 "usage: piclib CATALOGUE.txt OUT.rcc\n"
+                 "The catalogue holds one picture per line, file.jpg|Title|Painter (at most 35;\n"
+                 "# starts a comment; file names are relative to the catalogue).\n");
+    return ossen::kExitUsage;
+  }
+  return ossen::Run(argv[1], argv[2]);
+}
