@@ -198,20 +198,16 @@ std::string EntryText(const std::string& prefix, const std::string& valueName, c
   }
   words.push_back(command.program);
   words.insert(words.end(), command.arguments.begin(), command.arguments.end());
-  std::string exec;
-  for (const std::string& word : words) {
-    if (!IsCarriable(word)) {
-      Trace("autostart: Run value \"%s\" has an argument a desktop entry cannot carry; no entry", valueName.c_str());
-      return {};
-    }
-    if (!exec.empty()) exec += ' ';
-    exec += QuoteExecArgument(word);
+  std::string exec = DesktopExecValue(words);
+  if (exec.empty()) {
+    Trace("autostart: Run value \"%s\" has an argument a desktop entry cannot carry; no entry", valueName.c_str());
+    return {};
   }
   std::string name = EscapeValue(AsUtf8(valueName.empty() ? std::string("(Default)") : valueName));
   return "[Desktop Entry]\n"
          "Type=Application\n"
          "Name=" + name + "\n"
-         "Exec=" + EscapeValue(exec) + "\n"
+         "Exec=" + exec + "\n"
          "NoDisplay=true\n"
          "X-GNOME-Autostart-enabled=true\n" +
          kPrefixKey + EscapeValue(prefix) + "\n"
@@ -251,6 +247,16 @@ std::vector<std::string> ExistingEntryNames(const std::string& dir) {
 }
 
 }  // namespace
+
+std::string DesktopExecValue(const std::vector<std::string>& words) {
+  std::string exec;
+  for (const std::string& word : words) {
+    if (!IsCarriable(word)) return {};
+    if (!exec.empty()) exec += ' ';
+    exec += QuoteExecArgument(word);
+  }
+  return EscapeValue(exec);
+}
 
 void SyncAutostartEntries() {
   const std::string dir = AutostartDir();

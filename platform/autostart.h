@@ -1,6 +1,9 @@
 // The logon entries of the Windows Run key, kept as XDG autostart entries of the desktop.
 #pragma once
 
+#include <string>
+#include <vector>
+
 namespace ossen {
 
 // Brings the user's XDG autostart entries ($XDG_CONFIG_HOME or ~/.config, /autostart/) in
@@ -10,5 +13,11 @@ namespace ossen {
 // one); a value that is empty, missing or names no program has no entry. Only entries this
 // prefix made are ever touched.
 void SyncAutostartEntries();
+
+// The Exec value of a desktop entry that runs `words` (program first) exactly as given, as
+// it stands in the file: each word quoted by the Exec rules where it needs it and '%'
+// doubled, then the value's own escapes applied. "" when a word cannot be carried (not
+// UTF-8, or a control character other than the tab), or when there are no words.
+std::string DesktopExecValue(const std::vector<std::string>& words);
 
 }  // namespace ossen

@@ -20,6 +20,8 @@ namespace {
 
 // What WinExec returns for a started program: anything above 31 is success.
 constexpr UINT kStarted = 33;
+// The longest command line Windows takes; a longer one is refused before any lookup.
+constexpr std::size_t kMaxCommandLine = 32767;
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
@@ -142,7 +144,7 @@ LONG ResolveCommandLine(std::string_view commandLine, ResolvedCommand* out) {
   std::size_t start = 0;
   while (start < commandLine.size() && IsBlank(commandLine[start])) ++start;
   std::string_view line = commandLine.substr(start);
-  if (line.empty() || out == nullptr) return ERROR_INVALID_PARAMETER;
+  if (line.empty() || line.size() > kMaxCommandLine || out == nullptr) return ERROR_INVALID_PARAMETER;
 
   std::vector<Candidate> candidates = ProgramCandidates(line);
   for (const Candidate& candidate : candidates) {

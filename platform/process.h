@@ -20,7 +20,7 @@ inline constexpr LONG ERROR_BAD_FORMAT = 11;
 // Windows-style and passed on. The new process is detached (not our child to reap; no
 // zombie). Returns 33 on success, ERROR_FILE_NOT_FOUND (2) when the program is not found,
 // ERROR_PATH_NOT_FOUND (3) when no folder it could be in exists, ERROR_BAD_FORMAT (11) when
-// the host cannot run it, 0 for a null or empty line.
+// the host cannot run it, 0 for a null, empty or overlong line.
 UINT WinExec(const char* commandLine, UINT show);
 
 // A Windows command line taken apart as WinExec takes it.
@@ -30,7 +30,8 @@ struct ResolvedCommand {
 };
 
 // ERROR_SUCCESS with `*out` filled; ERROR_FILE_NOT_FOUND or ERROR_PATH_NOT_FOUND as WinExec
-// reports them; ERROR_INVALID_PARAMETER for a line without a program. A bare program name
+// reports them; ERROR_INVALID_PARAMETER for a line without a program or longer than the
+// 32767 characters Windows takes. A bare program name
 // (no folder) is looked for in the current folder, the system folder, the Windows folder
 // and then the host's PATH.
 LONG ResolveCommandLine(std::string_view commandLine, ResolvedCommand* out);

@@ -190,6 +190,10 @@ struct DeleteLater {
 };
 template <typename T>
 using LaterPtr = std::unique_ptr<T, DeleteLater>;
+template <typename T, typename... Args>
+LaterPtr<T> MakeLater(Args&&... args) {
+  return LaterPtr<T>(new T(std::forward<Args>(args)...));
+}
 
 }  // namespace
 
@@ -200,7 +204,7 @@ class CommandReceiver::Impl {
         folder_(std::move(folder)),
         listener_(std::move(listener)),
         handler_(std::make_shared<CommandHandler>(std::move(handler))),
-        acceptNotifier_(new QSocketNotifier(listener_.get(), QSocketNotifier::Read)) {
+        acceptNotifier_(MakeLater<QSocketNotifier>(listener_.get(), QSocketNotifier::Read)) {
     QObject::connect(acceptNotifier_.get(), &QSocketNotifier::activated, [this] { AcceptPending(); });
     LocalReceivers::Instance().Add(handle_, handler_);
   }
@@ -243,9 +247,9 @@ class CommandReceiver::Impl {
       int key = fd.get();
       Connection& connection = connections_[key];
       connection.fd = std::move(fd);
-      connection.notifier.reset(new QSocketNotifier(key, QSocketNotifier::Read));
+      connection.notifier = MakeLater<QSocketNotifier>(key, QSocketNotifier::Read);
       QObject::connect(connection.notifier.get(), &QSocketNotifier::activated, [this, key] { ReadRequest(key); });
-      connection.deadline.reset(new QTimer);
+      connection.deadline = MakeLater<QTimer>();
       connection.deadline->setSingleShot(true);
       QObject::connect(connection.deadline.get(), &QTimer::timeout, [this, key] { Drop(key); });
       connection.deadline->start(kRequestDeadlineMs);
