@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything and starts ossen with the bundled collection.
+# The program runs in its program folder C:\OSSEN of the prefix, where it keeps "data.bin";
+# arguments are passed on (-h: start hidden, -k: removal run).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
 scripts/build.sh build
-if [ -x build/app/ossen ]; then
-  exec build/app/ossen "$@"
-fi
-echo "start: everything built; the ossen program itself is not part of the build yet" \
-     "(the libraries and their tests are: run scripts/test.sh)."
+program="$PWD/build/app/ossen"
+prefix=${OSSEN_PREFIX:-${XDG_DATA_HOME:-$HOME/.local/share}/ossen}
+mkdir -p "$prefix/drive_c/OSSEN"
+cd "$prefix/drive_c/OSSEN"
+exec "$program" "$@"

@@ -1,0 +1,36 @@
+#include "app/removal_run.h"
+
+#include <filesystem>
+#include <string>
+#include <system_error>
+
+#include "book/book_dialog.h"
+#include "platform/paths.h"
+#include "platform/process.h"
+#include "platform/registry_helpers.h"
+#include "platform/trace.h"
+
+namespace ossen {
+
+void RunRemoval(HWND runningWindow, DWORD exitTimeoutMs) {
+  if (runningWindow != 0) SendCommand(runningWindow, kCommandExit, exitTimeoutMs);
+
+  const std::string root = WindowsDriveRoot();
+  const std::string image = HostPathFromWin(root + kStartupImageName);
+  const std::string backup = HostPathFromWin(root + kStartupBackupName);
+  std::error_code ignored;
+  // The backup goes only once it is copied: a failed copy must not lose the original image.
+  if (!image.empty() && !backup.empty() &&
+      std::filesystem::copy_file(backup, image, std::filesystem::copy_options::overwrite_existing, ignored)) {
+    std::filesystem::remove(backup, ignored);
+  }
+
+  char uninstaller[MAX_PATH] = "";
+  RegReadString(HKEY_LOCAL_MACHINE, kSetupKeyPath, kUninstallPathValue, uninstaller, sizeof uninstaller);
+  if (uninstaller[0] != '\0') {
+    const UINT result = WinExec(uninstaller, SW_SHOW);
+    Trace("removal: started \"%s\": %u", uninstaller, result);
+  }
+}
+
+}  // namespace ossen

@@ -1,0 +1,16 @@
+// The removal run: ends a running copy, puts the saved start-up image back and starts the
+// product's uninstaller.
+#pragma once
+#include "platform/window_commands.h"
+
+namespace ossen {
+
+inline constexpr char kStartupImageName[] = "logo.sys";
+inline constexpr char kStartupBackupName[] = "logo.bak";
+
+// Sends Exit to `runningWindow` (0 sends nothing) and waits for its whole shut-down, copies
+// "logo.bak" over "logo.sys" in the root of the Windows drive and deletes the backup, then
+// starts the "uninstallpath" command line when there is one. No result is looked at.
+void RunRemoval(HWND runningWindow, DWORD exitTimeoutMs);
+
+}  // namespace ossen

@@ -1,0 +1,97 @@
+#include "app/theme_app.h"
+
+#include <cctype>
+
+#include "app/instance_marker.h"
+#include "app/removal_run.h"
+#include "book/book_dialog.h"
+#include "platform/registry_helpers.h"
+#include "platform/session_end.h"
+#include "platform/trace.h"
+
+namespace ossen {
+namespace {
+
+ThemeApp* theApp = nullptr;
+
+std::string JoinArguments(int argc, char** argv) {
+  std::string text;
+  for (int i = 1; i < argc; ++i) {
+    if (i > 1) text += ' ';
+    text += argv[i];
+  }
+  return text;
+}
+
+}  // namespace
+
+bool ContainsLetter(const std::string& text, char lower) {
+  const char upper = static_cast<char>(std::toupper(static_cast<unsigned char>(lower)));
+  return text.find(lower) != std::string::npos || text.find(upper) != std::string::npos;
+}
+
+ThemeApp::ThemeApp(int& argc, char** argv) : QApplication(argc, argv), commandLine_(JoinArguments(argc, argv)) {
+  theApp = this;
+  // Closing the book window only hides it; the program ends by Exit alone.
+  setQuitOnLastWindowClosed(false);
+}
+
+ThemeApp::~ThemeApp() {
+  instanceMarker.reset();
+  theApp = nullptr;
+}
+
+ThemeApp* ThemeApp::Instance() { return theApp; }
+
+void ThemeApp::InitInstance() {
+  instanceMarker = OpenInstanceMarker();
+  HWND runningWindow = MarkerWindow(instanceMarker.get());
+
+  if (ContainsLetter(commandLine_, 'k')) {
+    // A copy still starting up has the name but no handle yet: give it time to publish.
+    if (runningWindow == 0 && instanceMarker->data != nullptr) {
+      runningWindow = WaitForMarkerWindow(instanceMarker.get(), kWakeTimeoutMs);
+    }
+    RunRemoval(runningWindow, kExitAnswerMs);
+    return;
+  }
+  if (runningWindow != 0 && SendCommand(runningWindow, kCommandProperties, kWakeTimeoutMs)) {
+    Trace("start: woke the running copy");
+    return;
+  }
+  instanceMarker.reset();
+  ResidencyOutcome outcome = BecomeResidentOrWake(kCommandProperties, kWakeTimeoutMs);
+  if (!outcome.resident) {
+    Trace("start: woke the running copy");
+    return;
+  }
+  RunResident(std::move(outcome.marker));
+}
+
+void ThemeApp::RunResident(std::unique_ptr<FileSource> marker) {
+  instanceMarker = std::move(marker);
+
+  char sourcePath[MAX_PATH] = "";
+  RegReadString(HKEY_LOCAL_MACHINE, kSetupKeyPath, kSourcePathValue, sourcePath, sizeof sourcePath);
+  const std::string runCommand = std::string(sourcePath) + "\\ossen.exe -h";
+  RegWriteString(HKEY_LOCAL_MACHINE, kRunKeyPath, kRunValue, runCommand.c_str());
+
+  const bool startHidden = ContainsLetter(commandLine_, 'h');
+  BookDialog book(nullptr, startHidden);
+  // The session's end saves the schedule; the Run value stays, so the next logon starts us.
+  InstallSessionEndHandler([this, &book] {
+    book.OnEndSession();
+    instanceMarker.reset();
+  });
+  connect(this, &QGuiApplication::commitDataRequest, &book, [&book] { book.OnEndSession(); });
+  book.RunModal([this](HWND window) { PublishWindow(window); });
+  // The window is gone; a signal from here on only ends the process.
+  InstallSessionEndHandler([] {});
+}
+
+void ThemeApp::PublishWindow(HWND window) {
+  StoreMarkerWindow(instanceMarker.get(), window);
+  Trace("published window %u", static_cast<unsigned>(window));
+}
+
+}  // namespace ossen

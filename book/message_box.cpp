@@ -1,0 +1,17 @@
+#include "book/message_box.h"
+
+#include <QMessageBox>
+
+#include "book/program_strings.h"
+#include "platform/trace.h"
+
+namespace ossen {
+
+void AppMessageBox(QWidget* parent, const char* text) {
+  Trace("message box: %s", text);
+  QMessageBox box(QMessageBox::NoIcon, QString::fromLatin1(ProgramString(kAppTitleString)),
+                  QString::fromLatin1(text), QMessageBox::Ok, parent);
+  box.exec();
+}
+
+}  // namespace ossen

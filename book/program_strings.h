@@ -1,0 +1,15 @@
+// String resources of the program's own module that the window shell uses.
+#pragma once
+#include <string>
+
+#include "platform/win_types.h"
+
+namespace ossen {
+
+inline constexpr UINT kAboutItemString = 101;  // "&About Brantwell Ossen Screen Saver..."
+inline constexpr UINT kAppTitleString = 57344;  // the application title
+
+// The string from the program's own module; "" when it is missing.
+std::string ProgramString(UINT id);
+
+}  // namespace ossen

@@ -1,0 +1,78 @@
+#include "book/tray_icon.h"
+
+#include <QCursor>
+#include <QMenu>
+
+#include "book/app_icon.h"
+#include "book/program_strings.h"
+#include "platform/module.h"
+#include "platform/trace.h"
+#include "res/program/menu_resource.h"
+
+
+namespace ossen {
+
+std::vector<TrayMenuItem> LoadTrayMenuItems() {
+  std::vector<TrayMenuItem> items;
+  const HRSRC found = FindResource(nullptr, kTrayMenuId, RT_MENU);
+  const auto* bytes = static_cast<const std::uint8_t*>(LockResource(LoadResource(nullptr, found)));
+  if (bytes != nullptr) {
+    for (const MenuItem& item : ParseMenuResource(bytes, SizeofResource(nullptr, found))) {
+      items.push_back({item.command, item.text});
+    }
+  }
+  if (items.empty()) items = {{32771, "Properties"}, {0, ""}, {32773, "Exit"}};
+  return items;
+}
+
+TrayIcon::TrayIcon(CommandHandler command, ShowHandler show, QObject* parent)
+    : QObject(parent), command_(std::move(command)), show_(std::move(show)) {}
+
+TrayIcon::~TrayIcon() { Remove(); }
+
+bool TrayIcon::Add() {
+  if (icon_) return true;
+  if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+    Trace("tray: no notification area, running without the icon");
+    return false;
+  }
+  icon_ = std::make_unique<QSystemTrayIcon>(LoadAppIcon());
+  // The tip holds 64 characters at most, as the notification-icon record does.
+  icon_->setToolTip(QString::fromLatin1(ProgramString(kAppTitleString).substr(0, 63).c_str()));
+  connect(icon_.get(), &QSystemTrayIcon::activated, this, &TrayIcon::OnActivated);
+  icon_->show();
+  return true;
+}
+
+void TrayIcon::Remove() {
+  if (!icon_) return;
+  icon_->hide();
+  icon_.reset();
+}
+
+std::unique_ptr<QMenu> TrayIcon::BuildMenu() const {
+  auto menu = std::make_unique<QMenu>();
+  for (const TrayMenuItem& item : LoadTrayMenuItems()) {
+    if (item.id == 0) {
+      menu->addSeparator();
+    } else {
+      QAction* action = menu->addAction(QString::fromLatin1(item.text.c_str()));
+      action->setData(item.id);
+    }
+  }
+  return menu;
+}
+
+void TrayIcon::OnActivated(QSystemTrayIcon::ActivationReason reason) {
+  if (reason == QSystemTrayIcon::DoubleClick) {
+    if (show_) show_();
+    return;
+  }
+  if (reason != QSystemTrayIcon::Trigger && reason != QSystemTrayIcon::Context) return;
+  // The menu lives for this click only; its choice arrives as an ordinary command.
+  std::unique_ptr<QMenu> menu = BuildMenu();
+  const QAction* chosen = menu->exec(QCursor::pos());
+  if (chosen != nullptr && command_) command_(chosen->data().toInt());
+}
+
+}  // namespace ossen
