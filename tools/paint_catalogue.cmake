@@ -1,5 +1,4 @@
-find_package(JPEG REQUIRED)
-target_link_libraries(${tool} PRIVATE painter JPEG::JPEG)
+target_link_libraries(${tool} PRIVATE painter picture_library)
 
 # Its tests run the real program; the test program is made after the tools, so these settings
 # wait for the end of this folder.

@@ -6,14 +6,13 @@
 #include <string>
 #include <vector>
 
-#include <jpeglib.h>
-
+#include "platform/file_io.h"
+#include "res/library/painting_jpeg.h"
 #include "res/painter/painter.h"
 
 namespace {
 
 constexpr int kPaintingCount = 35;
-constexpr int kJpegQuality = 90;
 
 int Usage() {
   std::fprintf(stderr, "usage: paint_catalogue <out-folder> [number...] [--size WxH]\n");
@@ -39,31 +38,11 @@ bool ParseSize(const std::string& text, int& width, int& height) {
   return width > 0 && height > 0;
 }
 
+// The painting as the picture library stores it: the same JPEG encoder and settings.
 bool WriteJpeg(const std::string& path, const ossen::RgbImage& image) {
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  if (file == nullptr) return false;
-  jpeg_compress_struct info{};
-  jpeg_error_mgr errors{};
-  info.err = jpeg_std_error(&errors);
-  jpeg_create_compress(&info);
-  jpeg_stdio_dest(&info, file);
-  info.image_width = static_cast<JDIMENSION>(image.width);
-  info.image_height = static_cast<JDIMENSION>(image.height);
-  info.input_components = 3;
-  info.in_color_space = JCS_RGB;
-  jpeg_set_defaults(&info);
-  jpeg_set_quality(&info, kJpegQuality, TRUE);
-  jpeg_start_compress(&info, TRUE);
-  const std::size_t stride = static_cast<std::size_t>(image.width) * 3;
-  while (info.next_scanline < info.image_height) {
-    // libjpeg's interface takes non-const rows; it only reads them.
-    JSAMPROW row = const_cast<JSAMPLE*>(image.pixels.data() + info.next_scanline * stride);
-    jpeg_write_scanlines(&info, &row, 1);
-  }
-  jpeg_finish_compress(&info);
-  jpeg_destroy_compress(&info);
-  const bool flushed = std::fflush(file) == 0 && !std::ferror(file);
-  return std::fclose(file) == 0 && flushed;
+  const std::vector<std::uint8_t> jpeg =
+      ossen::EncodeBaselineJpeg(ossen::RgbPixels{image.pixels.data(), image.width, image.height});
+  return !jpeg.empty() && ossen::WriteFileAtomically(path, jpeg.data(), jpeg.size());
 }
 
 }  // namespace
