@@ -10,4 +10,10 @@ program="$PWD/build/app/ossen"
 prefix=${OSSEN_PREFIX:-${XDG_DATA_HOME:-$HOME/.local/share}/ossen}
 mkdir -p "$prefix/drive_c/OSSEN"
 cd "$prefix/drive_c/OSSEN"
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
+  # No desktop to show the window on: the scheduler still runs, without a window or tray icon.
+  echo "start: no display (DISPLAY and WAYLAND_DISPLAY are unset); ossen runs headless." \
+       "End it with: $program -k" >&2
+  export QT_QPA_PLATFORM=offscreen
+fi
 exec "$program" "$@"
