@@ -369,8 +369,8 @@ void Canvas::ShadedBall(Point centre, float rx, float ry, Colour base, Colour li
       const float lambert = Clamp01(lx * lx_dir + ly * ly_dir + nz * 0.6f);
       const float n = noise.Fbm(static_cast<float>(px) / h * 30.0f, static_cast<float>(py) / h * 30.0f, 2);
       Colour c = Mix(dark, base, Smoothstep(0.0f, 0.75f, lambert + (n - 0.5f) * 0.25f));
-      const float spec = Smoothstep(0.86f, 0.99f, lambert);
-      c = Mix(c, light, spec * 0.8f);
+      const float specular = Smoothstep(0.86f, 0.99f, lambert);
+      c = Mix(c, light, specular * 0.8f);
       const float edge = Clamp01((1.0f - std::sqrt(d2)) / soft);
       Blend(px, py, c, edge);
     }
