@@ -390,20 +390,20 @@ class HiveParser {
   }
 
   // Joins the continuation lines of hex data, then reads it. A continuation cut short by
-  // a blank line, a key header or the end of the text leaves the value unreadable, and the
-  // kept text then ends in an empty line that stands for the break: written back, that
-  // empty line breaks it again, so nothing that follows is ever taken into it.
+  // a blank line, a key header, a line that is not indented or the end of the text leaves
+  // the value unreadable, and the kept text then ends in an empty line that stands for the
+  // break: written back, that empty line breaks it again, so nothing that follows (not even
+  // the blank line that ends its key) is ever taken into it.
   std::optional<HiveValue> ReadHexEntry(std::string name, std::string_view data,
                                         std::vector<std::string_view>& taken) {
     std::string joined;
     std::string_view piece = TrimRight(data);
     while (!piece.empty() && piece.back() == '\\') {
       joined += piece.substr(0, piece.size() - 1);
-      if (lines_.AtEnd() || IsBlank(lines_.Peek()) || IsHeaderLine(lines_.Peek())) {
+      if (lines_.AtEnd() || IsBlank(lines_.Peek()) || IsHeaderLine(lines_.Peek()) || !IsIndented(lines_.Peek())) {
         brokenContinuation_ = true;
         return std::nullopt;
       }
-      if (!IsIndented(lines_.Peek())) return std::nullopt;
       taken.push_back(lines_.Take());
       piece = TrimLeft(TrimRight(taken.back()));
     }
