@@ -178,6 +178,11 @@ void Canvas::Ground(const std::vector<Point>& ridge, float y_bottom, Colour top,
   }
 }
 
+Canvas::PixelBox Canvas::Reach(float left, float top, float right, float bottom) const {
+  return {std::max(0, static_cast<int>(left)), std::min(width_ - 1, static_cast<int>(right)),
+          std::max(0, static_cast<int>(top)), std::min(height_ - 1, static_cast<int>(bottom))};
+}
+
 void Canvas::Ellipse(const EllipseShape& shape) {
   PaintEllipse(shape.centre, shape.rx, shape.ry, shape.angle, shape.colour, shape.alpha, shape.softness);
 }
@@ -191,10 +196,7 @@ void Canvas::PaintEllipse(Point centre, float rx, float ry, float angle, Colour 
   const float c = std::cos(angle);
   const float s = std::sin(angle);
   const float reach = std::max(prx, pry) + 1.0f;
-  const int x0 = std::max(0, static_cast<int>(cx - reach));
-  const int x1 = std::min(width_ - 1, static_cast<int>(cx + reach));
-  const int y0 = std::max(0, static_cast<int>(cy - reach));
-  const int y1 = std::min(height_ - 1, static_cast<int>(cy + reach));
+  const auto [x0, x1, y0, y1] = Reach(cx - reach, cy - reach, cx + reach, cy + reach);
   // Distances in pixels along the smaller radius; the fade is at least one pixel wide and
   // centred on the edge when it is that narrow, so a small shape keeps its true area.
   const float radius = std::min(prx, pry);
@@ -224,10 +226,7 @@ void Canvas::SoftRect(float x0, float y0, float x1, float y1, Colour colour, flo
   const float top = y0 * h;
   const float bottom = y1 * h;
   const float soft = std::max(softness * h, 1.0f);
-  const int px0 = std::max(0, static_cast<int>(left - reach));
-  const int px1 = std::min(width_ - 1, static_cast<int>(right + reach));
-  const int py0 = std::max(0, static_cast<int>(top - reach));
-  const int py1 = std::min(height_ - 1, static_cast<int>(bottom + reach));
+  const auto [px0, px1, py0, py1] = Reach(left - reach, top - reach, right + reach, bottom + reach);
   for (int py = py0; py <= py1; ++py) {
     const float fy = static_cast<float>(py) + 0.5f;
     for (int px = px0; px <= px1; ++px) {
@@ -254,10 +253,7 @@ void Canvas::PaintDab(Point centre, float length, float width, float angle, Colo
   const float c = std::cos(angle);
   const float s = std::sin(angle);
   const float reach = std::max(prx, pry) + 1.0f;
-  const int x0 = std::max(0, static_cast<int>(cx - reach));
-  const int x1 = std::min(width_ - 1, static_cast<int>(cx + reach));
-  const int y0 = std::max(0, static_cast<int>(cy - reach));
-  const int y1 = std::min(height_ - 1, static_cast<int>(cy + reach));
+  const auto [x0, x1, y0, y1] = Reach(cx - reach, cy - reach, cx + reach, cy + reach);
   const float soft = std::max(0.25f, 1.0f / std::min(prx, pry));
   // Bristle strengths across the dab: a few hairs carry more paint than others.
   constexpr int kBristles = 7;
@@ -324,10 +320,7 @@ void Canvas::PaintCloud(Point centre, float rx, float ry, Colour light, Colour s
   const float cy = centre.y * h;
   const float prx = std::max(rx * h, 1.0f);
   const float pry = std::max(ry * h, 1.0f);
-  const int x0 = std::max(0, static_cast<int>(cx - prx * 1.3f));
-  const int x1 = std::min(width_ - 1, static_cast<int>(cx + prx * 1.3f));
-  const int y0 = std::max(0, static_cast<int>(cy - pry * 1.3f));
-  const int y1 = std::min(height_ - 1, static_cast<int>(cy + pry * 1.3f));
+  const auto [x0, x1, y0, y1] = Reach(cx - prx * 1.3f, cy - pry * 1.3f, cx + prx * 1.3f, cy + pry * 1.3f);
   for (int py = y0; py <= y1; ++py) {
     const float ly = (static_cast<float>(py) - cy) / pry;
     const Colour tone = Mix(light, shadow, Smoothstep(-0.8f, 0.9f, ly));

@@ -128,6 +128,12 @@ class Canvas {
   RgbImage ToImage() const;
 
  private:
+  // The pixel rows and columns that a shape reaching from (left, top) to (right, bottom),
+  // in pixels, can touch, clamped to the picture.
+  struct PixelBox {
+    int x0, x1, y0, y1;
+  };
+  PixelBox Reach(float left, float top, float right, float bottom) const;
   void PaintCloud(Point centre, float rx, float ry, Colour light, Colour shadow, float alpha,
                   const Noise& noise);
   void PaintDab(Point centre, float length, float width, float angle, Colour colour, float alpha,
