@@ -20,8 +20,8 @@
 #include <string>
 #include <vector>
 
+#include "book/surface_image.h"
 #include "gfx/dib_image.h"
-#include "image/packed_dib.h"
 #include "platform/file_io.h"
 #include "platform/module.h"
 #include "res/program/program_resources.h"
@@ -40,28 +40,8 @@ QImage LoadResourceImage(HMODULE module, const char* name, const ResourceId& typ
                             nullptr) != 0) {
     return {};
   }
-  const std::uint8_t* header = image->GetInfoHeader();
-  const DataSource* source = image->Source();
-  if (header == nullptr || source == nullptr) return {};
-  const ByteView dib(header, source->size - static_cast<std::size_t>(header - source->data));
-  PackedDibLayout layout{};
-  if (!ReadPackedDib(dib, layout) || layout.header.bitCount != 8 || layout.header.compression != 0) return {};
-  const int width = layout.header.width;
-  const int height = layout.header.height;
-  QImage result(width, height, QImage::Format_Indexed8);
-  QList<QRgb> table;
-  const std::uint8_t* colours = header + kInfoHeaderBytes;
-  const int count = static_cast<int>((layout.headerSize - kInfoHeaderBytes) / 4);
-  for (int i = 0; i < 256; ++i) {
-    table.push_back(i < count ? qRgb(colours[4 * i + 2], colours[4 * i + 1], colours[4 * i]) : qRgb(0, 0, 0));
-  }
-  result.setColorTable(table);
-  const std::uint8_t* rows = header + layout.headerSize;
-  for (int y = 0; y < height; ++y) {
-    const std::uint8_t* row = rows + static_cast<std::size_t>(height - 1 - y) * layout.stride;
-    std::copy(row, row + width, result.scanLine(y));
-  }
-  return result.convertToFormat(QImage::Format_ARGB32);
+  const QImage indexed = ImageFromSurface(image.get());
+  return indexed.isNull() ? QImage() : indexed.convertToFormat(QImage::Format_ARGB32);
 }
 
 QString LoadText(int id) {
