@@ -4,6 +4,7 @@
 #include <QPixmap>
 
 #include "platform/module.h"
+#include "res/program/program_resources.h"
 
 namespace ossen {
 namespace {
@@ -19,7 +20,7 @@ QIcon GeneratedIcon() {
 }  // namespace
 
 QIcon LoadAppIcon() {
-  const HRSRC found = FindResource(nullptr, kAppIconId, RT_GROUP_ICON);
+  const HRSRC found = FindResource(nullptr, kIconApp, RT_GROUP_ICON);
   const auto* bytes = static_cast<const uchar*>(LockResource(LoadResource(nullptr, found)));
   const DWORD size = SizeofResource(nullptr, found);
   QPixmap pixmap;

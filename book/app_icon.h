@@ -4,8 +4,6 @@
 
 namespace ossen {
 
-inline constexpr int kAppIconId = 128;
-
 // Icon 128 decoded from its .ICO bytes; a plain generated icon when the resource is
 // missing or cannot be decoded, so the window and the tray always have one.
 QIcon LoadAppIcon();

@@ -89,7 +89,7 @@ void BookDialog::InitBookWindow(const PublishWindowHandler& publish) {
   largeFont_ = smallFont_;
   largeFont_.setPixelSize(12);
 
-  setWindowTitle(QString::fromLatin1(ProgramString(kAppTitleString).c_str()));
+  setWindowTitle(QString::fromLatin1(ProgramString(kStringAppTitle).c_str()));
   move(0, 0);
 
   trayIcon_ = std::make_unique<TrayIcon>([this](int id) { Command(id); }, [this] { ShowBook(); });
@@ -252,7 +252,7 @@ std::unique_ptr<QMenu> BookDialog::BuildSystemMenu() {
   auto menu = std::make_unique<QMenu>();
   menu->addAction(QStringLiteral("Minimize"))->setData(kSysCommandMinimize);
   menu->addAction(QStringLiteral("Close"))->setData(kSysCommandClose);
-  const std::string about = ProgramString(kAboutItemString);
+  const std::string about = ProgramString(kStringAbout);
   if (!about.empty()) {
     menu->addSeparator();
     menu->addAction(QString::fromLatin1(about.c_str()))->setData(kSysCommandAbout);

@@ -20,6 +20,7 @@
 #include "gfx/graphics_context.h"
 #include "platform/module.h"
 #include "platform/window_commands.h"
+#include "res/program/program_resources.h"
 #include "schedule/clock.h"
 #include "schedule/slot_list.h"
 
@@ -31,8 +32,6 @@ namespace ossen {
 class TrayIcon;
 
 // Commands of the tray menu and of the window's own small system menu.
-inline constexpr int kCommandProperties = 32771;
-inline constexpr int kCommandExit = 32773;
 inline constexpr int kSysCommandAbout = 16;
 inline constexpr int kSysCommandMinimize = 0xF020;
 inline constexpr int kSysCommandClose = 0xF060;

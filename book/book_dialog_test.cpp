@@ -260,7 +260,7 @@ TEST_F(BookDialogTest, SystemMenuOffersAboutOnlyWhenItsStringExists) {
   for (const QAction* action : menu->actions()) {
     if (!action->isSeparator()) texts << action->text();
   }
-  const std::string about = ProgramString(kAboutItemString);
+  const std::string about = ProgramString(kStringAbout);
   QStringList expected = {QStringLiteral("Minimize"), QStringLiteral("Close")};
   if (!about.empty()) expected << QString::fromLatin1(about.c_str());
   EXPECT_EQ(texts, expected);

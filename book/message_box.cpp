@@ -3,13 +3,14 @@
 #include <QMessageBox>
 
 #include "book/program_strings.h"
+#include "res/program/program_resources.h"
 #include "platform/trace.h"
 
 namespace ossen {
 
 void AppMessageBox(QWidget* parent, const char* text) {
   Trace("message box: %s", text);
-  QMessageBox box(QMessageBox::NoIcon, QString::fromLatin1(ProgramString(kAppTitleString)),
+  QMessageBox box(QMessageBox::NoIcon, QString::fromLatin1(ProgramString(kStringAppTitle)),
                   QString::fromLatin1(text), QMessageBox::Ok, parent);
   box.exec();
 }

@@ -6,9 +6,6 @@
 
 namespace ossen {
 
-inline constexpr UINT kAboutItemString = 101;  // "&About Brantwell Ossen Screen Saver..."
-inline constexpr UINT kAppTitleString = 57344;  // the application title
-
 // The string from the program's own module; "" when it is missing.
 std::string ProgramString(UINT id);
 

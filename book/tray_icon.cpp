@@ -7,21 +7,17 @@
 #include "book/program_strings.h"
 #include "platform/module.h"
 #include "platform/trace.h"
-#include "res/program/menu_resource.h"
+#include "res/program/program_resources.h"
 
 
 namespace ossen {
 
-std::vector<TrayMenuItem> LoadTrayMenuItems() {
-  std::vector<TrayMenuItem> items;
-  const HRSRC found = FindResource(nullptr, kTrayMenuId, RT_MENU);
+std::vector<MenuItem> LoadTrayMenuItems() {
+  std::vector<MenuItem> items;
+  const HRSRC found = FindResource(nullptr, kMenuTray, RT_MENU);
   const auto* bytes = static_cast<const std::uint8_t*>(LockResource(LoadResource(nullptr, found)));
-  if (bytes != nullptr) {
-    for (const MenuItem& item : ParseMenuResource(bytes, SizeofResource(nullptr, found))) {
-      items.push_back({item.command, item.text});
-    }
-  }
-  if (items.empty()) items = {{32771, "Properties"}, {0, ""}, {32773, "Exit"}};
+  if (bytes != nullptr) items = ParseMenuResource(bytes, SizeofResource(nullptr, found));
+  if (items.empty()) items = {{kCommandProperties, "Properties"}, {0, ""}, {kCommandExit, "Exit"}};
   return items;
 }
 
@@ -38,7 +34,7 @@ bool TrayIcon::Add() {
   }
   icon_ = std::make_unique<QSystemTrayIcon>(LoadAppIcon());
   // The tip holds 64 characters at most, as the notification-icon record does.
-  icon_->setToolTip(QString::fromLatin1(ProgramString(kAppTitleString).substr(0, 63).c_str()));
+  icon_->setToolTip(QString::fromLatin1(ProgramString(kStringAppTitle).substr(0, 63).c_str()));
   connect(icon_.get(), &QSystemTrayIcon::activated, this, &TrayIcon::OnActivated);
   icon_->show();
   return true;
@@ -52,12 +48,12 @@ void TrayIcon::Remove() {
 
 std::unique_ptr<QMenu> TrayIcon::BuildMenu() const {
   auto menu = std::make_unique<QMenu>();
-  for (const TrayMenuItem& item : LoadTrayMenuItems()) {
-    if (item.id == 0) {
+  for (const MenuItem& item : LoadTrayMenuItems()) {
+    if (item.IsSeparator()) {
       menu->addSeparator();
     } else {
       QAction* action = menu->addAction(QString::fromLatin1(item.text.c_str()));
-      action->setData(item.id);
+      action->setData(item.command);
     }
   }
   return menu;

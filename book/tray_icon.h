@@ -9,21 +9,15 @@
 #include <QObject>
 #include <QSystemTrayIcon>
 
+#include "res/program/menu_resource.h"
+
 class QMenu;
 
 namespace ossen {
 
-inline constexpr int kTrayMenuId = 129;
-inline constexpr int kTrayIconId = 128;
-
-struct TrayMenuItem {
-  int id = 0;  // 0 for a separator
-  std::string text;
-};
-
 // The items of menu 129; the built-in "Properties" / "Exit" pair when the resource is
 // missing or cannot be read.
-std::vector<TrayMenuItem> LoadTrayMenuItems();
+std::vector<MenuItem> LoadTrayMenuItems();
 
 class TrayIcon : public QObject {
  public:
