@@ -90,6 +90,20 @@ DWORD PackedDibTotalSize(ByteView dib) {
   return MeasureView(dib, layout) ? layout.headerSize + layout.imageSize : 0;
 }
 
+std::vector<std::uint8_t> BitmapFileFromPackedDib(ByteView dib) {
+  const DWORD headerSize = PackedDibHeaderSize(dib);
+  if (headerSize == 0) return {};
+  std::vector<std::uint8_t> file(kFileHeaderBytes + dib.size());
+  const DWORD fileSize = static_cast<DWORD>(file.size());
+  const DWORD dataOffset = static_cast<DWORD>(kFileHeaderBytes + headerSize);
+  file[0] = 'B';
+  file[1] = 'M';
+  std::memcpy(file.data() + 2, &fileSize, 4);
+  std::memcpy(file.data() + 10, &dataOffset, 4);
+  std::memcpy(file.data() + kFileHeaderBytes, dib.data(), dib.size());
+  return file;
+}
+
 DWORD RowStride(DWORD formatCode, LONG width) {
   if (width < 0) return 0;
   const std::uint64_t stride = StrideForBits(FormatBitsPerPixel(formatCode), static_cast<std::uint64_t>(width));

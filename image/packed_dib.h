@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <vector>
 
 #include "image/global_block.h"
 #include "platform/win_types.h"
@@ -66,6 +67,11 @@ DWORD PackedDibHeaderSize(ByteView dib);
 DWORD PackedDibImageSize(ByteView dib);
 // Header size + image size; 0 when refused. It may exceed dib.size(): see PackedDibFits.
 DWORD PackedDibTotalSize(ByteView dib);
+
+// A bitmap file: the 14-byte file header ("BM", the file's size, two zero reserved words,
+// the offset of the pixel data) followed by the packed DIB `dib` as given; empty when the
+// DIB's header is refused.
+std::vector<std::uint8_t> BitmapFileFromPackedDib(ByteView dib);
 
 // The bytes of one row: bits per pixel x width rounded up to bytes, then to 4; 0 when the
 // width is negative or the stride would not fit 32 bits.

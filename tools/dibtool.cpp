@@ -208,19 +208,10 @@ bool Encoded(const Bytes& dib, DWORD code, Bytes& out, Refusal& refusal) {
   return true;
 }
 
-// Writes the 14-byte file header ("BM", file size, two reserved words, offset of the
-// pixel data) and the packed DIB.
+// Writes the packed DIB as a plain bitmap file.
 bool WriteBmpFile(const std::string& path, const Bytes& dib, Refusal& refusal) {
-  const DWORD headerSize = PackedDibHeaderSize(dib);
-  Bytes file(kFileHeaderBytes);
-  file[0] = 'B';
-  file[1] = 'M';
-  const DWORD fileSize = static_cast<DWORD>(kFileHeaderBytes + dib.size());
-  const DWORD dataOffset = static_cast<DWORD>(kFileHeaderBytes + headerSize);
-  std::memcpy(file.data() + 2, &fileSize, 4);
-  std::memcpy(file.data() + 10, &dataOffset, 4);
-  file.insert(file.end(), dib.begin(), dib.end());
-  if (!WriteFileAtomically(path, file.data(), file.size())) {
+  const Bytes file = BitmapFileFromPackedDib(dib);
+  if (file.empty() || !WriteFileAtomically(path, file.data(), file.size())) {
     refusal.reason = path + ": cannot be written";
     return false;
   }

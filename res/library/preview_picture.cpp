@@ -36,18 +36,11 @@ bool WriteWholePalette(GlobalBlock& mapped, const PictureColours& colours) {
   return true;
 }
 
+// The stored form: the bitmap file of the DIB's own bytes (a codec's block may be larger).
 std::vector<std::uint8_t> WithFileHeader(ByteView dib) {
   const DWORD total = PackedDibTotalSize(dib);
   if (total == 0 || total > dib.size()) return {};
-  std::vector<std::uint8_t> stored(kFileHeaderBytes + total);
-  const DWORD fileSize = static_cast<DWORD>(stored.size());
-  const DWORD dataOffset = static_cast<DWORD>(kFileHeaderBytes + PackedDibHeaderSize(dib));
-  stored[0] = 'B';
-  stored[1] = 'M';
-  std::memcpy(stored.data() + 2, &fileSize, 4);
-  std::memcpy(stored.data() + 10, &dataOffset, 4);
-  std::memcpy(stored.data() + kFileHeaderBytes, dib.data(), total);
-  return stored;
+  return BitmapFileFromPackedDib(dib.first(total));
 }
 
 }  // namespace
