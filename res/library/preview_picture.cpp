@@ -1,6 +1,5 @@
 #include "res/library/preview_picture.h"
 
-#include <cstring>
 
 #include "gfx/pixel_convert.h"
 #include "image/packed_dib.h"
