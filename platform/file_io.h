@@ -17,7 +17,22 @@ ReadResult ReadFileBytes(const std::string& hostPath, std::size_t maxBytes, std:
 // a new file in the same folder, are flushed to disk, and that file is renamed over the
 // old one, so a failure or a killed process never leaves a short or empty file behind.
 // A new file gets mode 0644 less the umask; an existing file keeps its mode.
+// The new file is named "<file>.tmp.<pid>.XXXXXX" and stays locked (flock) by its writer
+// until it has been renamed. Each write first removes the stale leftovers of the same file
+// (see RemoveStaleLeftovers), so a writer killed between write and rename costs disk space
+// only until the next write.
 bool WriteFileAtomically(const std::string& hostPath, const void* data, std::size_t size);
+
+// A leftover is stale when it is at least this old and nobody holds its lock. The lock alone
+// is the proof that its writer is gone (the kernel drops it when a process dies, whatever
+// the pid namespace); the age covers the moment between creating the file and locking it.
+inline constexpr long kLeftoverMinAgeSeconds = 60;
+
+// True when `entryName` is a temporary file that WriteFileAtomically made for `fileName`.
+bool IsWriteLeftoverOf(const std::string& entryName, const std::string& fileName);
+
+// Removes the stale temporary files of `hostPath` from its folder; returns how many.
+int RemoveStaleLeftovers(const std::string& hostPath);
 
 // Holds an exclusive flock on the lock file at `lockPath` (created if missing) for its
 // lifetime, so that a read-change-replace of the file it guards is safe between processes.

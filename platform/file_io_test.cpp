@@ -1,7 +1,11 @@
 #include "platform/file_io.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -62,6 +66,98 @@ TEST(FileIo, AFailedWriteLeavesTheOldFileAsItWas) {
   Bytes out;
   ASSERT_EQ(ReadFileBytes(kept, 100, out), ReadResult::kOk);
   EXPECT_EQ(out.size(), wrote ? 4u : 3u);
+}
+
+std::vector<std::string> LeftoversOf(const std::string& folder, const std::string& fileName) {
+  std::vector<std::string> found;
+  for (auto& e : std::filesystem::directory_iterator(folder))
+    if (IsWriteLeftoverOf(e.path().filename().string(), fileName)) found.push_back(e.path().string());
+  return found;
+}
+
+void MakeOld(const std::string& path) {
+  struct timespec times[2] = {{::time(nullptr) - 2 * kLeftoverMinAgeSeconds, 0},
+                              {::time(nullptr) - 2 * kLeftoverMinAgeSeconds, 0}};
+  ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+}
+
+TEST(FileIo, RecognisesOnlyItsOwnTemporaryNames) {
+  EXPECT_TRUE(IsWriteLeftoverOf("data.bin.tmp.4711.BsYzoK", "data.bin"));
+  EXPECT_FALSE(IsWriteLeftoverOf("data.bin.tmp.4711.BsYzo", "data.bin"));    // five characters
+  EXPECT_FALSE(IsWriteLeftoverOf("data.bin.tmp..BsYzoK", "data.bin"));       // no pid
+  EXPECT_FALSE(IsWriteLeftoverOf("data.bin.tmp.47x1.BsYzoK", "data.bin"));
+  EXPECT_FALSE(IsWriteLeftoverOf("data.bin.tmp.4711.Bs-zoK", "data.bin"));
+  EXPECT_FALSE(IsWriteLeftoverOf("data.bin.backup", "data.bin"));            // a person's file
+  EXPECT_FALSE(IsWriteLeftoverOf("user.reg.tmp.4711.BsYzoK", "data.bin"));   // another file's
+  EXPECT_FALSE(IsWriteLeftoverOf("data.bin", "data.bin"));
+}
+
+// A child saves a large file over and over and is killed with SIGKILL at some moment;
+// sooner or later one kill falls between writing and renaming and leaves a temporary file.
+TEST(FileIo, TheNextWriteRemovesWhatAKilledWriterLeftBehind) {
+  testing::TempPrefix temp;
+  const std::string path = temp.programDir() + "/data.bin";
+  const Bytes big(16u << 20, 0x5a);
+  for (int attempt = 0; attempt < 200 && LeftoversOf(temp.programDir(), "data.bin").empty(); ++attempt) {
+    pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      for (;;) WriteFileAtomically(path, big.data(), big.size());
+    }
+    ::usleep(static_cast<useconds_t>(2000 + (attempt * 7919) % 30000));
+    ::kill(child, SIGKILL);
+    ASSERT_EQ(::waitpid(child, nullptr, 0), child);
+  }
+  std::vector<std::string> left = LeftoversOf(temp.programDir(), "data.bin");
+  ASSERT_FALSE(left.empty()) << "no kill fell between write and rename";
+
+  // Right after the kill the file is too young to tell from one whose writer has not yet
+  // locked it: it stays. Once it is old, the next write removes it.
+  ASSERT_TRUE(WriteFileAtomically(path, "new", 3));
+  EXPECT_EQ(LeftoversOf(temp.programDir(), "data.bin").size(), left.size());
+  for (const std::string& leftover : left) MakeOld(leftover);
+  ASSERT_TRUE(WriteFileAtomically(path, "newer", 5));
+  EXPECT_TRUE(LeftoversOf(temp.programDir(), "data.bin").empty());
+  Bytes out;
+  ASSERT_EQ(ReadFileBytes(path, 100, out), ReadResult::kOk);
+  EXPECT_EQ(out, Bytes({'n', 'e', 'w', 'e', 'r'}));
+}
+
+// Another process still owns its temporary file (it holds the lock): however old the file
+// looks, it is not touched, and it goes once that process has ended.
+TEST(FileIo, ALiveWritersTemporaryFileIsKeptWhateverItsAge) {
+  testing::TempPrefix temp;
+  const std::string path = temp.programDir() + "/user.reg";
+  const std::string theirs = path + ".tmp.99999.AbCdEf";
+  const std::string others = temp.programDir() + "/user.reg.bak";
+  ASSERT_TRUE(WriteFileAtomically(theirs, "half", 4));
+  ASSERT_TRUE(WriteFileAtomically(others, "mine", 4));
+  MakeOld(theirs);
+  MakeOld(others);
+
+  int ready[2];
+  ASSERT_EQ(::pipe(ready), 0);
+  pid_t writer = ::fork();
+  ASSERT_GE(writer, 0);
+  if (writer == 0) {
+    int fd = ::open(theirs.c_str(), O_RDONLY);
+    ::flock(fd, LOCK_EX);
+    (void)!::write(ready[1], "x", 1);
+    ::pause();
+    ::_exit(0);
+  }
+  char c;
+  ASSERT_EQ(::read(ready[0], &c, 1), 1);
+  ::close(ready[0]);
+  ::close(ready[1]);
+
+  ASSERT_TRUE(WriteFileAtomically(path, "REGEDIT4", 8));
+  EXPECT_TRUE(std::filesystem::exists(theirs));
+  ::kill(writer, SIGKILL);
+  ASSERT_EQ(::waitpid(writer, nullptr, 0), writer);
+  ASSERT_TRUE(WriteFileAtomically(path, "REGEDIT4", 8));
+  EXPECT_FALSE(std::filesystem::exists(theirs));
+  EXPECT_TRUE(std::filesystem::exists(others));  // not a temporary file of ours
 }
 
 }  // namespace
