@@ -25,7 +25,7 @@ struct Picture {
     view.bits = bytes.data();
     view.width = width;
     view.height = height;
-    view.format = ossen::kFormat8Indexed;
+    view.format = ossen::kFormatIndexed8;
   }
 };
 

@@ -31,9 +31,9 @@ class Reader {
   std::size_t at_ = 0;
 };
 
-constexpr std::uint32_t kFormats[] = {ossen::kFormat8Indexed, ossen::kFormat16x555, ossen::kFormat16x565,
-                                      ossen::kFormat24,       ossen::kFormat32,     0x41000000,
-                                      0x42000000,             0x44000000};
+constexpr std::uint32_t kFormats[] = {ossen::kFormatIndexed8, ossen::kFormatRgb555,   ossen::kFormatRgb565,
+                                      ossen::kFormatRgb888,    ossen::kFormatXrgb8888, ossen::kFormatIndexed1,
+                                      ossen::kFormatIndexed2,  ossen::kFormatIndexed4};
 
 struct Buffer {
   std::unique_ptr<std::uint8_t[]> bytes;
@@ -63,7 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const bool sameDepth = (choice & 0x80) == 0;
   Buffer target(in, format);
   Buffer source(in, sameDepth ? format : kFormats[in.Byte() % 8]);
-  Buffer mask(in, (choice & 0x40) ? ossen::kFormat8Indexed : ossen::kFormat16x555);
+  Buffer mask(in, (choice & 0x40) ? ossen::kFormatIndexed8 : ossen::kFormatRgb555);
   const bool mmx = choice & 0x20;
   const bool clipped = choice & 0x10;
   const ossen::PixelRect clip{in.Coordinate(), in.Coordinate(), in.Coordinate(), in.Coordinate()};

@@ -34,8 +34,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     section->BltTo(1, 1, w, h, image.get(), 0, 0, w, h, 0x8, {});
     section->BltTo(0, 0, w / 2 + 1, h * 2, image.get(), 0, 0, w, h, 0, {});
   }
-  if (palette && palette->EntryCount() == 256) image->ConvertFormat(0x48000000, palette.get(), 1);
-  image->ConvertFormat(0x18E40888, nullptr, 0);
+  if (palette && palette->EntryCount() == 256) image->ConvertFormat(ossen::kFormatIndexed8, palette.get(), 1);
+  image->ConvertFormat(ossen::kFormatRgb888, nullptr, 0);
   image->Compress(kCompressionPkcc);
   image->Decompress();
   return 0;

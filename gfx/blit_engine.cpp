@@ -76,7 +76,7 @@ namespace {
 
 // The mask covers the source rectangle, at the source's coordinates.
 bool MaskCovers(const PixelBuffer* mask, const BlitRects& r) {
-  if (mask == nullptr || mask->format != kFormat8Indexed || !IsUsablePixelBuffer(*mask)) return false;
+  if (mask == nullptr || mask->format != kFormatIndexed8 || !IsUsablePixelBuffer(*mask)) return false;
   return std::int64_t{r.sx} + r.sw <= mask->width && std::int64_t{r.sy} + r.sh <= mask->height;
 }
 

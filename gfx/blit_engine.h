@@ -26,14 +26,8 @@ enum BlitFlag : std::uint32_t {
   kBlitNoClip = 0x80000000u,    // caller vouches that both rectangles lie inside
 };
 
-inline constexpr std::uint32_t kFormat8Indexed = 0x48000000;
-inline constexpr std::uint32_t kFormat16x555 = 0x10E40555;
-inline constexpr std::uint32_t kFormat16x565 = 0x10E40565;
-inline constexpr std::uint32_t kFormat24 = 0x18E40888;
-inline constexpr std::uint32_t kFormat32 = 0x20E40888;
-
-// Bytes per pixel of a format code (bits 27-29, 0 below 8); FormatBitsPerPixel comes with
-// the format codes in image/packed_dib.h.
+// Bytes per pixel of a format code (bits 27-29, 0 below 8). The format codes themselves
+// (kFormatIndexed8, kFormatRgb565, ...) and FormatBitsPerPixel are image/packed_dib.h's.
 inline int FormatBytesPerPixel(std::uint32_t format) { return (format >> 27) & 0x7; }
 // 16-bit codes whose green count is 6 are 5:6:5, every other 16-bit code is 5:5:5.
 inline bool FormatIs565(std::uint32_t format) { return (format & 0xF0) == 0x60; }

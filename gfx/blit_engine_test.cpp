@@ -102,7 +102,7 @@ TEST(BlitClip, NoClipFlagStillKeepsBlitsInsideTheBuffers) {
 
 TEST(BlitPixels, DrawsTheLowerRightOfAClippedSource) {
   for (const bool mmx : {false, true}) {
-    Pixels source(20, 20, kFormat8Indexed), target(30, 30, kFormat8Indexed);
+    Pixels source(20, 20, kFormatIndexed8), target(30, 30, kFormatIndexed8);
     source.Pattern();
     ASSERT_EQ(0, BlitPixels(target.view, -10, -10, 20, 20, source.view, 0, 0, 20, 20, 0, 255, nullptr, mmx));
     for (int y = 0; y < 30; ++y)
@@ -112,7 +112,7 @@ TEST(BlitPixels, DrawsTheLowerRightOfAClippedSource) {
 }
 
 TEST(BlitPixels, MirroredClippedBlitShowsWhatTheWholeBlitShowsThere) {
-  Pixels source(40, 8, kFormat8Indexed), whole(80, 8, kFormat8Indexed), cut(40, 8, kFormat8Indexed);
+  Pixels source(40, 8, kFormatIndexed8), whole(80, 8, kFormatIndexed8), cut(40, 8, kFormatIndexed8);
   source.Pattern();
   for (const std::uint32_t flags : {std::uint32_t{kBlitMirror}, kBlitMirror | kBlitFlip}) {
     // Same size and scaled: the whole blit at x = 10 on a wide target, the cut one at
@@ -125,7 +125,7 @@ TEST(BlitPixels, MirroredClippedBlitShowsWhatTheWholeBlitShowsThere) {
     }
   }
   // Cut at the target's top by flip: rows seen are those of the whole flipped blit.
-  Pixels tall(10, 20, kFormat8Indexed), wholeTall(10, 40, kFormat8Indexed), cutTall(10, 20, kFormat8Indexed);
+  Pixels tall(10, 20, kFormatIndexed8), wholeTall(10, 40, kFormatIndexed8), cutTall(10, 20, kFormatIndexed8);
   tall.Pattern();
   ASSERT_EQ(0, BlitPixels(wholeTall.view, 0, 10, 10, 20, tall.view, 0, 0, 10, 20, kBlitFlip, 255, nullptr, false));
   ASSERT_EQ(0, BlitPixels(cutTall.view, 0, -10, 10, 20, tall.view, 0, 0, 10, 20, kBlitFlip, 255, nullptr, false));
@@ -133,7 +133,7 @@ TEST(BlitPixels, MirroredClippedBlitShowsWhatTheWholeBlitShowsThere) {
 }
 
 TEST(BlitPixels, ScalingRepeatsAndSkipsColumnsByTheAccumulator) {
-  Pixels wide(640, 2, kFormat8Indexed), big(1024, 2, kFormat8Indexed);
+  Pixels wide(640, 2, kFormatIndexed8), big(1024, 2, kFormatIndexed8);
   for (int x = 0; x < 640; ++x) wide.Put(x, 0, static_cast<std::uint32_t>(x & 0xFF));
   ASSERT_EQ(0, BlitPixels(big.view, 0, 0, 1024, 1, wide.view, 0, 0, 640, 1, 0, 255, nullptr, false));
   EXPECT_EQ(0u, big.At(0, 0));
@@ -141,7 +141,7 @@ TEST(BlitPixels, ScalingRepeatsAndSkipsColumnsByTheAccumulator) {
   EXPECT_EQ(1u, big.At(2, 0));
   for (int x = 0; x < 1024; ++x) ASSERT_EQ(static_cast<std::uint32_t>((x * 640 / 1024) & 0xFF), big.At(x, 0));
 
-  Pixels picture(1024, 768, kFormat16x565), small(320, 400, kFormat16x565);
+  Pixels picture(1024, 768, kFormatRgb565), small(320, 400, kFormatRgb565);
   for (int y = 0; y < 768; ++y)
     for (int x = 0; x < 1024; ++x) picture.Put(x, y, static_cast<std::uint32_t>(x * 64 + y));
   for (const bool mmx : {false, true}) {
@@ -154,7 +154,7 @@ TEST(BlitPixels, ScalingRepeatsAndSkipsColumnsByTheAccumulator) {
 
 TEST(BlitPixels, SixteenBitCopyAtAnOddColumnCopiesEveryPixel) {
   for (const bool mmx : {false, true}) {
-    Pixels source(8, 1, kFormat16x555), target(8, 1, kFormat16x555);
+    Pixels source(8, 1, kFormatRgb555), target(8, 1, kFormatRgb555);
     for (int x = 0; x < 8; ++x) source.Put(x, 0, 0x1000u + static_cast<std::uint32_t>(x));
     ASSERT_EQ(0, BlitPixels(target.view, 1, 0, 5, 1, source.view, 1, 0, 5, 1, 0, 255, nullptr, mmx));
     EXPECT_EQ(0u, target.At(0, 0));
@@ -164,7 +164,7 @@ TEST(BlitPixels, SixteenBitCopyAtAnOddColumnCopiesEveryPixel) {
 }
 
 TEST(BlitPixels, KeysWorkAlikeAtEveryDepth) {
-  for (const std::uint32_t format : {kFormat8Indexed, kFormat16x565, kFormat24, kFormat32}) {
+  for (const std::uint32_t format : {kFormatIndexed8, kFormatRgb565, kFormatRgb888, kFormatXrgb8888}) {
     for (const bool mmx : {false, true}) {
       const std::uint32_t sourceKey = 0x00A1B2C3, destKey = 0x00445566;
       const std::uint32_t whole = FormatBytesPerPixel(format) == 4 ? 0xFFFFFFFFu
@@ -199,7 +199,7 @@ TEST(BlitPixels, KeysWorkAlikeAtEveryDepth) {
 TEST(BlitPixels, LevelHalfCoversThresholdsUpToThirtyTwoWhateverTheSource) {
   for (const bool mmx : {false, true}) {
     for (const int sourceX : {0, 3}) {
-      Pixels source(24, 16, kFormat8Indexed), target(16, 16, kFormat8Indexed);
+      Pixels source(24, 16, kFormatIndexed8), target(16, 16, kFormatIndexed8);
       for (auto& b : source.data) b = 9;
       ASSERT_EQ(0, BlitPixels(target.view, 0, 0, 16, 16, source.view, sourceX, 0, 16, 16, kBlitLevelBlend, 128,
                               nullptr, mmx));
@@ -215,8 +215,8 @@ TEST(BlitPixels, LevelHalfCoversThresholdsUpToThirtyTwoWhateverTheSource) {
 }
 
 TEST(BlitPixels, LevelsOutsideTheRangeAreClamped) {
-  Pixels source(4, 1, kFormat16x555), atZero(4, 1, kFormat16x555), atOne(4, 1, kFormat16x555);
-  Pixels atHigh(4, 1, kFormat16x555), at255(4, 1, kFormat16x555);
+  Pixels source(4, 1, kFormatRgb555), atZero(4, 1, kFormatRgb555), atOne(4, 1, kFormatRgb555);
+  Pixels atHigh(4, 1, kFormatRgb555), at255(4, 1, kFormatRgb555);
   for (int x = 0; x < 4; ++x) source.Put(x, 0, 0x7FFF);
   for (const bool mmx : {false, true}) {
     BlitPixels(atZero.view, 0, 0, 4, 1, source.view, 0, 0, 4, 1, kBlitLevelBlend, 0, nullptr, mmx);
@@ -229,8 +229,8 @@ TEST(BlitPixels, LevelsOutsideTheRangeAreClamped) {
 }
 
 TEST(BlitPixels, MaskMustBeAnEightBitIndexedViewCoveringTheSource) {
-  Pixels source(8, 8, kFormat16x555), target(8, 8, kFormat16x555), wrongMask(8, 8, kFormat16x555);
-  Pixels smallMask(4, 8, kFormat8Indexed), goodMask(8, 8, kFormat8Indexed);
+  Pixels source(8, 8, kFormatRgb555), target(8, 8, kFormatRgb555), wrongMask(8, 8, kFormatRgb555);
+  Pixels smallMask(4, 8, kFormatIndexed8), goodMask(8, 8, kFormatIndexed8);
   for (auto& b : source.data) b = 0x11;
   for (auto& b : wrongMask.data) b = 0xFF;
   for (auto& b : smallMask.data) b = 0xFF;
@@ -245,7 +245,7 @@ TEST(BlitPixels, MaskMustBeAnEightBitIndexedViewCoveringTheSource) {
 }
 
 TEST(BlitPixels, ResultCodesAndRefusals) {
-  Pixels source(8, 8, kFormat8Indexed), target(8, 8, kFormat8Indexed), deep(8, 8, kFormat32);
+  Pixels source(8, 8, kFormatIndexed8), target(8, 8, kFormatIndexed8), deep(8, 8, kFormatXrgb8888);
   Pixels empty(8, 8, 0), packed(16, 8, 0x44000000);
   EXPECT_EQ(3, BlitPixels(empty.view, 0, 0, 4, 4, source.view, 0, 0, 4, 4, 0, 255, nullptr, false));
   EXPECT_EQ(3, BlitPixels(target.view, 0, 0, 4, 4, empty.view, 0, 0, 4, 4, 0, 255, nullptr, false));
@@ -263,7 +263,7 @@ TEST(BlitPixels, ResultCodesAndRefusals) {
 }
 
 TEST(BlitPixels, ClipRectangleLimitsTheBlit) {
-  Pixels source(10, 10, kFormat8Indexed), target(10, 10, kFormat8Indexed);
+  Pixels source(10, 10, kFormatIndexed8), target(10, 10, kFormatIndexed8);
   for (auto& b : source.data) b = 5;
   const PixelRect clip{2, 3, 4, 2};
   ASSERT_EQ(0, BlitPixels(target.view, 0, 0, 10, 10, source.view, 0, 0, 10, 10, kBlitNoClip, 255, nullptr, false,
@@ -277,22 +277,22 @@ TEST(BlitKernelTable, RowsFollowTheDispatchRules) {
     const BlitKernelRow* row = FindBlitKernel(format, scaled, flags, mmx);
     return std::string(row ? row->name : "none");
   };
-  EXPECT_EQ("Copy8", name(kFormat8Indexed, false, 0, false));
-  EXPECT_EQ("KeyedCopy8Sse2", name(kFormat8Indexed, false, 0, true));
-  EXPECT_EQ("KeyedCopy8", name(kFormat8Indexed, false, kBlitMirror, true));
-  EXPECT_EQ("DitheredLevel8", name(kFormat8Indexed, false, kBlitLevelBlend | kBlitMirror, true));
-  EXPECT_EQ("DitheredMask8", name(kFormat8Indexed, false, kBlitMaskBlend | kBlitLevelBlend, true));
-  EXPECT_EQ("MaskBlend565Sse2", name(kFormat16x565, false, kBlitMaskBlend | kBlitMirror, true));
-  EXPECT_EQ("DitheredLevel16", name(kFormat16x555, false, kBlitDitheredLevel | kBlitLevelBlend, true));
-  EXPECT_EQ("LevelBlend24", name(kFormat24, false, kBlitDitheredLevel | kBlitLevelBlend, true));
-  EXPECT_EQ("Copy24", name(kFormat24, false, kBlitNoClip, true));
-  EXPECT_EQ("ScaledMaskBlend555", name(kFormat16x555, true, kBlitMaskBlend, true));
-  EXPECT_EQ("ScaledKeyedCopy8", name(kFormat8Indexed, true, kBlitMaskBlend | kBlitDitheredMask, false));
+  EXPECT_EQ("Copy8", name(kFormatIndexed8, false, 0, false));
+  EXPECT_EQ("KeyedCopy8Sse2", name(kFormatIndexed8, false, 0, true));
+  EXPECT_EQ("KeyedCopy8", name(kFormatIndexed8, false, kBlitMirror, true));
+  EXPECT_EQ("DitheredLevel8", name(kFormatIndexed8, false, kBlitLevelBlend | kBlitMirror, true));
+  EXPECT_EQ("DitheredMask8", name(kFormatIndexed8, false, kBlitMaskBlend | kBlitLevelBlend, true));
+  EXPECT_EQ("MaskBlend565Sse2", name(kFormatRgb565, false, kBlitMaskBlend | kBlitMirror, true));
+  EXPECT_EQ("DitheredLevel16", name(kFormatRgb555, false, kBlitDitheredLevel | kBlitLevelBlend, true));
+  EXPECT_EQ("LevelBlend24", name(kFormatRgb888, false, kBlitDitheredLevel | kBlitLevelBlend, true));
+  EXPECT_EQ("Copy24", name(kFormatRgb888, false, kBlitNoClip, true));
+  EXPECT_EQ("ScaledMaskBlend555", name(kFormatRgb555, true, kBlitMaskBlend, true));
+  EXPECT_EQ("ScaledKeyedCopy8", name(kFormatIndexed8, true, kBlitMaskBlend | kBlitDitheredMask, false));
   EXPECT_EQ("none", name(0x44000000, false, 0, false));
 }
 
 TEST(PixelAccess, ReadsAndWritesLittleEndianInsideTheBuffer) {
-  Pixels rgb(3, 5, kFormat24), packed(8, 2, 0x44000000), empty(2, 2, 0);
+  Pixels rgb(3, 5, kFormatRgb888), packed(8, 2, 0x44000000), empty(2, 2, 0);
   EXPECT_EQ(0, SetPixelAt(rgb.view, 2, 4, 0xFF123456));
   EXPECT_EQ(0x56, rgb.data[4 * rgb.view.stride + 6]);
   EXPECT_EQ(0x12, rgb.data[4 * rgb.view.stride + 8]);

@@ -131,7 +131,7 @@ struct Reach {
 
 // Every (format, flags, MMX) that the dispatcher sends to this row.
 std::vector<Reach> CombinationsReaching(const BlitKernelRow& row) {
-  static const std::uint32_t kFormats[] = {kFormat8Indexed, kFormat16x555, kFormat16x565, kFormat24, kFormat32};
+  static const std::uint32_t kFormats[] = {kFormatIndexed8, kFormatRgb555, kFormatRgb565, kFormatRgb888, kFormatXrgb8888};
   static const std::uint32_t kBits[] = {0x1, 0x2, 0x4, 0x8, 0x10, 0x20, 0x80, 0x100};
   std::vector<Reach> reach;
   for (const std::uint32_t format : kFormats) {

@@ -108,7 +108,7 @@ int Surface::Blt(Surface* target, int dx, int dy, int dw, int dh, int sx, int sy
   std::unique_ptr<PixelLock> maskLock;
   PixelBuffer maskBuffer;
   const PixelBuffer* mask = nullptr;
-  if ((flags & (kBlitMaskBlend | kBlitDitheredMask)) && extra.mask && extra.mask->format == kFormat8Indexed) {
+  if ((flags & (kBlitMaskBlend | kBlitDitheredMask)) && extra.mask && extra.mask->format == kFormatIndexed8) {
     maskLock = std::make_unique<PixelLock>(*extra.mask);
     if (maskLock->result() == 0) {
       maskBuffer = maskLock->buffer();

@@ -37,7 +37,7 @@ SurfaceRef<DibSectionSurface> Section(int width, int height, DWORD format) {
 // A bottom-up 8-bit image whose memory row r holds bytes r * 16 + x.
 SurfaceRef<DibImage> NumberedImage(int width, int height) {
   SurfaceRef<DibImage> image = DibImage::New();
-  EXPECT_EQ(image->CreateBlank(width, height, kFormat8Indexed), 0);
+  EXPECT_EQ(image->CreateBlank(width, height, kFormatIndexed8), 0);
   std::uint8_t* bits = nullptr;
   int stride = 0;
   EXPECT_EQ(image->LockBits(bits, stride), 0);
@@ -49,7 +49,7 @@ SurfaceRef<DibImage> NumberedImage(int width, int height) {
 }
 
 TEST(GraphicsContextTest, ReleaseAllDeletesSurfacesThenPalettesThenClipsAndOnlyThoseListed) {
-  SurfaceRef<DibSectionSurface> madeBefore = Section(4, 4, kFormat8Indexed);
+  SurfaceRef<DibSectionSurface> madeBefore = Section(4, 4, kFormatIndexed8);
   std::unique_ptr<GraphicsContext> context = GraphicsContext::Create();
   ASSERT_TRUE(context);
   EXPECT_EQ(GraphicsContext::Current(), context.get());
@@ -60,7 +60,7 @@ TEST(GraphicsContextTest, ReleaseAllDeletesSurfacesThenPalettesThenClipsAndOnlyT
   EXPECT_EQ(context->mmxFlag, static_cast<DWORD>(HasMmx()));
 
   SurfaceRef<DibSectionSurface> backBuffer = context->NewDibSection();
-  ASSERT_EQ(backBuffer->CreateBlank(8, 8, kFormat8Indexed), 0);
+  ASSERT_EQ(backBuffer->CreateBlank(8, 8, kFormatIndexed8), 0);
   // The palette is held by the buffer and by this test, the clip by the buffer only: a
   // surface released after its palette would touch freed memory.
   PaletteRef shared = PaletteOf(256);
@@ -86,8 +86,8 @@ TEST(GraphicsContextTest, ReleaseAllDeletesSurfacesThenPalettesThenClipsAndOnlyT
 }
 
 TEST(SurfacePaletteTest, SizeChecksAndReferenceCounts) {
-  SurfaceRef<DibSectionSurface> eightBit = Section(4, 4, kFormat8Indexed);
-  SurfaceRef<DibSectionSurface> sixteenBit = Section(4, 4, kFormat16x565);
+  SurfaceRef<DibSectionSurface> eightBit = Section(4, 4, kFormatIndexed8);
+  SurfaceRef<DibSectionSurface> sixteenBit = Section(4, 4, kFormatRgb565);
   SurfaceRef<DibSectionSurface> empty = DibSectionSurface::New();
   PaletteRef small = PaletteOf(16);
   PaletteRef full = PaletteOf(256);
@@ -111,7 +111,7 @@ TEST(SurfacePaletteTest, SizeChecksAndReferenceCounts) {
 }
 
 TEST(DibSectionSurfaceTest, ColourTableIsRewrittenOnceAfterSetEntries) {
-  SurfaceRef<DibSectionSurface> section = Section(8, 2, kFormat8Indexed);
+  SurfaceRef<DibSectionSurface> section = Section(8, 2, kFormatIndexed8);
   RGBQUAD entry{};
   section->GetDC()->GetDIBColorTable(200, 1, &entry);
   EXPECT_EQ(entry.rgbRed + entry.rgbGreen + entry.rgbBlue, 0) << "all black before a palette";
@@ -140,9 +140,9 @@ TEST(DibSectionSurfaceTest, ColourTableIsRewrittenOnceAfterSetEntries) {
 TEST(DibSectionSurfaceTest, CreateBlankRefusesWhatItCannotHold) {
   SurfaceRef<DibSectionSurface> section = DibSectionSurface::New();
   EXPECT_EQ(section->CreateBlank(10, 10, 0x12345678), kGfxFailed);
-  EXPECT_EQ(section->CreateBlank(0, 10, kFormat8Indexed), kGfxFailed);
-  EXPECT_EQ(section->CreateBlank(70000, 1, kFormat8Indexed), kGfxFailed);
-  EXPECT_EQ(section->CreateBlank(20000, 1, kFormat32), kGfxFailed) << "a row longer than the 16-bit stride";
+  EXPECT_EQ(section->CreateBlank(0, 10, kFormatIndexed8), kGfxFailed);
+  EXPECT_EQ(section->CreateBlank(70000, 1, kFormatIndexed8), kGfxFailed);
+  EXPECT_EQ(section->CreateBlank(20000, 1, kFormatXrgb8888), kGfxFailed) << "a row longer than the 16-bit stride";
   EXPECT_EQ(section->format, 0u);
   EXPECT_EQ(section->GetDC(), nullptr);
   std::uint8_t* bits = nullptr;
@@ -150,7 +150,7 @@ TEST(DibSectionSurfaceTest, CreateBlankRefusesWhatItCannotHold) {
   EXPECT_EQ(section->LockBits(bits, stride), kGfxNoImage);
   EXPECT_EQ(section->FillRect(0, 0, 1, 1, 0), kGfxNoImage);
 
-  ASSERT_EQ(section->CreateBlank(640, 480, kFormat8Indexed), 0);
+  ASSERT_EQ(section->CreateBlank(640, 480, kFormatIndexed8), 0);
   EXPECT_EQ(section->LockBits(bits, stride), 0);
   EXPECT_EQ(stride, 640);
   EXPECT_EQ(section->ColorTableSize(), 256);
@@ -188,7 +188,7 @@ TEST(SurfaceCopyTest, BottomUpImageIntoSectionReversesRowsAndCopiesThePalette) {
 
 TEST(SurfacePixelTest, PixelsAreAddressedInPictureRows) {
   SurfaceRef<DibImage> image = DibImage::New();
-  ASSERT_EQ(image->CreateBlank(3, 5, kFormat24), 0);
+  ASSERT_EQ(image->CreateBlank(3, 5, kFormatRgb888), 0);
   std::uint8_t* bits = nullptr;
   int stride = 0;
   ASSERT_EQ(image->LockBits(bits, stride), 0);
@@ -216,7 +216,7 @@ TEST(SurfacePixelTest, PixelsAreAddressedInPictureRows) {
 
 TEST(SurfaceBlitTest, PageCopyIntoBackBufferAndItsFailures) {
   SurfaceRef<DibImage> page = NumberedImage(6, 4);
-  SurfaceRef<DibSectionSurface> backBuffer = Section(16, 8, kFormat8Indexed);
+  SurfaceRef<DibSectionSurface> backBuffer = Section(16, 8, kFormatIndexed8);
   ASSERT_EQ(backBuffer->BltTo(2, 1, 6, 4, page.get(), 0, 0, 6, 4, 0, {}), 0);
   std::uint8_t* bits = nullptr;
   int stride = 0;
@@ -243,7 +243,7 @@ TEST(SurfaceBlitTest, PageCopyIntoBackBufferAndItsFailures) {
 
   // Scaling goes through the same path: a 2x enlargement repeats every pixel.
   SurfaceRef<DibImage> small = NumberedImage(2, 2);
-  SurfaceRef<DibSectionSurface> big = Section(4, 4, kFormat8Indexed);
+  SurfaceRef<DibSectionSurface> big = Section(4, 4, kFormatIndexed8);
   ASSERT_EQ(big->BltTo(0, 0, 4, 4, small.get(), 0, 0, 2, 2, 0, {}), 0);
   EXPECT_EQ(big->GetPixel(3, 3), 16u + 1);
   EXPECT_EQ(big->GetPixel(1, 0), 0u);
@@ -264,7 +264,7 @@ TEST(SurfaceClipTest, ClipLimitsFillsLinesAndBlits) {
   EXPECT_EQ(bounds.left, 2);
   EXPECT_EQ(ClipRegion::New()->CreateFrom(nullptr), kGfxFailed);
 
-  SurfaceRef<DibSectionSurface> section = Section(8, 4, kFormat8Indexed);
+  SurfaceRef<DibSectionSurface> section = Section(8, 4, kFormatIndexed8);
   section->SetClip(clip.get());
   EXPECT_EQ(clip->ReferenceCount(), 2);
   EXPECT_EQ(section->FillRect(0, 0, 8, 4, 9), 0);
@@ -285,13 +285,13 @@ TEST(SurfaceClipTest, ClipLimitsFillsLinesAndBlits) {
 }
 
 TEST(DibSectionSurfaceTest, ConvertFormatSharesTheGivenPaletteAndLoadReadsStoredImages) {
-  SurfaceRef<DibSectionSurface> section = Section(4, 2, kFormat24);
+  SurfaceRef<DibSectionSurface> section = Section(4, 2, kFormatRgb888);
   section->FillRect(0, 0, 4, 2, 0x00FF0000);
   PaletteRef palette = PaletteOf(256);
   std::vector<PaletteEntry> red(1, PaletteEntry{255, 0, 0, 0});
   palette->SetEntries(red, 77, 1);
-  ASSERT_EQ(section->ConvertFormat(kFormat8Indexed, palette.get(), 1), 0);
-  EXPECT_EQ(section->format, kFormat8Indexed);
+  ASSERT_EQ(section->ConvertFormat(kFormatIndexed8, palette.get(), 1), 0);
+  EXPECT_EQ(section->format, kFormatIndexed8);
   EXPECT_EQ(section->GetPalette(), palette.get());
   EXPECT_EQ(section->GetPixel(3, 1), 77u);
 
