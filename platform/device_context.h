@@ -18,36 +18,6 @@
 
 namespace ossen {
 
-inline constexpr BOOL FALSE = 0;
-inline constexpr BOOL TRUE = 1;
-
-// 0x00BBGGRR, as GDI packs a colour.
-using COLORREF = DWORD;
-
-constexpr COLORREF RGB(BYTE red, BYTE green, BYTE blue) {
-  return static_cast<COLORREF>(red) | (static_cast<COLORREF>(green) << 8) |
-         (static_cast<COLORREF>(blue) << 16);
-}
-constexpr BYTE GetRValue(COLORREF color) { return static_cast<BYTE>(color & 0xFF); }
-constexpr BYTE GetGValue(COLORREF color) { return static_cast<BYTE>((color >> 8) & 0xFF); }
-constexpr BYTE GetBValue(COLORREF color) { return static_cast<BYTE>((color >> 16) & 0xFF); }
-
-// One colour-table entry of a DIB, in its stored byte order.
-struct RGBQUAD {
-  BYTE rgbBlue = 0;
-  BYTE rgbGreen = 0;
-  BYTE rgbRed = 0;
-  BYTE rgbReserved = 0;
-};
-
-// Edges are inclusive at left/top and exclusive at right/bottom.
-struct RECT {
-  LONG left = 0;
-  LONG top = 0;
-  LONG right = 0;
-  LONG bottom = 0;
-};
-
 // Background modes.
 inline constexpr int TRANSPARENT = 1;
 inline constexpr int OPAQUE = 2;
