@@ -1,10 +1,9 @@
 #include "app/theme_app.h"
 
-#include <cctype>
-
 #include "app/instance_marker.h"
 #include "app/removal_run.h"
 #include "book/book_dialog.h"
+#include "platform/ascii_case.h"
 #include "platform/registry_helpers.h"
 #include "platform/session_end.h"
 #include "platform/trace.h"
@@ -26,7 +25,7 @@ std::string JoinArguments(int argc, char** argv) {
 }  // namespace
 
 bool ContainsLetter(const std::string& text, char lower) {
-  const char upper = static_cast<char>(std::toupper(static_cast<unsigned char>(lower)));
+  const char upper = AsciiUpper(lower);
   return text.find(lower) != std::string::npos || text.find(upper) != std::string::npos;
 }
 

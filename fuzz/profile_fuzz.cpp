@@ -10,18 +10,12 @@
 #include <string>
 #include <string_view>
 
+#include "platform/ascii_case.h"
 #include "platform/profile.h"
 
 namespace {
 
 using ossen::ProfileText;
-
-std::string Upper(std::string_view text) {
-  std::string out(text);
-  for (char& c : out)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  return out;
-}
 
 std::string Trimmed(std::string_view text) {
   while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
@@ -35,11 +29,11 @@ using Model = std::map<std::string, std::map<std::string, std::string>>;
 Model Snapshot(const ProfileText& profile) {
   Model model;
   for (const std::string& section : profile.SectionNames()) {
-    auto& keys = model[Upper(Trimmed(section))];
+    auto& keys = model[ossen::AsciiLowered(Trimmed(section))];
     for (const std::string& key : profile.KeyNames(section)) {
       std::optional<std::string> value = profile.Get(section, key);
       if (!value) std::abort();  // a listed key must be readable
-      keys[Upper(Trimmed(key))] = *value;
+      keys[ossen::AsciiLowered(Trimmed(key))] = *value;
     }
   }
   return model;
@@ -60,7 +54,7 @@ void SetAndModel(ProfileText& profile, Model& model, const std::string& section,
                  std::string_view value) {
   std::string before = profile.Serialize();
   if (profile.Set(section, key, value))
-    model[Upper(Trimmed(section))][Upper(Trimmed(key))] = AsRead(value);
+    model[ossen::AsciiLowered(Trimmed(section))][ossen::AsciiLowered(Trimmed(key))] = AsRead(value);
   else if (profile.Serialize() != before)
     std::abort();  // a refused change must change nothing
 }
@@ -79,8 +73,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   SetAndModel(profile, model, first, "FuzzKey", "  \"quoted\" ");
   if (!keys.empty()) SetAndModel(profile, model, first, keys.back(), text.substr(size / 2, 24));
-  if (keys.size() >= 2 && profile.DeleteKey(first, keys[0])) model[Upper(Trimmed(first))].erase(Upper(Trimmed(keys[0])));
-  if (sections.size() >= 2 && profile.DeleteSection(sections[1])) model.erase(Upper(Trimmed(sections[1])));
+  if (keys.size() >= 2 && profile.DeleteKey(first, keys[0])) model[ossen::AsciiLowered(Trimmed(first))].erase(ossen::AsciiLowered(Trimmed(keys[0])));
+  if (sections.size() >= 2 && profile.DeleteSection(sections[1])) model.erase(ossen::AsciiLowered(Trimmed(sections[1])));
   SetAndModel(profile, model, "Fuzz New", "k", text.substr(0, 12));
 
   std::string written = profile.Serialize();

@@ -141,17 +141,10 @@ std::uint32_t Fnv1a(std::string_view text) {
   return hash;
 }
 
-std::string LowerAscii(std::string_view text) {
-  std::string lower(text);
-  for (char& c : lower)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return lower;
-}
-
 // "ossen-run-<readable part of the name>-<hash of prefix and name>.desktop": entries of
 // different prefixes, and names that read the same once cleaned, never share a file.
 std::string EntryFileName(const std::string& prefix, std::string_view valueName) {
-  std::string lower = LowerAscii(valueName);  // value names compare without case
+  std::string lower = AsciiLowered(valueName);  // value names compare without case
   std::string tag;
   for (char c : lower) {
     bool plain = (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '.' || c == '_' || c == '-';

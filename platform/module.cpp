@@ -72,8 +72,7 @@ void ResourceId::SetText(const char* name, std::size_t length) {
     }
   }
   text_.assign(name, length);
-  for (char& c : text_)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  for (char& c : text_) c = AsciiUpper(c);
   valid_ = true;
 }
 

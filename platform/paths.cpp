@@ -27,8 +27,6 @@ struct WinLocation {
 
 bool IsWinSeparator(char c) { return c == '\\' || c == '/'; }
 
-char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-
 bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
 // Adds the components of `path` to `into`: empty ones (repeated separators) and "." are
@@ -160,17 +158,6 @@ bool IsExecutableFile(const std::string& hostPath) {
 }
 
 }  // namespace
-
-bool EndsWithIgnoringCase(std::string_view text, std::string_view tail) {
-  return text.size() >= tail.size() && EqualNamesIgnoringCase(text.substr(text.size() - tail.size()), tail);
-}
-
-bool EqualNamesIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (AsciiUpper(a[i]) != AsciiUpper(b[i])) return false;
-  return true;
-}
 
 std::string HostPathFromWin(std::string_view winPath) {
   WinLocation where = ParseWinPath(winPath);

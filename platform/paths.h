@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/ascii_case.h"  // names compare as Windows compares them
+
 #include "platform/win_types.h"
 
 namespace ossen {
@@ -29,11 +31,6 @@ std::string WinPathFromHost(std::string_view hostPath);
 // else, for a name ending in ".exe" or ".scr" (any case), the host executable of the same
 // name without that extension. "" when no executable is found.
 std::string FindProgramHostPath(std::string_view winPath);
-
-// True when the two names are equal apart from ASCII case, as Windows compares names.
-bool EqualNamesIgnoringCase(std::string_view a, std::string_view b);
-// Whether `text` ends with `tail`, apart from ASCII case (".EXE" ends with ".exe").
-bool EndsWithIgnoringCase(std::string_view text, std::string_view tail);
 
 // Copies `text` into a caller's buffer the way Win32 reports strings: the length copied
 // (without the terminator) when it fits, else the size needed including the terminator,

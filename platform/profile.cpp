@@ -23,13 +23,6 @@ std::string_view Trim(std::string_view text) {
   return text;
 }
 
-std::string UpperAscii(std::string_view text) {
-  std::string out(text);
-  for (char& c : out)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  return out;
-}
-
 bool HasLineBreak(std::string_view text) { return text.find_first_of("\r\n") != std::string_view::npos; }
 
 // What a reader sees of a stored value: no surrounding blanks, and one pair of matching
@@ -45,7 +38,7 @@ std::vector<std::string> UniqueIgnoringCase(std::vector<std::string> names) {
   std::set<std::string> seen;
   std::vector<std::string> out;
   for (std::string& name : names)
-    if (seen.insert(UpperAscii(name)).second) out.push_back(std::move(name));
+    if (seen.insert(AsciiLowered(name)).second) out.push_back(std::move(name));
   return out;
 }
 

@@ -6,6 +6,7 @@
 #include <unordered_map>
 #include <utility>
 
+#include "platform/ascii_case.h"
 #include "platform/trace.h"
 
 namespace ossen {
@@ -18,25 +19,6 @@ constexpr std::string_view kLineEnd = "\r\n";
 constexpr int kMaxTracedLines = 20;
 // Hex data is wrapped like the registry editor does, before this column.
 constexpr std::size_t kHexLineWidth = 77;
-
-char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-std::string LowerCase(std::string_view s) {
-  std::string lower(s);
-  for (char& c : lower) c = AsciiLower(c);
-  return lower;
-}
-
-bool EqualNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
-  return true;
-}
-
-bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
-  return text.size() >= prefix.size() && EqualNoCase(text.substr(0, prefix.size()), prefix);
-}
 
 bool IsSpace(char c) { return c == ' ' || c == '\t'; }
 
@@ -153,7 +135,7 @@ std::optional<std::vector<BYTE>> ReadQuotedText(std::string_view rest) {
 // Replaces the value of the same name in place (keeping the stored name) or adds it.
 void PutValue(std::vector<HiveEntry>& entries, HiveValue value) {
   for (HiveEntry& entry : entries) {
-    if (auto* old = std::get_if<HiveValue>(&entry); old && EqualNoCase(old->name, value.name)) {
+    if (auto* old = std::get_if<HiveValue>(&entry); old && EqualNamesIgnoringCase(old->name, value.name)) {
       old->type = value.type;
       old->data = std::move(value.data);
       return;
@@ -190,17 +172,17 @@ std::optional<HiveValue> ReadValueData(std::string name, std::string_view data) 
     return value;
   }
   data = TrimRight(data);
-  if (StartsWithNoCase(data, "dword:")) {
+  if (StartsWithIgnoringCase(data, "dword:")) {
     std::optional<DWORD> number = ParseHexNumber(data.substr(6), 8);
     if (!number) return std::nullopt;
     value.type = kRegTypeDword;
     for (int shift = 0; shift < 32; shift += 8) value.data.push_back(static_cast<BYTE>(*number >> shift));
     return value;
   }
-  if (StartsWithNoCase(data, "hex:")) {
+  if (StartsWithIgnoringCase(data, "hex:")) {
     value.type = kRegTypeBinary;
     data.remove_prefix(4);
-  } else if (StartsWithNoCase(data, "hex(")) {
+  } else if (StartsWithIgnoringCase(data, "hex(")) {
     std::size_t close = data.find("):");
     if (close == std::string_view::npos) return std::nullopt;
     std::optional<DWORD> type = ParseHexNumber(data.substr(4, close - 4), 8);
@@ -324,7 +306,7 @@ class HiveParser {
     if (header.size() >= 2 && header.back() == ']') {
       std::string_view inner = header.substr(1, header.size() - 2);
       std::size_t slash = inner.find('\\');
-      if (!EqualNoCase(inner.substr(0, slash), rootName_)) {
+      if (!EqualNamesIgnoringCase(inner.substr(0, slash), rootName_)) {
         Report(lines_.Number(), "names a key under another root; kept, not visible");
         HideKey(line);
         return;
@@ -339,7 +321,7 @@ class HiveParser {
       return;
     }
     // A key listed twice is one key: its later values join (and override) the earlier ones.
-    auto [known, added] = keyIndex_.try_emplace(LowerCase(*path), keys_.size());
+    auto [known, added] = keyIndex_.try_emplace(AsciiLowered(*path), keys_.size());
     current_ = known->second;
     if (added) {
       keys_.push_back(HiveKey{std::move(*path), true, {}});
@@ -365,7 +347,7 @@ class HiveParser {
       rest = TrimLeft(rest);
       if (!rest.empty() && rest.front() == '=') {
         rest = TrimLeft(rest.substr(1));
-        if (StartsWithNoCase(rest, "hex"))
+        if (StartsWithIgnoringCase(rest, "hex"))
           value = ReadHexEntry(std::move(*name), rest, taken);
         else
           value = ReadValueData(std::move(*name), rest);
@@ -415,7 +397,7 @@ class HiveParser {
   // reading a large hive linear.
   void AddValue(HiveValue value) {
     std::vector<HiveEntry>& entries = Current()->entries;
-    auto [known, added] = valueIndex_[current_].try_emplace(LowerCase(value.name), entries.size());
+    auto [known, added] = valueIndex_[current_].try_emplace(AsciiLowered(value.name), entries.size());
     if (added) {
       entries.push_back(std::move(value));
     } else {
@@ -509,7 +491,7 @@ bool RegistryHive::IsStorableValueName(std::string_view name) {
 
 const HiveKey* RegistryHive::FindKey(std::string_view path) const {
   for (const HiveKey& key : keys_)
-    if (key.visible && EqualNoCase(key.path, path)) return &key;
+    if (key.visible && EqualNamesIgnoringCase(key.path, path)) return &key;
   return nullptr;
 }
 
@@ -521,7 +503,7 @@ bool RegistryHive::KeyExists(std::string_view path) const {
   if (path.empty() || FindKey(path)) return true;
   for (const HiveKey& key : keys_) {
     if (key.visible && key.path.size() > path.size() && key.path[path.size()] == '\\' &&
-        EqualNoCase(std::string_view(key.path).substr(0, path.size()), path))
+        EqualNamesIgnoringCase(std::string_view(key.path).substr(0, path.size()), path))
       return true;
   }
   return false;
@@ -546,7 +528,7 @@ const HiveValue* RegistryHive::FindValue(std::string_view keyPath, std::string_v
   const HiveKey* key = FindKey(keyPath);
   if (!key) return nullptr;
   for (const HiveEntry& entry : key->entries)
-    if (const auto* value = std::get_if<HiveValue>(&entry); value && EqualNoCase(value->name, name)) return value;
+    if (const auto* value = std::get_if<HiveValue>(&entry); value && EqualNamesIgnoringCase(value->name, name)) return value;
   return nullptr;
 }
 
@@ -564,7 +546,7 @@ bool RegistryHive::DeleteValue(std::string_view keyPath, std::string_view name) 
   if (!key) return false;
   auto it = std::find_if(key->entries.begin(), key->entries.end(), [&](const HiveEntry& entry) {
     const auto* value = std::get_if<HiveValue>(&entry);
-    return value && EqualNoCase(value->name, name);
+    return value && EqualNamesIgnoringCase(value->name, name);
   });
   if (it == key->entries.end()) return false;
   key->entries.erase(it);

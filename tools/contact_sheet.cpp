@@ -22,6 +22,7 @@
 
 #include "book/surface_image.h"
 #include "gfx/dib_image.h"
+#include "platform/ascii_case.h"
 #include "platform/file_io.h"
 #include "platform/module.h"
 #include "res/program/program_resources.h"
@@ -64,9 +65,7 @@ void DrawPlainText(QPainter& painter, const QRect& box, const QString& text, int
 std::string BesidePath(const std::string& outPath, const char* page) {
   std::string stem = outPath;
   if (stem.size() > 4 && stem.compare(stem.size() - 4, 4, ".png") == 0) stem.resize(stem.size() - 4);
-  std::string suffix = page;
-  for (char& c : suffix) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-  return stem + "-" + suffix + ".png";
+  return stem + "-" + AsciiLowered(page) + ".png";
 }
 
 class Sheet {

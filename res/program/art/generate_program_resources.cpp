@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/ascii_case.h"
 #include "res/program/art/book_art.h"
 #include "res/program/art/drawing.h"
 #include "res/program/art/picture_art.h"
@@ -57,13 +58,6 @@ class ModuleWriter {
   std::string entries_;
 };
 
-std::string Lower(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return text;
-}
-
 // The help texts are drawn with a 12-pixel sans-serif font, wrapped at words.
 bool HelpTextsFit() {
   bool fit = true;
@@ -95,7 +89,7 @@ int Generate(const std::string& folder) {
   ok = ok && module.Add("BIN/CREDITS1", "credits1.bin", StoredPageImage(ReducePicture(PaintCredits(1), kPictureBandCount)));
   ok = ok && module.Add("BIN/CREDITS2", "credits2.bin", StoredPageImage(ReducePicture(PaintCredits(2), kPictureBandCount)));
   for (const NamedPicture& button : book.buttons) {
-    ok = ok && module.Add("#2/" + button.name, Lower(button.name) + ".dib", PackedDib8(button.picture));
+    ok = ok && module.Add("#2/" + button.name, AsciiLowered(button.name) + ".dib", PackedDib8(button.picture));
   }
   ok = ok && module.Add("#2/INTRO", "intro.dib", PackedDib8(ReducePicture(PaintIntro(), 256)));
   ok = ok && module.Add("#2/ABOUTBOX", "aboutbox.dib", PackedDib8(ReducePicture(PaintAboutBox(), 256)));
