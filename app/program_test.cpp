@@ -151,7 +151,7 @@ TEST_F(ProgramTest, InstalledCopyRunsInItsFolderAndStartsAtLogonUntilExit) {
   ASSERT_EQ(RegWriteString(HKEY_LOCAL_MACHINE, kSetupKeyPath, kSourcePathValue, winFolder.c_str()), 1);
 
   auto resident = StartResident();
-  EXPECT_EQ(RunValue(), winFolder + "\\ossen.exe -h");
+  EXPECT_EQ(RunValue(), winFolder + "ossen.exe -h");  // one backslash between
   const std::string autostart = home_ + "/.config/autostart";
   EXPECT_EQ(AutostartEntriesNaming(autostart, folder + "/ossen"), 1);
 

@@ -70,9 +70,10 @@ void ThemeApp::InitInstance() {
 void ThemeApp::RunResident(std::unique_ptr<FileSource> marker) {
   instanceMarker = std::move(marker);
 
-  char sourcePath[MAX_PATH] = "";
-  RegReadString(HKEY_LOCAL_MACHINE, kSetupKeyPath, kSourcePathValue, sourcePath, sizeof sourcePath);
-  const std::string runCommand = std::string(sourcePath) + "\\ossen.exe -h";
+  // "<sourcepath>\ossen.exe -h", with one backslash between folder and name whether or not
+  // the installer ended the folder with one; no folder gives "\ossen.exe -h".
+  const std::string folder = ReadSourcePathFolder();
+  const std::string runCommand = (folder.empty() ? std::string("\\") : folder) + "ossen.exe -h";
   RegWriteString(HKEY_LOCAL_MACHINE, kRunKeyPath, kRunValue, runCommand.c_str());
 
   const bool startHidden = ContainsLetter(commandLine_, 'h');

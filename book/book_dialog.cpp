@@ -61,14 +61,9 @@ int BookDialog::OnCreate() {
   GetCurrentDirectory(MAX_PATH, buffer);
   programDir = buffer;
 
-  char sourcePath[MAX_PATH] = "";
-  RegReadString(HKEY_LOCAL_MACHINE, kSetupKeyPath, kSourcePathValue, sourcePath, sizeof sourcePath);
-  if (sourcePath[0] != '\0') programDir = sourcePath;
-  // Exactly one trailing backslash, whatever the installer wrote.
-  while (programDir.size() > 1 && programDir.back() == '\\' && programDir[programDir.size() - 2] == '\\') {
-    programDir.pop_back();
-  }
-  if (!programDir.empty() && programDir.back() != '\\') programDir += '\\';
+  const std::string sourceFolder = ReadSourcePathFolder();
+  if (!sourceFolder.empty()) programDir = sourceFolder;
+  programDir = WithOneTrailingBackslash(programDir);
   SetCurrentDirectory(programDir.c_str());
 
   resourceLibrary = LoadLibrary(kPictureLibraryName);

@@ -62,4 +62,16 @@ int RegWriteDword(HKEY root, const char* keyPath, const char* valueName, DWORD v
   return WriteValue(root, keyPath, valueName, REG_DWORD, bytes, sizeof bytes);
 }
 
+std::string WithOneTrailingBackslash(std::string path) {
+  while (path.size() > 1 && path.back() == '\\' && path[path.size() - 2] == '\\') path.pop_back();
+  if (!path.empty() && path.back() != '\\') path += '\\';
+  return path;
+}
+
+std::string ReadSourcePathFolder() {
+  char sourcePath[MAX_PATH] = "";
+  RegReadString(HKEY_LOCAL_MACHINE, kSetupKeyPath, kSourcePathValue, sourcePath, sizeof sourcePath);
+  return WithOneTrailingBackslash(sourcePath);
+}
+
 }  // namespace ossen

@@ -2,6 +2,8 @@
 // write them in one call each (open or create, query or set, close).
 #pragma once
 
+#include <string>
+
 #include "platform/registry.h"
 #include "platform/win_types.h"
 
@@ -33,5 +35,14 @@ int RegWriteString(HKEY root, const char* keyPath, const char* valueName, const 
 
 // Stores `value` as a REG_DWORD, creating the key if needed: 1 or 0.
 int RegWriteDword(HKEY root, const char* keyPath, const char* valueName, DWORD value);
+
+// `path` ending in exactly one backslash: a missing one is added, a doubled one dropped;
+// "" stays "".
+std::string WithOneTrailingBackslash(std::string path);
+
+// The program folder the installer recorded ("sourcepath" under the Setup key), ending in
+// exactly one backslash; "" when the value is missing or empty. The start-up's logon entry
+// and the book window's program folder both come from here.
+std::string ReadSourcePathFolder();
 
 }  // namespace ossen

@@ -37,6 +37,19 @@ TEST(RegistryHelpers, WrittenTextsAndNumbersReadBack) {
   EXPECT_STREQ(buffer, "ABC");
 }
 
+TEST(RegistryHelpers, TheProgramFolderEndsInExactlyOneBackslash) {
+  testing::TempPrefix temp;
+  EXPECT_EQ(ReadSourcePathFolder(), "");  // no value
+  for (const char* written : {"C:\\OSSEN", "C:\\OSSEN\\", "C:\\OSSEN\\\\"}) {
+    ASSERT_EQ(RegWriteString(HKEY_LOCAL_MACHINE, kSetupKeyPath, kSourcePathValue, written), 1);
+    EXPECT_EQ(ReadSourcePathFolder(), "C:\\OSSEN\\") << written;
+  }
+  ASSERT_EQ(RegWriteString(HKEY_LOCAL_MACHINE, kSetupKeyPath, kSourcePathValue, ""), 1);
+  EXPECT_EQ(ReadSourcePathFolder(), "");
+  EXPECT_EQ(WithOneTrailingBackslash("C:\\"), "C:\\");
+  EXPECT_EQ(WithOneTrailingBackslash("\\\\"), "\\");
+}
+
 TEST(RegistryHelpers, MissingKeysAndValuesGiveZeroAndAnEmptyBuffer) {
   testing::TempPrefix temp;
   char buffer[MAX_PATH] = "junk";
