@@ -22,6 +22,8 @@ DWORD FourCCFromString(const char* text);
 std::string FourCCText(DWORD code);
 
 inline constexpr DWORD BI_RGB = 0;
+inline constexpr DWORD BI_RLE8 = 1;  // bitmap files only; see image/bmp_rle_codec.h
+inline constexpr DWORD BI_RLE4 = 2;
 inline constexpr DWORD BI_BITFIELDS = 3;
 inline constexpr DWORD kCompressionPkc1 = MakeFourCC('P', 'K', 'C', '1');
 inline constexpr DWORD kCompressionPkc2 = MakeFourCC('P', 'K', 'C', '2');

@@ -24,6 +24,7 @@
 #include "gfx/dib_section_surface.h"
 #include "gfx/pixel_convert.h"
 #include "image/arle_codec.h"
+#include "image/bmp_rle_codec.h"
 #include "image/four_cc.h"
 #include "image/jpeg_loader.h"
 #include "image/packed_dib.h"
@@ -52,7 +53,8 @@ constexpr char kUsage[] =
     "       dibtool map PALETTE_IMAGE IN OUT.bmp [--dither]\n"
     "       dibtool scale W H IN OUT.bmp\n"
     "Reads stored images with or without the 14-byte file header, uncompressed or\n"
-    "compressed as PKC1, PKC2, ARLE, PRLE or TRLE, and JPEG files (as 24-bit images).\n";
+    "compressed as PKC1, PKC2, ARLE, PRLE or TRLE, bitmap files compressed as BI_RLE8\n"
+    "or BI_RLE4, and JPEG files (as 24-bit images).\n";
 
 // What went wrong with an input, as the one line the user sees.
 struct Refusal {
@@ -66,10 +68,23 @@ int Refuse(const Refusal& refusal) {
 
 Bytes CopyOf(ByteView view) { return Bytes(view.begin(), view.end()); }
 
+// The compression field by the name bitmap files know it under, or its four characters.
 std::string CompressionText(DWORD compression) {
-  if (compression == BI_RGB) return "BI_RGB";
-  if (compression == BI_BITFIELDS) return "BI_BITFIELDS";
-  return FourCCText(compression);
+  switch (compression) {
+    case BI_RGB: return "BI_RGB";
+    case BI_RLE8: return "BI_RLE8";
+    case BI_RLE4: return "BI_RLE4";
+    case BI_BITFIELDS: return "BI_BITFIELDS";
+    case 4: return "BI_JPEG";
+    case 5: return "BI_PNG";
+    default: return FourCCText(compression);
+  }
+}
+
+// The compressed forms of the program's own stored images.
+bool IsOwnCompression(DWORD compression) {
+  return compression == kCompressionPkc1 || compression == kCompressionPkc2 || compression == kCompressionArle ||
+         compression == kCompressionPrle || compression == kCompressionTrle;
 }
 
 bool IsJpeg(const Bytes& bytes) { return bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xD8; }
@@ -135,6 +150,12 @@ bool LoadStoredImage(const std::string& path, Bytes& dib, Refusal& refusal) {
     refusal.reason = path + ": not a stored image (no 40-byte bitmap information header)";
     return false;
   }
+  // Paint programs may leave the image size of a run-length bitmap at 0: its stream then
+  // runs to the end of the file, and the decoder finds its end mark.
+  if (IsBmpRleCompression(fields.compression) && fields.imageSize == 0 && PackedDibHeaderSize(header) != 0) {
+    dib = CopyOf(header);
+    return true;
+  }
   const DWORD total = PackedDibTotalSize(header);
   if (total == 0) {
     refusal.reason = path + ": bitmap header out of range (size, bit count, colours or dimensions)";
@@ -163,7 +184,14 @@ bool Decoded(const Bytes& dib, Bytes& out, Refusal& refusal) {
     return true;
   }
   GlobalBlock decoded;
-  if (compression == kCompressionPkc1 || compression == kCompressionPkc2) {
+  if (IsBmpRleCompression(compression)) {
+    std::string why;
+    decoded = BmpRleDecode(dib, why);
+    if (!decoded) {
+      refusal.reason = "damaged " + CompressionText(compression) + " data: " + why;
+      return false;
+    }
+  } else if (compression == kCompressionPkc1 || compression == kCompressionPkc2) {
     decoded = PkcDecompress(dib);
   } else if (compression == kCompressionArle) {
     decoded = ArleDecode(dib);
@@ -172,7 +200,7 @@ bool Decoded(const Bytes& dib, Bytes& out, Refusal& refusal) {
   } else if (compression == kCompressionTrle) {
     decoded = TrleDecode(dib);
   } else {
-    refusal.reason = "unknown compression code " + CompressionText(compression);
+    refusal.reason = "unsupported compression " + CompressionText(compression);
     return false;
   }
   const DWORD total = decoded ? PackedDibTotalSize(decoded.view()) : 0;
@@ -261,6 +289,16 @@ int RunEncode(DWORD code, const std::string& in, const std::string& out) {
 bool LoadImage(const std::string& path, SurfaceRef<DibImage>& image, Refusal& refusal) {
   Bytes dib;
   if (!LoadStoredImage(path, dib, refusal)) return false;
+  // The image object knows the program's own compressions; a bitmap file's run-length
+  // rows are expanded here first.
+  if (IsBmpRleCompression(CompressionOf(dib))) {
+    Bytes plain;
+    if (!Decoded(dib, plain, refusal)) {
+      refusal.reason = path + ": " + refusal.reason;
+      return false;
+    }
+    dib = std::move(plain);
+  }
   PointerSource bytes(dib.data(), static_cast<DWORD>(dib.size()), false, true);
   image = DibImage::New();
   if (!image || image->Load(nullptr, kLoadFromDataSource | kLoadCopyBytes, nullptr, ResourceId("BIN"), nullptr,
@@ -269,7 +307,9 @@ bool LoadImage(const std::string& path, SurfaceRef<DibImage>& image, Refusal& re
     return false;
   }
   if (image->IsCompressed() && image->Decompress() != 0) {
-    refusal.reason = path + ": damaged " + CompressionText(CompressionOf(dib)) + " data";
+    const DWORD compression = CompressionOf(dib);
+    refusal.reason = path + (IsOwnCompression(compression) ? ": damaged " + CompressionText(compression) + " data"
+                                                            : ": unsupported compression " + CompressionText(compression));
     return false;
   }
   return true;

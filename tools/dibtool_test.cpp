@@ -212,6 +212,74 @@ TEST_F(DibtoolTest, RefusesBadInputWithOneLine) {
   EXPECT_FALSE(std::ifstream("out.bmp").good()) << "no output from refused input";
 }
 
+// Rows of an uncompressed 8-bit bitmap file, bottom row first, as the file stores them.
+Bytes PixelRowsOf(const Bytes& file) {
+  const Bytes dib = PackedDibOfBmp(file);
+  const std::size_t headerSize = PackedDibHeaderSize(dib);
+  return headerSize ? Bytes(dib.begin() + static_cast<std::ptrdiff_t>(headerSize), dib.end()) : Bytes();
+}
+
+// ImageMagick saves palette pictures as BMP3 with BI_RLE8 rows. The checked-in pair is one
+// such file (23 x 9, so rows carry padding) and the same picture saved uncompressed.
+TEST_F(DibtoolTest, ReadsRunLengthBitmapsAsPaintProgramsWriteThem) {
+  const std::string data = TOOLS_TEST_DATA;
+  WriteAll("rle8.bmp", ReadAll(data + "/palette_rle8.bmp"));
+  const Bytes stored = ReadAll("rle8.bmp");
+  ASSERT_EQ(HeaderOf(Bytes(stored.begin() + 14, stored.end())).compression, 1u);
+  EXPECT_NE(RunDibtool("info rle8.bmp").out.find("compression: BI_RLE8\n"), std::string::npos);
+
+  const Outcome decoded = RunDibtool("decode rle8.bmp plain.bmp");
+  ASSERT_EQ(decoded.exitCode, 0) << decoded.err;
+  const Bytes expected = ReadAll(data + "/palette_plain.bmp");
+  EXPECT_EQ(PixelRowsOf(ReadAll("plain.bmp")), PixelRowsOf(expected));
+  EXPECT_EQ(HeaderOf(PackedDibOfBmp(ReadAll("plain.bmp"))).compression, BI_RGB);
+
+  // The paths that load the picture as an image object take it too.
+  EXPECT_EQ(RunDibtool("scale 46 18 rle8.bmp big.bmp").exitCode, 0);
+  EXPECT_EQ(RunDibtool("map rle8.bmp rle8.bmp mapped.bmp").exitCode, 0);
+  EXPECT_EQ(RunDibtool("encode PKCC rle8.bmp packed.bmp").exitCode, 0);
+
+  // A damaged stream is refused with what is wrong and where.
+  Bytes cut = ReadAll("rle8.bmp");
+  cut.resize(cut.size() - 40);
+  PutWord(cut, 14 + 20, 0);  // no image size: the stream runs to the end of the file
+  WriteAll("cut.bmp", cut);
+  const Outcome refused = RunDibtool("decode cut.bmp out.bmp");
+  EXPECT_EQ(refused.exitCode, 1);
+  EXPECT_TRUE(IsOneLine(refused.err));
+  EXPECT_NE(refused.err.find("damaged BI_RLE8 data: BI_RLE8 data ends before its end-of-bitmap mark"),
+            std::string::npos) << refused.err;
+
+  // Compressions no part of the program reads are named.
+  Bytes jpegInside = ReadAll("plain.bmp");
+  PutWord(jpegInside, 14 + 16, 4);
+  PutWord(jpegInside, 14 + 20, 16);
+  WriteAll("jpeg_inside.bmp", jpegInside);
+  for (const char* command : {"decode jpeg_inside.bmp out.bmp", "scale 4 4 jpeg_inside.bmp out.bmp"}) {
+    const Outcome outcome = RunDibtool(command);
+    EXPECT_EQ(outcome.exitCode, 1);
+    EXPECT_NE(outcome.err.find("unsupported compression BI_JPEG"), std::string::npos) << outcome.err;
+  }
+}
+
+// A picture saved by this machine's ImageMagick right now, compared pixel by pixel with what
+// ImageMagick itself reads from it.
+TEST_F(DibtoolTest, ReadsWhatThisMachinesImageMagickWrites) {
+  if (std::system("command -v convert >/dev/null 2>&1 && command -v compare >/dev/null 2>&1") != 0) {
+    GTEST_SKIP() << "ImageMagick is not installed";
+  }
+  ASSERT_EQ(std::system("convert -size 31x13 gradient:yellow-navy -swirl 150 tiny.jpg && "
+                        "convert tiny.jpg -colors 256 -type palette BMP3:tiny.bmp"), 0);
+  const Bytes written = ReadAll("tiny.bmp");
+  ASSERT_GT(written.size(), 54u);
+  EXPECT_EQ(HeaderOf(Bytes(written.begin() + 14, written.end())).compression, 1u) << "expected BI_RLE8";
+  const Outcome decoded = RunDibtool("decode tiny.bmp plain.bmp");
+  ASSERT_EQ(decoded.exitCode, 0) << decoded.err;
+  // compare prints the number of differing pixels on standard error.
+  ASSERT_EQ(std::system("compare -metric AE tiny.bmp plain.bmp null: 2>differing.txt; true"), 0);
+  EXPECT_EQ(ReadText("differing.txt"), "0");
+}
+
 // Damaged stored images of every code: whatever the bytes, the program exits with 0 or 1.
 TEST_F(DibtoolTest, NeverCrashesOnDamagedFiles) {
   std::mt19937 rng(17);
