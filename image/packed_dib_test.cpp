@@ -162,5 +162,32 @@ TEST(StoredImage, FileHeaderIsSkippedWhenPresent) {
   EXPECT_TRUE(FindInfoHeader(ByteView(info.data(), 39)).empty());
 }
 
+// The pixel data of a written bitmap file starts right after its colour table, however
+// many entries that table has: readers that trust the offset must find the rows there.
+TEST(StoredImage, BitmapFileOffsetCountsTheTableThatIsThere) {
+  struct Case {
+    int bitCount;
+    DWORD colorsUsed;
+    DWORD compression;
+    DWORD offset;
+  };
+  for (const Case& c : {Case{8, 0, BI_RGB, 1078}, Case{8, 16, BI_RGB, 118}, Case{8, 1, BI_RGB, 58},
+                        Case{4, 0, BI_RGB, 118}, Case{1, 0, BI_RGB, 62}, Case{24, 0, BI_RGB, 54},
+                        Case{16, 0, BI_BITFIELDS, 66}}) {
+    SCOPED_TRACE(::testing::Message() << c.bitCount << " bits, " << c.colorsUsed << " colours");
+    Bytes dib = HeaderBytes(5, 3, c.bitCount, c.compression, c.colorsUsed);
+    dib.resize(PackedDibTotalSize(dib), 0x5A);
+    const std::vector<std::uint8_t> file = BitmapFileFromPackedDib(dib);
+    ASSERT_EQ(file.size(), 14 + dib.size());
+    DWORD size = 0, offset = 0;
+    std::memcpy(&size, file.data() + 2, 4);
+    std::memcpy(&offset, file.data() + 10, 4);
+    EXPECT_EQ(size, file.size());
+    EXPECT_EQ(offset, c.offset);
+    EXPECT_EQ(file.size() - offset, PackedDibImageSize(dib)) << "the rows run from the offset to the end";
+  }
+  EXPECT_TRUE(BitmapFileFromPackedDib(Bytes(30, 0)).empty());
+}
+
 }  // namespace
 }  // namespace ossen
