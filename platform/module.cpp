@@ -12,19 +12,76 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "platform/file_io.h"
 #include "platform/paths.h"
 #include "platform/trace.h"
+#include "platform/unique_fd.h"
+
+namespace ossen {
+
+// The bytes of a loaded module: its file mapped read-only, or an image handed over in
+// memory. A mapped file costs memory only for the pages that are read (the tree and the
+// resources in use), not for the whole picture library.
+class ModuleBytes {
+ public:
+  ModuleBytes() = default;
+  explicit ModuleBytes(std::vector<std::uint8_t> owned) : owned_(std::move(owned)) {
+    data_ = owned_.data();
+    size_ = owned_.size();
+  }
+  ModuleBytes(const ModuleBytes&) = delete;
+  ModuleBytes& operator=(const ModuleBytes&) = delete;
+  ~ModuleBytes() {
+    if (mapped_) ::munmap(const_cast<std::uint8_t*>(data_), size_);
+  }
+
+  // Maps the whole file; false (with the reason traced) when it cannot be mapped, is empty
+  // or is larger than kMaxModuleFileBytes.
+  bool MapFile(const std::string& hostPath) {
+    UniqueFd fd(::open(hostPath.c_str(), O_RDONLY | O_CLOEXEC));
+    struct stat info {};
+    if (fd.get() < 0 || ::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
+      Trace("LoadLibrary: cannot read %s (errno %d)", hostPath.c_str(), errno);
+      return false;
+    }
+    if (info.st_size <= 0 || static_cast<std::uint64_t>(info.st_size) > kMaxModuleFileBytes) {
+      Trace("LoadLibrary: %s is %s", hostPath.c_str(), info.st_size <= 0 ? "empty" : "too large");
+      return false;
+    }
+    const auto size = static_cast<std::size_t>(info.st_size);
+    void* mapping = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd.get(), 0);
+    if (mapping == MAP_FAILED) {
+      Trace("LoadLibrary: cannot map %s (errno %d)", hostPath.c_str(), errno);
+      return false;
+    }
+    data_ = static_cast<const std::uint8_t*>(mapping);
+    size_ = size;
+    mapped_ = true;
+    return true;
+  }
+
+  const std::uint8_t* data() const { return data_; }
+  std::size_t size() const { return size_; }
+
+ private:
+  const std::uint8_t* data_ = nullptr;
+  std::size_t size_ = 0;
+  bool mapped_ = false;
+  std::vector<std::uint8_t> owned_;
+};
+
+}  // namespace ossen
 
 // A module as the table hands it out. The program's own module lives for the whole run; a
-// loaded one owns the bytes of its file, which Qt reads in place while it is registered.
+// loaded one holds the bytes of its file, which Qt reads in place while it is registered.
 struct ossen::HINSTANCE__ {
   std::string hostPath;           // the file; empty for the program's own module
   std::string mapRoot;            // where Qt shows the module's tree ("/ossen-module-3")
-  std::vector<std::uint8_t> image;  // a loaded module's file, as registered
+  std::unique_ptr<ossen::ModuleBytes> image;  // a loaded module's file, as registered
   int loadCount = 0;
   std::map<std::string, std::unique_ptr<HRSRC__>> found;  // by path inside the module
 };
@@ -204,13 +261,8 @@ class ModuleTable {
         return module.get();
       }
     }
-    std::vector<std::uint8_t> image;
-    const ReadResult read = ReadFileBytes(hostPath, kMaxModuleFileBytes, image);
-    if (read != ReadResult::kOk) {
-      Trace("LoadLibrary: cannot read %s (%s)", hostPath.c_str(),
-            read == ReadResult::kTooLarge ? "too large" : "read error");
-      return nullptr;
-    }
+    auto image = std::make_unique<ModuleBytes>();
+    if (!image->MapFile(hostPath)) return nullptr;
     HMODULE module = Register(std::move(image), hostPath);
     if (!module) Trace("LoadLibrary: %s is not a sound resource file", hostPath.c_str());
     return module;
@@ -219,7 +271,7 @@ class ModuleTable {
   HMODULE LoadImage(std::vector<std::uint8_t> image) {
     std::lock_guard<std::mutex> lock(mutex_);
     if (image.size() > kMaxModuleFileBytes) return nullptr;
-    return Register(std::move(image), std::string());
+    return Register(std::make_unique<ModuleBytes>(std::move(image)), std::string());
   }
 
   BOOL Free(HMODULE module) {
@@ -230,8 +282,8 @@ class ModuleTable {
                            [module](const auto& m) { return m.get() == module; });
     if (it == loaded_.end()) return 0;
     if (--module->loadCount > 0) return 1;
-    QResource::unregisterResource(module->image.data(), QString::fromStdString(module->mapRoot));
-    loaded_.erase(it);
+    QResource::unregisterResource(module->image->data(), QString::fromStdString(module->mapRoot));
+    loaded_.erase(it);  // unmaps the file
     return 1;
   }
 
@@ -289,17 +341,17 @@ class ModuleTable {
   // At exit Qt's list of trees may outlive the table: it must not point at freed bytes.
   ~ModuleTable() {
     for (const auto& module : loaded_)
-      QResource::unregisterResource(module->image.data(), QString::fromStdString(module->mapRoot));
+      QResource::unregisterResource(module->image->data(), QString::fromStdString(module->mapRoot));
   }
 
-  HMODULE Register(std::vector<std::uint8_t> image, std::string hostPath) {
-    if (!ResourceImageCheck(image.data(), image.size()).IsSound()) return nullptr;
+  HMODULE Register(std::unique_ptr<ModuleBytes> image, std::string hostPath) {
+    if (!ResourceImageCheck(image->data(), image->size()).IsSound()) return nullptr;
     auto module = std::make_unique<HINSTANCE__>();
     module->hostPath = std::move(hostPath);
     module->mapRoot = "/ossen-module-" + std::to_string(++serial_);
     module->image = std::move(image);
     module->loadCount = 1;
-    if (!QResource::registerResource(module->image.data(), QString::fromStdString(module->mapRoot)))
+    if (!QResource::registerResource(module->image->data(), QString::fromStdString(module->mapRoot)))
       return nullptr;
     loaded_.push_back(std::move(module));
     return loaded_.back().get();
@@ -310,16 +362,16 @@ class ModuleTable {
                        [module](const auto& m) { return m.get() == module; });
   }
 
-  static bool Inside(const std::vector<std::uint8_t>& image, const std::uint8_t* bytes, DWORD size) {
+  static bool Inside(const ModuleBytes& image, const std::uint8_t* bytes, DWORD size) {
     const auto begin = reinterpret_cast<std::uintptr_t>(image.data());
     const auto at = reinterpret_cast<std::uintptr_t>(bytes);
     return at >= begin && at - begin <= image.size() && size <= image.size() - (at - begin);
   }
 
   bool BelongsTo(HMODULE module, const std::uint8_t* bytes, DWORD size) const {
-    if (module != &program_) return Inside(module->image, bytes, size);
+    if (module != &program_) return Inside(*module->image, bytes, size);
     return std::none_of(loaded_.begin(), loaded_.end(),
-                        [&](const auto& m) { return Inside(m->image, bytes, size); });
+                        [&](const auto& m) { return Inside(*m->image, bytes, size); });
   }
 
   std::mutex mutex_;

@@ -157,6 +157,42 @@ TEST_F(ModuleSearchTest, LoadingTwiceCountsAndTheLastFreeUnloads) {
   EXPECT_EQ(FindResource(second, "A12P", "BIN"), nullptr);
 }
 
+// The lines of /proc/self/maps that map `hostPath`, each "start-end".
+std::vector<std::pair<std::uintptr_t, std::uintptr_t>> MappingsOf(const std::string& hostPath) {
+  std::vector<std::pair<std::uintptr_t, std::uintptr_t>> ranges;
+  std::ifstream maps("/proc/self/maps");
+  std::string line;
+  while (std::getline(maps, line)) {
+    if (line.size() < hostPath.size() || line.compare(line.size() - hostPath.size(), hostPath.size(), hostPath) != 0)
+      continue;
+    ranges.emplace_back(std::stoull(line, nullptr, 16), std::stoull(line.substr(line.find('-') + 1), nullptr, 16));
+  }
+  return ranges;
+}
+
+// A library file is mapped, not read into memory: its resources are the file's pages, a
+// file renamed over it while it is loaded does not disturb it, and unloading unmaps it.
+TEST_F(ModuleSearchTest, ALoadedFileIsMappedInPlaceUntilItIsFreed) {
+  const std::string path = prefix_.programDir() + "/Mapped.rcc";
+  WriteImage(path, LibraryImage());
+  HMODULE module = LoadLibrary(path.c_str());
+  ASSERT_NE(module, nullptr);
+  const auto ranges = MappingsOf(fs::canonical(path).string());
+  ASSERT_EQ(ranges.size(), 1u);
+  HRSRC found = FindResource(module, "A12P", "BIN");
+  ASSERT_NE(found, nullptr);
+  const auto at = reinterpret_cast<std::uintptr_t>(LockResource(LoadResource(module, found)));
+  EXPECT_GE(at, ranges[0].first);
+  EXPECT_LE(at + SizeofResource(module, found), ranges[0].second);
+
+  WriteImage(path, {'q', 'r', 'e', 's'});  // the way every tool of ours replaces a file
+  EXPECT_EQ(ResourceText(module, "A12P", "BIN"), kA12P);
+
+  EXPECT_TRUE(FreeLibrary(module));
+  EXPECT_TRUE(MappingsOf(fs::canonical(path).string() + " (deleted)").empty());
+  EXPECT_TRUE(MappingsOf(fs::canonical(path).string()).empty());
+}
+
 TEST_F(ModuleSearchTest, FilesThatAreNotSoundModulesAreRefused) {
   const std::string folder = prefix_.programDir() + "/";
   const std::vector<std::uint8_t> image = LibraryImage();
