@@ -8,6 +8,7 @@
 #include "gfx/blit_engine.h"
 #include "gfx/blit_kernels.h"
 #include "gfx/blit_tables.h"
+#include "platform/nearest_stepper.h"
 
 namespace ossen::blit {
 
@@ -241,36 +242,6 @@ void SameSizeLoop(const BlitArgs& a, const Effect& effect) {
   }
 }
 
-// Walks the source columns of a scaled row: the first target pixel takes the first
-// source column; after each pixel the accumulator gains sw and the column steps while it
-// reaches dw. The whole quotient is taken once per call, not per pixel.
-class ColumnStepper {
- public:
-  ColumnStepper(int first, int sourceSpan, int targetSpan, bool backwards)
-      : column_(first),
-        wholeStep_((backwards ? -1 : 1) * (sourceSpan / targetSpan)),
-        unit_(backwards ? -1 : 1),
-        remainder_(sourceSpan % targetSpan),
-        targetSpan_(targetSpan) {}
-  int Column() const { return column_; }
-  void Advance() {
-    column_ += wholeStep_;
-    accumulator_ += remainder_;
-    if (accumulator_ >= targetSpan_) {
-      column_ += unit_;
-      accumulator_ -= targetSpan_;
-    }
-  }
-
- private:
-  int column_;
-  int wholeStep_;
-  int unit_;
-  int remainder_;
-  int targetSpan_;
-  int accumulator_ = 0;
-};
-
 template <int Bytes, class Effect>
 void ScaledLoop(const BlitArgs& a, const Effect& effect) {
   using Io = PixelIo<Bytes>;
@@ -278,16 +249,16 @@ void ScaledLoop(const BlitArgs& a, const Effect& effect) {
   const bool flip = a.flags & kBlitFlip;
   const KeyTest<Bytes> keys(a, Effect::kKeys);
   const int firstColumn = mirror ? a.sourceX + a.sourceWidth - 1 : a.sourceX;
-  ColumnStepper rows(flip ? a.sourceY + a.sourceHeight - 1 : a.sourceY, a.sourceHeight, a.height, flip);
+  NearestStepper rows(flip ? a.sourceY + a.sourceHeight - 1 : a.sourceY, a.sourceHeight, a.height, flip);
   for (int j = 0; j < a.height; ++j, rows.Advance()) {
-    const std::uint8_t* sourceLine = RowAt(a.source, a.sourceStride, rows.Column());
-    const std::uint8_t* maskLine = Effect::kMask ? RowAt(a.mask, a.maskStride, rows.Column()) : nullptr;
+    const std::uint8_t* sourceLine = RowAt(a.source, a.sourceStride, static_cast<int>(rows.Column()));
+    const std::uint8_t* maskLine = Effect::kMask ? RowAt(a.mask, a.maskStride, static_cast<int>(rows.Column())) : nullptr;
     std::uint8_t* targetLine = RowAt(a.target, a.targetStride, a.targetY + j);
-    ColumnStepper columns(firstColumn, a.sourceWidth, a.width, mirror);
+    NearestStepper columns(firstColumn, a.sourceWidth, a.width, mirror);
     for (int i = 0; i < a.width; ++i, columns.Advance()) {
       const int x = a.targetX + i;
       std::uint8_t* t = targetLine + static_cast<std::ptrdiff_t>(x) * Bytes;
-      const int column = columns.Column();
+      const int column = static_cast<int>(columns.Column());
       const std::uint32_t s = Io::Load(sourceLine + static_cast<std::ptrdiff_t>(column) * Bytes);
       const std::uint32_t current = Io::Load(t);
       if (keys.Skip(s, current)) continue;
@@ -308,12 +279,12 @@ void ScaledCopyLoop(const BlitArgs& a) {
   std::ptrdiff_t offsets[kStrip];
   const bool mirror = a.flags & kBlitMirror;
   const bool flip = a.flags & kBlitFlip;
-  ColumnStepper columns(mirror ? a.sourceX + a.sourceWidth - 1 : a.sourceX, a.sourceWidth, a.width, mirror);
+  NearestStepper columns(mirror ? a.sourceX + a.sourceWidth - 1 : a.sourceX, a.sourceWidth, a.width, mirror);
   for (int strip = 0; strip < a.width; strip += kStrip) {
     const int count = a.width - strip < kStrip ? a.width - strip : kStrip;
     for (int i = 0; i < count; ++i, columns.Advance())
       offsets[i] = static_cast<std::ptrdiff_t>(columns.Column()) * Bytes;
-    ColumnStepper rows(flip ? a.sourceY + a.sourceHeight - 1 : a.sourceY, a.sourceHeight, a.height, flip);
+    NearestStepper rows(flip ? a.sourceY + a.sourceHeight - 1 : a.sourceY, a.sourceHeight, a.height, flip);
     int previousRow = -1;
     const std::uint8_t* previousTarget = nullptr;
     for (int j = 0; j < a.height; ++j, rows.Advance()) {
@@ -322,7 +293,7 @@ void ScaledCopyLoop(const BlitArgs& a) {
       if (rows.Column() == previousRow) {
         std::memcpy(target, previousTarget, static_cast<std::size_t>(count) * Bytes);
       } else {
-        const std::uint8_t* sourceLine = RowAt(a.source, a.sourceStride, rows.Column());
+        const std::uint8_t* sourceLine = RowAt(a.source, a.sourceStride, static_cast<int>(rows.Column()));
         if constexpr (Bytes == 1) {
           int i = 0;
           for (; i + 4 <= count; i += 4) {
@@ -336,7 +307,7 @@ void ScaledCopyLoop(const BlitArgs& a) {
           for (int i = 0; i < count; ++i) Io::Store(target + i * Bytes, Io::Load(sourceLine + offsets[i]));
         }
       }
-      previousRow = rows.Column();
+      previousRow = static_cast<int>(rows.Column());
       previousTarget = target;
     }
   }

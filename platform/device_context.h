@@ -8,6 +8,10 @@
 //
 // Text is rasterised by the host's font engine without anti-aliasing, so an 8-bit target only
 // ever receives the colour-table index of the text colour (and of the background colour).
+//
+// The class is defined in four files by idea: device_context.cpp (target, colour table,
+// state, fills), device_context_text.cpp (fonts and text), device_context_blit.cpp (blits)
+// and color_matching.cpp (nearest colours and pixel translation).
 #pragma once
 
 #include <array>
