@@ -67,6 +67,14 @@ class ModuleBytes {
   const std::uint8_t* data() const { return data_; }
   std::size_t size() const { return size_; }
 
+  // Hands the mapped pages back after the whole file has been checked: the check reads a
+  // word of every resource, and the kernel maps the pages around each read, so without
+  // this nearly the whole library would stay resident. Pages read later come back on
+  // demand; nothing is ever written to them.
+  void DropResidentPages() {
+    if (mapped_) ::madvise(const_cast<std::uint8_t*>(data_), size_, MADV_DONTNEED);
+  }
+
  private:
   const std::uint8_t* data_ = nullptr;
   std::size_t size_ = 0;
@@ -346,6 +354,7 @@ class ModuleTable {
 
   HMODULE Register(std::unique_ptr<ModuleBytes> image, std::string hostPath) {
     if (!ResourceImageCheck(image->data(), image->size()).IsSound()) return nullptr;
+    image->DropResidentPages();
     auto module = std::make_unique<HINSTANCE__>();
     module->hostPath = std::move(hostPath);
     module->mapRoot = "/ossen-module-" + std::to_string(++serial_);
