@@ -3,7 +3,7 @@
 //   piclib CATALOGUE.txt OUT.rcc
 //
 // The catalogue names one picture per line, "file.jpg|Title|Painter" (see
-// res/library/picture_catalogue.h); picture n becomes "BIN/A<n>" (the JPEG file's bytes as
+// schedule/picture_catalogue.h); picture n becomes "BIN/A<n>" (the JPEG file's bytes as
 // they are) and "BIN/A<n>P" (its preview and palette, made as for the bundled collection),
 // and the catalogue itself travels as "TXT/CATALOGUE". Every picture is decoded first; the
 // library is written only when all of them are good and the finished file loads.
@@ -26,7 +26,7 @@
 #include "platform/module.h"
 #include "res/library/colour_quantizer.h"
 #include "res/library/module_folder.h"
-#include "res/library/picture_catalogue.h"
+#include "schedule/picture_catalogue.h"
 #include "res/library/preview_picture.h"
 
 namespace ossen {
