@@ -45,7 +45,7 @@ TEST(LibraryCatalogueTest, TextsBecomeSingleByteAndFitARecord) {
 }
 
 TEST(LibraryCatalogueTest, TextThatIsNoCatalogueChangesNothing) {
-  for (const std::string text : {std::string(), std::string("no separators here\n"), std::string("a|b|c|d\n"),
+  for (const std::string& text : {std::string(), std::string("no separators here\n"), std::string("a|b|c|d\n"),
                                  std::string("a.jpg|T\0|P", 10)}) {
     SlotCatalogue catalogue = BuiltInSlotCatalogue();
     EXPECT_EQ(TakeCatalogueRows(text, catalogue), 0);

@@ -100,7 +100,7 @@ TEST_F(PiclibTest, PacksTheCataloguedPicturesIntoALibraryThatLoads) {
   HMODULE original = LoadModuleFromImage(Bytes(bundled.begin(), bundled.end()));
   ASSERT_NE(original, nullptr);
   for (int n = 3; n <= 35; ++n) {
-    for (const std::string name : {"A" + std::to_string(n), "A" + std::to_string(n) + "P"}) {
+    for (const std::string& name : {"A" + std::to_string(n), "A" + std::to_string(n) + "P"}) {
       const std::string kept = ResourceText(module, name.c_str(), "BIN");
       EXPECT_FALSE(kept.empty()) << name;
       EXPECT_EQ(kept, ResourceText(original, name.c_str(), "BIN")) << name;
