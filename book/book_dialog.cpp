@@ -90,7 +90,7 @@ void BookDialog::InitBookWindow(const PublishWindowHandler& publish) {
   trayIcon_ = std::make_unique<TrayIcon>([this](int id) { Command(id); }, [this] { ShowBook(); });
   trayIcon_->Add();
   timerOn = 1;
-  LoadSlots(slotList_, clock_);
+  LoadSlots(slotList_, clock_, LibrarySlotCatalogue(resourceLibrary));
   slotsLoaded_ = true;
 
   graphicsContext_ = GraphicsContext::Create();

@@ -42,6 +42,20 @@ struct RECT {
   LONG bottom = 0;
 };
 
+// A calendar moment broken into fields, as the date and time calls take it. wDayOfWeek
+// runs from 0 (Sunday) to 6; the formatting calls work it out from the date themselves.
+struct SYSTEMTIME {
+  WORD wYear;
+  WORD wMonth;
+  WORD wDayOfWeek;
+  WORD wDay;
+  WORD wHour;
+  WORD wMinute;
+  WORD wSecond;
+  WORD wMilliseconds;
+};
+static_assert(sizeof(SYSTEMTIME) == 16, "SYSTEMTIME is eight 16-bit fields");
+
 // Paths and the text fields of records are fixed buffers of this many characters.
 inline constexpr int MAX_PATH = 260;
 

@@ -1,5 +1,11 @@
 #include "schedule/catalogue.h"
 
+#include <vector>
+
+#include "platform/trace.h"
+#include "platform/win_types.h"
+#include "schedule/picture_catalogue.h"
+
 namespace ossen {
 
 // Each painter keeps to one manner, which the picture painter relies on:
@@ -85,5 +91,101 @@ const char* const CatalogueTitles[CatalogueCount] = {
     "The Kitchen Garden in September",                            // 34
     "The Estuary at Sunset, with Gulls and a Distant Sail",       // 35
 };
+
+}  // namespace ossen
+
+// ---- The catalogue of a new schedule ----
+
+namespace ossen {
+namespace {
+
+// The length of the UTF-8 sequence starting at text[i] and its code point, or 0 when the
+// bytes there are not one.
+std::size_t DecodeUtf8(std::string_view text, std::size_t i, char32_t& point) {
+  const auto byte = [&text](std::size_t at) { return static_cast<unsigned char>(text[at]); };
+  const unsigned char lead = byte(i);
+  std::size_t length = 0;
+  if (lead < 0x80) {
+    point = lead;
+    return 1;
+  }
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2;
+    point = lead & 0x1F;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3;
+    point = lead & 0x0F;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+    point = lead & 0x07;
+  } else {
+    return 0;
+  }
+  if (i + length > text.size()) return 0;
+  for (std::size_t k = 1; k < length; ++k) {
+    if ((byte(i + k) & 0xC0) != 0x80) return 0;
+    point = (point << 6) | (byte(i + k) & 0x3F);
+  }
+  // Overlong forms, surrogates and points beyond Unicode are not UTF-8.
+  static constexpr char32_t kSmallest[5] = {0, 0, 0x80, 0x800, 0x10000};
+  if (point < kSmallest[length] || point > 0x10FFFF || (point >= 0xD800 && point <= 0xDFFF)) return 0;
+  return length;
+}
+
+// The record's single-byte form of a catalogue text, cut to what a record field holds.
+std::string SingleByteText(std::string_view text) {
+  std::string decoded;
+  bool utf8 = true;
+  for (std::size_t i = 0; i < text.size();) {
+    char32_t point = 0;
+    const std::size_t length = DecodeUtf8(text, i, point);
+    if (length == 0) {
+      utf8 = false;
+      break;
+    }
+    decoded += point <= 0xFF ? static_cast<char>(point) : '?';
+    i += length;
+  }
+  std::string result = utf8 ? decoded : std::string(text);
+  if (result.size() > static_cast<std::size_t>(MAX_PATH - 1)) result.resize(MAX_PATH - 1);
+  return result;
+}
+
+}  // namespace
+
+SlotCatalogue BuiltInSlotCatalogue() {
+  SlotCatalogue catalogue;
+  for (int i = 0; i < CatalogueCount; ++i) {
+    catalogue.titles[i] = CatalogueTitles[i];
+    catalogue.artists[i] = CatalogueArtists[i];
+  }
+  return catalogue;
+}
+
+int TakeCatalogueRows(std::string_view text, SlotCatalogue& catalogue) {
+  std::vector<CataloguePicture> pictures;
+  std::string error;
+  if (!ParseCatalogue(text, pictures, error)) {
+    Trace("The picture library's catalogue is not used: %s", error.c_str());
+    return 0;
+  }
+  const int rows = static_cast<int>(pictures.size() < CatalogueCount ? pictures.size() : CatalogueCount);
+  for (int i = 0; i < rows; ++i) {
+    catalogue.titles[i] = SingleByteText(pictures[i].title);
+    catalogue.artists[i] = SingleByteText(pictures[i].painter);
+  }
+  return rows;
+}
+
+SlotCatalogue LibrarySlotCatalogue(HMODULE library) {
+  SlotCatalogue catalogue = BuiltInSlotCatalogue();
+  if (library == nullptr) return catalogue;
+  const HRSRC found = FindResource(library, "CATALOGUE", "TXT");
+  const void* bytes = found ? LockResource(LoadResource(library, found)) : nullptr;
+  if (bytes != nullptr) {
+    TakeCatalogueRows(std::string_view(static_cast<const char*>(bytes), SizeofResource(library, found)), catalogue);
+  }
+  return catalogue;
+}
 
 }  // namespace ossen

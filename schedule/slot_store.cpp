@@ -34,7 +34,9 @@ bool ReadLeadingBytes(const std::string& path, std::size_t maxBytes, std::vector
 
 }  // namespace
 
-void BuildDefaultSlots(SlotList& list, const Clock& clock) {
+void BuildDefaultSlots(SlotList& list, const Clock& clock) { BuildDefaultSlots(list, clock, BuiltInSlotCatalogue()); }
+
+void BuildDefaultSlots(SlotList& list, const Clock& clock, const SlotCatalogue& catalogue) {
   list.ResetContent();
   LocalMoment today;
   const bool knowToday = BreakDownMoment(clock.Now(), today);
@@ -49,8 +51,8 @@ void BuildDefaultSlots(SlotList& list, const Clock& clock) {
       CopyText(record->artist, kWindowsDefaultText);
       due.year = kDefaultSlotYear;
     } else {
-      CopyText(record->artist, CatalogueArtists[i - 1]);
-      CopyText(record->title, CatalogueTitles[i - 1]);
+      CopyText(record->artist, catalogue.artists[i - 1].c_str());
+      CopyText(record->title, catalogue.titles[i - 1].c_str());
       due.year = today.year + 1;
     }
     due.day = rand.Next() % 28 + 1;
@@ -80,6 +82,10 @@ int InsertSlot(SlotList& list, std::unique_ptr<SlotRecord> record) {
 }
 
 SlotSource LoadSlots(SlotList& list, const std::string& path, const Clock& clock) {
+  return LoadSlots(list, path, clock, BuiltInSlotCatalogue());
+}
+
+SlotSource LoadSlots(SlotList& list, const std::string& path, const Clock& clock, const SlotCatalogue& catalogue) {
   std::vector<std::uint8_t> bytes;
   switch (ReadFileBytes(path, kMaxSlotFileBytes, bytes)) {
     case ReadResult::kOk:
@@ -94,7 +100,7 @@ SlotSource LoadSlots(SlotList& list, const std::string& path, const Clock& clock
       break;
   }
   if (ParseSlotFile(bytes, list)) return SlotSource::kFile;
-  BuildDefaultSlots(list, clock);
+  BuildDefaultSlots(list, clock, catalogue);
   return SlotSource::kDefaults;
 }
 

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "schedule/catalogue.h"
 #include "schedule/clock.h"
 #include "schedule/slot_list.h"
 #include "schedule/slot_record.h"
@@ -23,7 +24,9 @@ inline constexpr std::int32_t kLatestDueTime = INT32_MAX;
 // Empties the list and fills it with the 36 default slots: "Windows Default" on a fixed
 // day of 2037, each painting on a fixed day (1 to 28) of the year after the clock's local
 // year, at local midnight, all elements on. The days are drawn from a fresh CrtRand, so
-// every call gives the same dates for the same year.
+// every call gives the same dates for the same year. The paintings' titles and painters
+// come from `catalogue` (the built-in one when none is given).
+void BuildDefaultSlots(SlotList& list, const Clock& clock, const SlotCatalogue& catalogue);
 void BuildDefaultSlots(SlotList& list, const Clock& clock);
 
 // Where a record due at `dueTime` belongs: before the first item due at the same time or
@@ -38,8 +41,13 @@ enum class SlotSource { kFile, kDefaults };
 
 // Fills the list from the slot file at the host path (relative paths against the current
 // directory), keeping the file's order. A file that is missing, unreadable or empty gives
-// the default schedule. A file larger than kMaxSlotFileBytes is read only that far.
+// the default schedule, titled from `catalogue` (the picture library's, see
+// LibrarySlotCatalogue). A file larger than kMaxSlotFileBytes is read only that far.
+SlotSource LoadSlots(SlotList& list, const std::string& path, const Clock& clock, const SlotCatalogue& catalogue);
 SlotSource LoadSlots(SlotList& list, const std::string& path, const Clock& clock);
+inline SlotSource LoadSlots(SlotList& list, const Clock& clock, const SlotCatalogue& catalogue) {
+  return LoadSlots(list, kSlotFileName, clock, catalogue);
+}
 inline SlotSource LoadSlots(SlotList& list, const Clock& clock) { return LoadSlots(list, kSlotFileName, clock); }
 
 // Writes the list to the host path: the count and every record, in list order. The old

@@ -1,12 +1,17 @@
 // piclib: builds a picture library (an OssenDLL.rcc) from a collection of one's own.
 //
-//   piclib CATALOGUE.txt OUT.rcc
+//   piclib CATALOGUE.txt OUT.rcc [--base LIBRARY.rcc]
 //
 // The catalogue names one picture per line, "file.jpg|Title|Painter" (see
-// res/library/picture_catalogue.h); picture n becomes "BIN/A<n>" (the JPEG file's bytes as
+// schedule/picture_catalogue.h); picture n becomes "BIN/A<n>" (the JPEG file's bytes as
 // they are) and "BIN/A<n>P" (its preview and palette, made as for the bundled collection),
 // and the catalogue itself travels as "TXT/CATALOGUE". Every picture is decoded first; the
 // library is written only when all of them are good and the finished file loads.
+//
+// The program has 35 slots for paintings. A catalogue of fewer pictures keeps the base
+// library's pictures for the other numbers (the bundled collection the build painted,
+// unless --base names another library), so no slot is left with an empty frame; when the
+// base brings a catalogue of its own, its lines for those numbers are added to ours.
 //
 // rcc packs the library: the one the build used, or the program named by OSSEN_RCC.
 // Exit code 0 on success, 1 with a one-line reason on standard error for input it refuses,
@@ -26,7 +31,7 @@
 #include "platform/module.h"
 #include "res/library/colour_quantizer.h"
 #include "res/library/module_folder.h"
-#include "res/library/picture_catalogue.h"
+#include "schedule/picture_catalogue.h"
 #include "res/library/preview_picture.h"
 
 namespace ossen {
@@ -39,6 +44,7 @@ constexpr int kExitRefused = 1;
 constexpr int kExitUsage = 2;
 
 constexpr std::size_t kMaxCatalogueBytes = std::size_t{1} << 20;
+constexpr int kSlotPictures = 35;
 constexpr std::size_t kMaxPictureBytes = std::size_t{64} << 20;
 constexpr int kExpectedWidth = 1024;
 constexpr int kExpectedHeight = 768;
@@ -143,7 +149,76 @@ bool PreparePicture(const std::filesystem::path& file, const std::string& shown,
   return true;
 }
 
-int Run(const std::string& cataloguePath, const std::string& outputPath) {
+// A loaded module, freed when the object goes.
+class LoadedModule {
+ public:
+  explicit LoadedModule(HMODULE module) : module_(module) {}
+  ~LoadedModule() {
+    if (module_) FreeLibrary(module_);
+  }
+  LoadedModule(const LoadedModule&) = delete;
+  LoadedModule& operator=(const LoadedModule&) = delete;
+  HMODULE get() const { return module_; }
+
+ private:
+  HMODULE module_;
+};
+
+ByteView ResourceBytes(HMODULE module, const std::string& name, const char* type) {
+  const HRSRC found = FindResource(module, name, type);
+  const void* bytes = found ? LockResource(LoadResource(module, found)) : nullptr;
+  if (bytes == nullptr) return {};
+  return {static_cast<const std::uint8_t*>(bytes), SizeofResource(module, found)};
+}
+
+// Pictures first + 1 to 35 of the base library into `module`, and the base catalogue's
+// lines for them onto `text`.
+bool KeepBasePictures(const std::string& basePath, std::size_t first, ModuleFolder& module, Bytes& text,
+                      std::string& reason) {
+  Bytes image;
+  if (ReadFileBytes(basePath, kMaxModuleFileBytes, image) != ReadResult::kOk) {
+    reason = basePath + ": cannot be read; the pictures after number " + std::to_string(first) +
+             " come from it (name another with --base)";
+    return false;
+  }
+  const LoadedModule base(LoadModuleFromImage(std::move(image)));
+  if (!base.get()) {
+    reason = basePath + ": not a picture library";
+    return false;
+  }
+  for (std::size_t n = first + 1; n <= kSlotPictures; ++n) {
+    const std::string number = std::to_string(n);
+    const ByteView preview = ResourceBytes(base.get(), "A" + number + "P", "BIN");
+    const ByteView jpeg = ResourceBytes(base.get(), "A" + number, "BIN");
+    if (preview.empty() || jpeg.empty()) {
+      reason = basePath + ": has no picture " + number + " to fill the numbers the catalogue leaves";
+      return false;
+    }
+    if (!module.Add("BIN", "A" + number + "P", preview) || !module.Add("BIN", "A" + number, jpeg)) {
+      reason = "cannot write into " + module.root().string();
+      return false;
+    }
+  }
+  // The base's own titles for those numbers travel with its pictures.
+  const ByteView baseText = ResourceBytes(base.get(), "CATALOGUE", "TXT");
+  std::vector<CataloguePicture> basePictures;
+  std::string ignored;
+  if (!baseText.empty() &&
+      ParseCatalogue(std::string_view(reinterpret_cast<const char*>(baseText.data()), baseText.size()), basePictures,
+                     ignored) &&
+      basePictures.size() > first) {
+    std::string lines = text.empty() || text.back() == '\n' ? "" : "\n";
+    lines += "# pictures " + std::to_string(first + 1) + " to " + std::to_string(basePictures.size()) + " come from " +
+             std::filesystem::path(basePath).filename().string() + "\n";
+    for (std::size_t i = first; i < basePictures.size(); ++i) {
+      lines += basePictures[i].file + "|" + basePictures[i].title + "|" + basePictures[i].painter + "\n";
+    }
+    text.insert(text.end(), lines.begin(), lines.end());
+  }
+  return true;
+}
+
+int Run(const std::string& cataloguePath, const std::string& outputPath, const std::string& basePath) {
   Bytes text;
   if (ReadFileBytes(cataloguePath, kMaxCatalogueBytes, text) != ReadResult::kOk) {
     return Refuse(cataloguePath + ": cannot be read (missing, or larger than 1 MB)");
@@ -170,6 +245,9 @@ int Run(const std::string& cataloguePath, const std::string& outputPath) {
       return Refuse("cannot write into " + scratch.path().string());
     }
   }
+  if (pictures.size() < kSlotPictures && !KeepBasePictures(basePath, pictures.size(), module, text, reason)) {
+    return Refuse(reason);
+  }
   if (!module.Add("TXT", "CATALOGUE", text)) return Refuse("cannot write into " + scratch.path().string());
   const std::filesystem::path list = module.WriteResourceList("OssenDLL.qrc");
   const std::string packed = (scratch.path() / "OssenDLL.rcc").string();
@@ -187,7 +265,12 @@ int Run(const std::string& cataloguePath, const std::string& outputPath) {
   if (!WriteFileAtomically(outputPath, library.data(), library.size())) {
     return Refuse(outputPath + ": cannot be written");
   }
-  std::printf("%s: %zu pictures\n", outputPath.c_str(), pictures.size());
+  if (pictures.size() < kSlotPictures) {
+    std::printf("%s: %zu pictures, %zu to %d from %s\n", outputPath.c_str(), pictures.size(), pictures.size() + 1,
+                kSlotPictures, basePath.c_str());
+  } else {
+    std::printf("%s: %zu pictures\n", outputPath.c_str(), pictures.size());
+  }
   return kExitOk;
 }
 
@@ -195,12 +278,22 @@ int Run(const std::string& cataloguePath, const std::string& outputPath) {
 }  // namespace ossen
 
 int main(int argc, char** argv) {
-  if (argc != 3) {
+  std::vector<std::string> files;
+  std::string base = OSSEN_BUNDLED_LIBRARY;
+  bool usage = false;
+  for (int i = 1; i < argc; ++i) {
+    const std::string word = argv[i];
+    if (word == "--base" && i + 1 < argc) base = argv[++i];
+    else if (word.rfind("--", 0) == 0) usage = true;
+    else files.push_back(word);
+  }
+  if (usage || files.size() != 2) {
     std::fprintf(stderr,
-                 "usage: piclib CATALOGUE.txt OUT.rcc\n"
+                 "usage: piclib CATALOGUE.txt OUT.rcc [--base LIBRARY.rcc]\n"
                  "The catalogue holds one picture per line, file.jpg|Title|Painter (at most 35;\n"
-                 "# starts a comment; file names are relative to the catalogue).\n");
+                 "# starts a comment; file names are relative to the catalogue). Numbers it\n"
+                 "leaves keep the base library's pictures (default: the bundled collection).\n");
     return ossen::kExitUsage;
   }
-  return ossen::Run(argv[1], argv[2]);
+  return ossen::Run(files[0], files[1], base);
 }

@@ -15,6 +15,7 @@
 #include "platform/module.h"
 #include "platform/test/temp_prefix.h"
 #include "res/library/painting_jpeg.h"
+#include "schedule/catalogue.h"
 
 namespace ossen {
 namespace {
@@ -91,9 +92,66 @@ TEST_F(PiclibTest, PacksTheCataloguedPicturesIntoALibraryThatLoads) {
     EXPECT_EQ(std::memcmp(&header.compression, "PKC1", 4), 0);
     EXPECT_EQ(PackedDibTotalSize(dib), dib.size());
   }
-  EXPECT_EQ(FindResource(module, "A3", "BIN"), nullptr);
   EXPECT_EQ(FindResource(module, "A0P", "BIN"), nullptr);
+  EXPECT_EQ(FindResource(module, "A36", "BIN"), nullptr);
+
+  // Numbers 3 to 35 keep the bundled paintings, and a new schedule the bundled titles.
+  const std::string bundled = ReadText(OSSEN_BUNDLED_LIBRARY);
+  HMODULE original = LoadModuleFromImage(Bytes(bundled.begin(), bundled.end()));
+  ASSERT_NE(original, nullptr);
+  for (int n = 3; n <= 35; ++n) {
+    for (const std::string& name : {"A" + std::to_string(n), "A" + std::to_string(n) + "P"}) {
+      const std::string kept = ResourceText(module, name.c_str(), "BIN");
+      EXPECT_FALSE(kept.empty()) << name;
+      EXPECT_EQ(kept, ResourceText(original, name.c_str(), "BIN")) << name;
+    }
+  }
+  FreeLibrary(original);
+  const SlotCatalogue titles = LibrarySlotCatalogue(module);
+  EXPECT_EQ(titles.titles[0], "First Light");
+  EXPECT_EQ(titles.artists[0], "A. Painter");
+  EXPECT_EQ(titles.titles[1], "Dusk");
+  EXPECT_EQ(titles.artists[1], "");
+  EXPECT_EQ(titles.titles[2], CatalogueTitles[2]);
+  EXPECT_EQ(titles.artists[34], CatalogueArtists[34]);
   FreeLibrary(module);
+}
+
+TEST_F(PiclibTest, FillsTheRestFromAnotherBaseWithItsTitles) {
+  std::string full;
+  for (int n = 1; n <= 35; ++n) {
+    WriteText("p" + std::to_string(n) + ".jpg", MakeJpeg(16, 12, n));
+    full += "p" + std::to_string(n) + ".jpg|Base " + std::to_string(n) + "|Base Painter\n";
+  }
+  WriteText("full.txt", full);
+  ASSERT_EQ(RunPiclib("full.txt full.rcc --base /nonexistent.rcc").exitCode, 0);  // needs no base
+
+  // UTF-8 titles become the records' single-byte text.
+  WriteText("one.txt", "p1.jpg|\xC3\x96l auf Holz|Dagny M\xC3\xB8ller");
+  const PiclibRun run = RunPiclib("one.txt mine.rcc --base full.rcc");
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  const std::string library = ReadText("mine.rcc");
+  HMODULE module = LoadModuleFromImage(Bytes(library.begin(), library.end()));
+  ASSERT_NE(module, nullptr);
+  const SlotCatalogue titles = LibrarySlotCatalogue(module);
+  EXPECT_EQ(titles.titles[0], "\xD6l auf Holz");
+  EXPECT_EQ(titles.artists[0], "Dagny M\xF8ller");
+  for (int row = 1; row < 35; ++row) {
+    EXPECT_EQ(titles.titles[row], "Base " + std::to_string(row + 1));
+    EXPECT_EQ(titles.artists[row], "Base Painter");
+  }
+  EXPECT_EQ(ResourceText(module, "A35", "BIN"), ReadText("p35.jpg"));
+  FreeLibrary(module);
+
+  // A base that cannot fill the numbers left is refused before anything is written.
+  PiclibRun refused = RunPiclib("one.txt out.rcc --base /nonexistent.rcc");
+  EXPECT_EQ(refused.exitCode, 1);
+  EXPECT_NE(refused.err.find("/nonexistent.rcc: cannot be read"), std::string::npos) << refused.err;
+  refused = RunPiclib("one.txt out.rcc --base full.txt");
+  EXPECT_EQ(refused.exitCode, 1);
+  EXPECT_NE(refused.err.find("not a picture library"), std::string::npos) << refused.err;
+  EXPECT_FALSE(std::filesystem::exists("out.rcc"));
+  EXPECT_EQ(RunPiclib("one.txt out.rcc --base").exitCode, 2);
 }
 
 TEST_F(PiclibTest, RefusesBadPicturesAndLinesWithoutWritingAnything) {

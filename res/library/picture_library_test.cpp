@@ -18,7 +18,7 @@
 #include "res/library/colour_error.h"
 #include "res/library/colour_quantizer.h"
 #include "res/library/painting_jpeg.h"
-#include "res/library/picture_catalogue.h"
+#include "schedule/picture_catalogue.h"
 #include "res/library/preview_picture.h"
 
 namespace ossen {

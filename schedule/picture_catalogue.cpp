@@ -1,4 +1,4 @@
-#include "res/library/picture_catalogue.h"
+#include "schedule/picture_catalogue.h"
 
 namespace ossen {
 namespace {
