@@ -14,6 +14,7 @@ packages=(
   clang libclang-rt-14-dev llvm             # fuzz targets, sanitizer reports
   fonts-dejavu-core                         # text on our surfaces: a sans-serif face for Qt
   libx11-dev xvfb x11-utils                 # the desktop bridge's root window, and its tests
+  openbox trayer xdotool                    # the tray icon's test under a real notification area
 )
 
 missing=()
