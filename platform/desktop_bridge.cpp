@@ -18,12 +18,21 @@ namespace ossen {
 namespace {
 
 int g_toolTimeoutMs = kDefaultDesktopToolTimeoutMs;
+// Set when a tool did not answer in time: the rest of that change is skipped, so a desktop
+// that hangs costs the program one timeout, not one per call.
+bool g_desktopHung = false;
 
 using Args = std::vector<std::string>;
 
 // Runs one desktop tool and traces what became of it.
 ToolOutcome Run(const Args& argv) {
+  if (g_desktopHung) {
+    ToolOutcome skipped;
+    skipped.result = ToolResult::kTimedOut;
+    return skipped;
+  }
   ToolOutcome outcome = RunTool(argv, g_toolTimeoutMs);
+  if (outcome.result == ToolResult::kTimedOut) g_desktopHung = true;
   if (outcome.result != ToolResult::kOk) {
     std::string line;
     for (const std::string& arg : argv) line += (line.empty() ? "" : " ") + arg;
@@ -343,6 +352,7 @@ bool ShowWallpaperOnDesktop(DesktopKind kind, const std::string& hostPath) {
     Trace("desktop: no desktop we can reach (%s), wallpaper only recorded", DesktopKindName(kind));
     return false;
   }
+  g_desktopHung = false;
   KeepOwnSettingOnce(kind);
   bool ok = false;
   switch (kind) {
@@ -370,6 +380,7 @@ bool RestoreOwnWallpaper(DesktopKind kind) {
     Trace("desktop: nothing kept for the %s desktop", name);
     return false;
   }
+  g_desktopHung = false;
   bool ok = false;
   switch (kind) {
     case DesktopKind::kGnome:
@@ -389,8 +400,9 @@ bool RestoreOwnWallpaper(DesktopKind kind) {
     }
     default: break;
   }
-  // Forgotten once it is back: the next painting keeps whatever the person has by then.
-  if (ok) ForgetOwnWallpaper(name);
+  // Forgotten once it is back (or when nothing was there to give back): the next painting
+  // keeps whatever the person has by then.
+  if (ok || own->empty()) ForgetOwnWallpaper(name);
   Trace("desktop: %s own wallpaper %s", name, ok ? "put back" : "not put back");
   return ok;
 }

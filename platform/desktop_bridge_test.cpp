@@ -155,6 +155,7 @@ TEST_F(DesktopBridgeTest, AKeptValueThatNamesOurOwnPictureIsNotGivenBack) {
   ClearCalls();
   EXPECT_FALSE(RestoreOwnWallpaper(DesktopKind::kGnome));
   EXPECT_TRUE(Calls().empty());
+  EXPECT_FALSE(LoadOwnWallpaper("gnome")) << "an empty keep is forgotten, so the next painting keeps afresh";
 }
 
 TEST_F(DesktopBridgeTest, XfceClearsEveryImagePropertyFirstSoTheSameFileReloads) {
@@ -288,9 +289,11 @@ TEST_F(DesktopBridgeTest, AMissingFailingOrHangingToolIsNoError) {
   EXPECT_EQ(Calls().size(), 3u) << "a failed get keeps nothing, the picture still goes out";
 
   FakeTool("gsettings", "exec /bin/sleep 30");
+  ClearCalls();
   const auto start = std::chrono::steady_clock::now();
   EXPECT_TRUE(SetWallpaper(PictureWinPath()));
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+  EXPECT_EQ(Calls().size(), 1u) << "after one tool hung, the rest of the change is skipped";
   ExpectRecords(PictureWinPath());
   EXPECT_FALSE(LoadOwnWallpaper("gnome"));
 }

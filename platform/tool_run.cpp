@@ -49,9 +49,11 @@ bool ToolExists(const std::string& argv0) {
   std::size_t start = 0;
   for (;;) {
     const std::size_t end = dirs.find(':', start);
-    std::string dir = dirs.substr(start, end == std::string::npos ? std::string::npos : end - start);
-    if (dir.empty()) dir = ".";
-    if (IsExecutableFile(dir + "/" + argv0)) return true;
+    std::string candidate = dirs.substr(start, end == std::string::npos ? std::string::npos : end - start);
+    if (candidate.empty()) candidate.push_back('.');
+    candidate.push_back('/');
+    candidate.append(argv0);
+    if (IsExecutableFile(candidate)) return true;
     if (end == std::string::npos) return false;
     start = end + 1;
   }
