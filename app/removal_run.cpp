@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "book/book_dialog.h"
+#include "platform/desktop_settings.h"
 #include "platform/paths.h"
 #include "platform/process.h"
 #include "platform/registry_helpers.h"
@@ -14,6 +15,9 @@ namespace ossen {
 
 void RunRemoval(HWND runningWindow, DWORD exitTimeoutMs) {
   if (runningWindow != 0) SendCommand(runningWindow, kCommandExit, exitTimeoutMs);
+
+  // The desktop gets the person's own wallpaper back, not the last painting.
+  RestoreDesktopWallpaper();
 
   const std::string root = WindowsDriveRoot();
   const std::string image = HostPathFromWin(root + kStartupImageName);

@@ -116,7 +116,8 @@ void BookDialog::InitBookWindow(const PublishWindowHandler& publish) {
 int BookDialog::RunModal(const PublishWindowHandler& publish) {
   if (OnCreate() != 0) return -1;
   InitBookWindow(publish);
-  setModal(true);
+  // Modal to no other window: an application-modal window would swallow the tray icon's clicks.
+  setWindowModality(Qt::WindowModal);
   if (!startHidden) show();
   if (destroyed_) return 0;
   QEventLoop loop;

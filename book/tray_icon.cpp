@@ -1,7 +1,9 @@
 #include "book/tray_icon.h"
 
 #include <QCursor>
+#include <QGuiApplication>
 #include <QMenu>
+#include <QStyleHints>
 
 #include "book/app_icon.h"
 #include "book/program_strings.h"
@@ -22,7 +24,10 @@ std::vector<MenuItem> LoadTrayMenuItems() {
 }
 
 TrayIcon::TrayIcon(CommandHandler command, ShowHandler show, QObject* parent)
-    : QObject(parent), command_(std::move(command)), show_(std::move(show)) {}
+    : QObject(parent), command_(std::move(command)), show_(std::move(show)) {
+  clickTimer_.setSingleShot(true);
+  connect(&clickTimer_, &QTimer::timeout, this, &TrayIcon::OpenMenu);
+}
 
 TrayIcon::~TrayIcon() { Remove(); }
 
@@ -60,12 +65,33 @@ std::unique_ptr<QMenu> TrayIcon::BuildMenu() const {
 }
 
 void TrayIcon::OnActivated(QSystemTrayIcon::ActivationReason reason) {
-  if (reason == QSystemTrayIcon::DoubleClick) {
-    if (show_) show_();
-    return;
+  switch (reason) {
+    case QSystemTrayIcon::DoubleClick:
+      ShowBook();
+      return;
+    case QSystemTrayIcon::Trigger:
+      if (clickTimer_.isActive()) {
+        ShowBook();  // the second click of a double click
+      } else {
+        clickTimer_.start(QGuiApplication::styleHints()->mouseDoubleClickInterval());
+      }
+      return;
+    case QSystemTrayIcon::Context:
+      clickTimer_.stop();
+      OpenMenu();
+      return;
+    default:
+      return;
   }
-  if (reason != QSystemTrayIcon::Trigger && reason != QSystemTrayIcon::Context) return;
-  // The menu lives for this click only; its choice arrives as an ordinary command.
+}
+
+void TrayIcon::ShowBook() {
+  clickTimer_.stop();
+  if (show_) show_();
+}
+
+void TrayIcon::OpenMenu() {
+  // The menu lives for this click only.
   std::unique_ptr<QMenu> menu = BuildMenu();
   const QAction* chosen = menu->exec(QCursor::pos());
   if (chosen != nullptr && command_) command_(chosen->data().toInt());

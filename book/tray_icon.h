@@ -1,5 +1,11 @@
 // The notification-area icon of the resident program: icon 128, the application title as
-// tip, and menu 129 ("Properties", separator, "Exit") on a left or right click.
+// tip, and menu 129 ("Properties", separator, "Exit") on a left or right click; a double
+// click shows the book window.
+//
+// A left click waits one double-click interval before it opens the menu: an open menu would
+// take the second click of a double click for itself, and trays that speak
+// StatusNotifierItem report no double click at all, only two clicks. A second left click
+// within the interval is the double click. A right click opens the menu at once.
 #pragma once
 #include <functional>
 #include <memory>
@@ -8,6 +14,7 @@
 
 #include <QObject>
 #include <QSystemTrayIcon>
+#include <QTimer>
 
 #include "res/program/menu_resource.h"
 
@@ -33,15 +40,24 @@ class TrayIcon : public QObject {
   void Remove();
   bool IsAdded() const { return icon_ != nullptr; }
 
-  // The click handling, open to tests: opens the menu for a click, shows for a double one.
+  // The click handling, open to tests: a right click opens the menu, a left click opens it
+  // after the double-click interval unless a second click (or a double click) comes first,
+  // which shows the book window instead.
   void OnActivated(QSystemTrayIcon::ActivationReason reason);
+  // True while a left click waits to see whether a second one follows.
+  bool ClickPending() const { return clickTimer_.isActive(); }
   // Builds the menu of menu 129 (items carry their command id as data).
   std::unique_ptr<QMenu> BuildMenu() const;
 
  private:
+  // Runs the menu at the cursor; its choice arrives as an ordinary command.
+  void OpenMenu();
+  void ShowBook();
+
   CommandHandler command_;
   ShowHandler show_;
   std::unique_ptr<QSystemTrayIcon> icon_;
+  QTimer clickTimer_;
 };
 
 }  // namespace ossen

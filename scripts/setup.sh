@@ -13,6 +13,8 @@ packages=(
   libbenchmark-dev libpixman-1-dev          # bench/
   clang libclang-rt-14-dev llvm             # fuzz targets, sanitizer reports
   fonts-dejavu-core                         # text on our surfaces: a sans-serif face for Qt
+  libx11-dev xvfb x11-utils                 # the desktop bridge's root window, and its tests
+  openbox trayer xdotool                    # the tray icon's test under a real notification area
 )
 
 missing=()
