@@ -227,6 +227,20 @@ LONG RegSetValueEx(HKEY key, const char* name, DWORD /*reserved*/, DWORD type, c
   return result;
 }
 
+LONG RegDeleteValue(HKEY key, const char* name) {
+  std::optional<OpenKey> open = Resolve(key);
+  if (!open) return ERROR_INVALID_HANDLE;
+  if (!(open->access & KEY_SET_VALUE)) return ERROR_ACCESS_DENIED;
+  LONG result = HiveFile(open->hive).Update([&](RegistryHive& hive, bool& changed) {
+    changed = hive.DeleteValue(open->path, ValueName(name));
+    return changed ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
+  });
+  // A logon entry that goes from the Run key takes its autostart entry with it.
+  if (result == ERROR_SUCCESS && open->hive == Hive::kLocalMachine && EqualNamesIgnoringCase(open->path, kRunKeyPath))
+    SyncAutostartEntries();
+  return result;
+}
+
 LONG RegCloseKey(HKEY key) {
   if (PredefinedHive(key)) return ERROR_SUCCESS;
   return OpenKeyTable::Instance().Remove(key) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;

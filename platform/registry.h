@@ -57,6 +57,9 @@ LONG RegQueryValueEx(HKEY key, const char* name, DWORD* reserved, DWORD* type, B
 // Names with CR or LF cannot be kept in the hive text: ERROR_INVALID_PARAMETER.
 LONG RegSetValueEx(HKEY key, const char* name, DWORD reserved, DWORD type, const BYTE* data, DWORD size);
 
+// Removes the value; ERROR_FILE_NOT_FOUND when there is no such value.
+LONG RegDeleteValue(HKEY key, const char* name);
+
 // Closing a predefined key is allowed and does nothing.
 LONG RegCloseKey(HKEY key);
 
