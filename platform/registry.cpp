@@ -241,6 +241,18 @@ LONG RegDeleteValue(HKEY key, const char* name) {
   return result;
 }
 
+LONG RegDeleteEmptyKey(HKEY key, const char* subKey) {
+  std::optional<OpenKey> parent = Resolve(key);
+  if (!parent) return ERROR_INVALID_HANDLE;
+  const std::string path = ChildPath(parent->path, subKey);
+  if (path == parent->path || !RegistryHive::IsStorableKeyPath(path)) return ERROR_INVALID_PARAMETER;
+  return HiveFile(parent->hive).Update([&](RegistryHive& hive, bool& changed) {
+    if (!hive.KeyExists(path)) return ERROR_FILE_NOT_FOUND;
+    changed = hive.DeleteEmptyKey(path);
+    return changed ? ERROR_SUCCESS : ERROR_ACCESS_DENIED;
+  });
+}
+
 LONG RegCloseKey(HKEY key) {
   if (PredefinedHive(key)) return ERROR_SUCCESS;
   return OpenKeyTable::Instance().Remove(key) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;

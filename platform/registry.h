@@ -60,6 +60,11 @@ LONG RegSetValueEx(HKEY key, const char* name, DWORD reserved, DWORD type, const
 // Removes the value; ERROR_FILE_NOT_FOUND when there is no such value.
 LONG RegDeleteValue(HKEY key, const char* name);
 
+// Removes the key below `key` when it holds no values and no subkeys; ERROR_FILE_NOT_FOUND
+// when it does not exist, ERROR_ACCESS_DENIED when it is not empty. (Not Win32's
+// RegDeleteKey, which takes a key's values with it: this one never removes a value.)
+LONG RegDeleteEmptyKey(HKEY key, const char* subKey);
+
 // Closing a predefined key is allowed and does nothing.
 LONG RegCloseKey(HKEY key);
 
