@@ -200,6 +200,7 @@ TEST_F(InstallerTest, UninstallRemovesWhatWasInstalledAndWhatTheProgramLeft) {
   EXPECT_FALSE(fs::exists(drive_ / "WINDOWS" / "SYSTEM" / "ossen.scr"));
   EXPECT_FALSE(ValueExists(HKEY_LOCAL_MACHINE, kSetupKeyPath, kSourcePathValue));
   EXPECT_FALSE(ValueExists(HKEY_LOCAL_MACHINE, kSetupKeyPath, kUninstallPathValue));
+  EXPECT_EQ(ReadText(prefix_.prefix() + "/system.reg").find("Brantwell"), std::string::npos);
   EXPECT_FALSE(ValueExists(HKEY_LOCAL_MACHINE, kRunKeyPath, kRunValue));
   EXPECT_EQ(ReadValue(HKEY_LOCAL_MACHINE, kRunKeyPath, "other.exe"), "C:\\other.exe");
   EXPECT_EQ(ReadText(drive_ / "WINDOWS" / "X7352.INI"), "[Other]\r\nKey=kept\r\n");
@@ -238,6 +239,9 @@ TEST_F(InstallerTest, UninstallLeavesFilesItDidNotWriteAndTheirFolder) {
   GetPrivateProfileString("boot", "SCRNSAVE.EXE", "", text, sizeof text, "system.ini");
   EXPECT_STREQ(text, "C:\\WINDOWS\\SYSTEM\\stars.scr");
   EXPECT_EQ(ReadValue(HKEY_LOCAL_MACHINE, kRunKeyPath, kRunValue), "C:\\Elsewhere\\ossen.exe -h");
+  // The launcher's file held only our section: it goes, with the lock file kept beside it.
+  EXPECT_FALSE(fs::exists(drive_ / "WINDOWS" / "X7352.INI"));
+  EXPECT_FALSE(fs::exists(drive_ / "WINDOWS" / "X7352.INI.lock"));
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPixmap>
 #include <QVBoxLayout>
 
 #include "platform/paths.h"
@@ -21,6 +22,9 @@ QString Latin1(const std::string& text) { return QString::fromLatin1(text.c_str(
 
 SetupWindow::SetupWindow(std::string payloadDir) : payloadDir_(std::move(payloadDir)) {
   setWindowTitle(Latin1(std::string(kProductName) + " Setup"));
+  const std::vector<std::uint8_t> icon = ProgramIconPng();
+  QPixmap iconPixmap;
+  if (!icon.empty() && iconPixmap.loadFromData(icon.data(), static_cast<uint>(icon.size()), "PNG")) setWindowIcon(iconPixmap);
   auto* intro = new QLabel(Latin1(std::string("Setup will install ") + kProductName +
                                   " in the following folder.\n\nTo install in another folder, type its name or "
                                   "choose Browse. A schedule you made before is kept."));

@@ -18,10 +18,13 @@ bool IsSilentSwitch(std::string_view argument) {
 }
 
 std::string Report(const ossen::setup::RemovalResult& result) {
-  std::string text;
-  if (result.removed.empty()) text = "Nothing of " + std::string(ossen::setup::kProductName) + " was found to remove.\n";
-  for (const std::string& line : result.removed) text += "Removed " + line + "\n";
-  for (const std::string& line : result.kept) text += "Kept " + line + "\n";
+  const std::string product = ossen::setup::kProductName;
+  std::string text = result.removed.empty() ? "Nothing of " + product + " was found to remove.\n"
+                                            : product + " was removed from this computer.\n";
+  if (!result.removed.empty()) text += "\nRemoved:\n";
+  for (const std::string& line : result.removed) text += "  " + line + "\n";
+  if (!result.kept.empty()) text += "\nLeft in place:\n";
+  for (const std::string& line : result.kept) text += "  " + line + "\n";
   return text;
 }
 

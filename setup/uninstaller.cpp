@@ -122,6 +122,11 @@ RemovalResult Uninstall() {
 
   removal.RemoveValue(HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE", kSetupKeyPath, kSourcePathValue);
   removal.RemoveValue(HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE", kSetupKeyPath, kUninstallPathValue);
+  // The product's keys, from Setup up to the company's, as far as nothing else is in them.
+  for (std::string key = kSetupKeyPath; key.find('\\') != std::string::npos && key.rfind("SOFTWARE\\", 0) == 0;
+       key.resize(key.rfind('\\'))) {
+    if (RegDeleteEmptyKey(HKEY_LOCAL_MACHINE, key.c_str()) != ERROR_SUCCESS) break;
+  }
 
   const std::string ini = HostPathFromWin(kLauncherIniFile);
   char probe[8] = "";
@@ -130,7 +135,11 @@ RemovalResult Uninstall() {
     WritePrivateProfileString(kLauncherIniSection, nullptr, nullptr, kLauncherIniFile);
     removal.result.removed.push_back(std::string(kLauncherIniFile) + " [" + kLauncherIniSection + "]");
   }
-  if (!ini.empty() && fs::exists(ini) && IsBlankFile(ini)) removal.RemoveFile(kLauncherIniFile);
+  if (!ini.empty() && fs::exists(ini) && IsBlankFile(ini)) {
+    removal.RemoveFile(kLauncherIniFile);
+    // The lock file the profile writer keeps beside it goes with it.
+    if (!fs::exists(ini)) ::unlink((ini + ".lock").c_str());
+  }
 
   for (const std::string& path : RemoveMenuEntry()) removal.result.removed.push_back(path);
 
