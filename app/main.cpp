@@ -1,7 +1,39 @@
 // ossen: the resident desktop-theme scheduler.
+#include <cstdio>
+#include <cstring>
+
 #include "app/theme_app.h"
 
+namespace {
+
+constexpr char kUsage[] =
+    "Usage: ossen [-h | -k]\n"
+    "Vintra Ossens Screen Savers: puts paintings on the desktop at the dates and times you schedule.\n"
+    "\n"
+    "  (none)     start, or show the window of the copy that is already running\n"
+    "  -h         start hidden: only the tray icon shows until you open the window\n"
+    "  -k         end the running copy, put the original start-up image back and start the\n"
+    "             uninstaller when one is installed\n"
+    "  --help     show this text\n"
+    "  --version  show the version\n"
+    "\n"
+    "The letters count anywhere in the arguments: any argument holding a k is a -k.\n"
+    "Files live in the prefix $OSSEN_PREFIX (default ~/.local/share/ossen).\n";
+
+}  // namespace
+
 int main(int argc, char** argv) {
+  // Asked for before the letter rules: "--help" holds an h and "--version" none of the letters.
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--help") == 0) {
+      std::fputs(kUsage, stdout);
+      return 0;
+    }
+    if (std::strcmp(argv[i], "--version") == 0) {
+      std::puts("ossen 1.00 (Vintra Ossens Screen Savers)");
+      return 0;
+    }
+  }
   ossen::ThemeApp app(argc, argv);
   app.InitInstance();
   return 0;

@@ -100,6 +100,7 @@ TEST_F(ProgramTest, RemovalRunEndsTheCopyRestoresTheImageAndStartsTheUninstaller
   auto resident = StartResident();
   auto removal = Start({"-k"});
   EXPECT_EQ(removal->WaitForExit(kEndMs), 0) << removal->Output();
+  EXPECT_NE(removal->Output().find("ossen: ended the running copy"), std::string::npos) << removal->Output();
   // The copy had ended, its schedule saved and its Run value cleared, before the run went on.
   EXPECT_EQ(resident->WaitForExit(1000), 0) << resident->Output();
   EXPECT_EQ(DataBinSize(), kFreshScheduleBytes);
@@ -119,6 +120,23 @@ TEST_F(ProgramTest, HiddenRemovalRunIsARemovalRunAndNeedsNoRunningCopy) {
   EXPECT_FALSE(std::filesystem::exists(driveC + "/logo.bak"));
   EXPECT_EQ(RunValue(), "<missing>") << "a removal run became resident";
   EXPECT_EQ(removal->Output().find("book window ready"), std::string::npos);
+  EXPECT_NE(removal->Output().find("ossen: no copy was running"), std::string::npos) << removal->Output();
+}
+
+TEST_F(ProgramTest, HelpAndVersionAnswerAndStartNothing) {
+  // "--help" holds an h and "-k --help" a k: the question is answered before the letters count.
+  const struct {
+    std::vector<std::string> arguments;
+    const char* answer;
+  } cases[] = {{{"--help"}, "Usage: ossen"}, {{"-k", "--help"}, "Usage: ossen"}, {{"--version"}, "ossen 1.00"}};
+  ASSERT_TRUE(WriteWholeFile(DriveCDir() + "/logo.bak", "original image"));
+  for (const auto& c : cases) {
+    auto run = Start(c.arguments);
+    EXPECT_EQ(run->WaitForExit(kEndMs), 0) << run->Output();
+    EXPECT_EQ(run->Output().rfind(c.answer, 0), 0u) << run->Output();
+  }
+  EXPECT_EQ(RunValue(), "<missing>") << "a resident copy was started";
+  EXPECT_EQ(ReadWholeFile(DriveCDir() + "/logo.bak"), "original image") << "a removal run was started";
 }
 
 TEST_F(ProgramTest, SessionEndSavesTheScheduleAndKeepsTheRunValue) {

@@ -1,5 +1,7 @@
 #include "app/theme_app.h"
 
+#include <cstdio>
+
 #include "app/instance_marker.h"
 #include "app/removal_run.h"
 #include "book/book_dialog.h"
@@ -52,6 +54,11 @@ void ThemeApp::InitInstance() {
       runningWindow = WaitForMarkerWindow(instanceMarker.get(), kWakeTimeoutMs);
     }
     RunRemoval(runningWindow, kExitAnswerMs);
+    // One line for the person who typed -k: what, if anything, was ended.
+    const bool stillRunning = OpenInstanceMarker()->data != nullptr;
+    std::puts(runningWindow == 0 ? "ossen: no copy was running"
+              : stillRunning     ? "ossen: the running copy did not end"
+                                 : "ossen: ended the running copy (its schedule is saved)");
     return;
   }
   if (runningWindow != 0 && SendCommand(runningWindow, kCommandProperties, kWakeTimeoutMs)) {

@@ -93,6 +93,19 @@ TEST_F(AutostartTest, RunValueBecomesAnEntryAndTheEmptyTextRemovesIt) {
   EXPECT_TRUE(OwnEntries().empty());
 }
 
+TEST_F(AutostartTest, DeletingTheRunValueRemovesItsEntryAndNothingElse) {
+  ASSERT_EQ(RegWriteString(HKEY_LOCAL_MACHINE, kRunKeyPath, kRunValue, "C:\\Program Files\\Ossen\\ossen.exe -h"), 1);
+  ASSERT_EQ(OwnEntries().size(), 1u);
+  HKEY run = nullptr;
+  ASSERT_EQ(RegOpenKeyEx(HKEY_LOCAL_MACHINE, kRunKeyPath, 0, KEY_ALL_ACCESS, &run), ERROR_SUCCESS);
+  EXPECT_EQ(RegDeleteValue(run, kRunValue), ERROR_SUCCESS);
+  EXPECT_EQ(RegDeleteValue(run, kRunValue), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(RegQueryValueEx(run, kRunValue, nullptr, nullptr, nullptr, nullptr), ERROR_FILE_NOT_FOUND);
+  RegCloseKey(run);
+  EXPECT_TRUE(OwnEntries().empty());
+  ExpectForeignFilesKept();
+}
+
 TEST_F(AutostartTest, OddCharactersAreQuotedForTheDesktop) {
   ASSERT_EQ(RegWriteString(HKEY_LOCAL_MACHINE, kRunKeyPath, "odd \"name\"",
                            "\"C:\\Program Files\\Ossen\\ossen.exe\" \"50% \\\"quoted\\\"\" $HOME back\\slash 'x'"),

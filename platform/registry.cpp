@@ -227,6 +227,32 @@ LONG RegSetValueEx(HKEY key, const char* name, DWORD /*reserved*/, DWORD type, c
   return result;
 }
 
+LONG RegDeleteValue(HKEY key, const char* name) {
+  std::optional<OpenKey> open = Resolve(key);
+  if (!open) return ERROR_INVALID_HANDLE;
+  if (!(open->access & KEY_SET_VALUE)) return ERROR_ACCESS_DENIED;
+  LONG result = HiveFile(open->hive).Update([&](RegistryHive& hive, bool& changed) {
+    changed = hive.DeleteValue(open->path, ValueName(name));
+    return changed ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
+  });
+  // A logon entry that goes from the Run key takes its autostart entry with it.
+  if (result == ERROR_SUCCESS && open->hive == Hive::kLocalMachine && EqualNamesIgnoringCase(open->path, kRunKeyPath))
+    SyncAutostartEntries();
+  return result;
+}
+
+LONG RegDeleteEmptyKey(HKEY key, const char* subKey) {
+  std::optional<OpenKey> parent = Resolve(key);
+  if (!parent) return ERROR_INVALID_HANDLE;
+  const std::string path = ChildPath(parent->path, subKey);
+  if (path == parent->path || !RegistryHive::IsStorableKeyPath(path)) return ERROR_INVALID_PARAMETER;
+  return HiveFile(parent->hive).Update([&](RegistryHive& hive, bool& changed) {
+    if (!hive.KeyExists(path)) return ERROR_FILE_NOT_FOUND;
+    changed = hive.DeleteEmptyKey(path);
+    return changed ? ERROR_SUCCESS : ERROR_ACCESS_DENIED;
+  });
+}
+
 LONG RegCloseKey(HKEY key) {
   if (PredefinedHive(key)) return ERROR_SUCCESS;
   return OpenKeyTable::Instance().Remove(key) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;

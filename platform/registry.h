@@ -57,6 +57,14 @@ LONG RegQueryValueEx(HKEY key, const char* name, DWORD* reserved, DWORD* type, B
 // Names with CR or LF cannot be kept in the hive text: ERROR_INVALID_PARAMETER.
 LONG RegSetValueEx(HKEY key, const char* name, DWORD reserved, DWORD type, const BYTE* data, DWORD size);
 
+// Removes the value; ERROR_FILE_NOT_FOUND when there is no such value.
+LONG RegDeleteValue(HKEY key, const char* name);
+
+// Removes the key below `key` when it holds no values and no subkeys; ERROR_FILE_NOT_FOUND
+// when it does not exist, ERROR_ACCESS_DENIED when it is not empty. (Not Win32's
+// RegDeleteKey, which takes a key's values with it: this one never removes a value.)
+LONG RegDeleteEmptyKey(HKEY key, const char* subKey);
+
 // Closing a predefined key is allowed and does nothing.
 LONG RegCloseKey(HKEY key);
 

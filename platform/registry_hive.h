@@ -92,6 +92,9 @@ class RegistryHive {
   bool SetValue(std::string_view keyPath, std::string_view name, DWORD type, std::vector<BYTE> data);
   // False when there was no such value.
   bool DeleteValue(std::string_view keyPath, std::string_view name);
+  // Removes the key's section when it holds nothing: no values, no kept lines, no subkeys.
+  // False, changing nothing, for a key that is missing or not empty (and for the root).
+  bool DeleteEmptyKey(std::string_view path);
 
   // Paths are names separated by single backslashes, none empty, without CR or LF;
   // "" is the root key itself.

@@ -60,6 +60,22 @@ TEST(Registry, CreatedKeysAndValuesLandInTheUserHiveAsText) {
   RegCloseKey(key);
 }
 
+TEST(Registry, OnlyAKeyWithoutValuesAndSubkeysIsDeleted) {
+  testing::TempPrefix temp;
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKey(HKEY_LOCAL_MACHINE, "Software\\Vendor\\Product", &key), ERROR_SUCCESS);
+  ASSERT_EQ(SetDword(key, "v", 1), ERROR_SUCCESS);
+  EXPECT_EQ(RegDeleteEmptyKey(HKEY_LOCAL_MACHINE, "Software\\Vendor\\Product"), ERROR_ACCESS_DENIED);  // a value
+  EXPECT_EQ(RegDeleteEmptyKey(HKEY_LOCAL_MACHINE, "Software\\Vendor"), ERROR_ACCESS_DENIED);  // a subkey
+  ASSERT_EQ(RegDeleteValue(key, "v"), ERROR_SUCCESS);
+  RegCloseKey(key);
+  EXPECT_EQ(RegDeleteEmptyKey(HKEY_LOCAL_MACHINE, "software\\vendor\\PRODUCT"), ERROR_SUCCESS);
+  EXPECT_EQ(RegDeleteEmptyKey(HKEY_LOCAL_MACHINE, "Software\\Vendor\\Product"), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(RegDeleteEmptyKey(HKEY_LOCAL_MACHINE, "Software\\Vendor"), ERROR_SUCCESS);
+  EXPECT_EQ(RegDeleteEmptyKey(HKEY_LOCAL_MACHINE, ""), ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(ReadHost(temp.prefix() + "/system.reg"), "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\Software]\r\n\r\n");
+}
+
 TEST(Registry, QueryReportsSizesAsWin32Does) {
   testing::TempPrefix temp;
   const char text[] = "hello";  // 6 bytes with the terminator

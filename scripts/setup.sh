@@ -1,21 +1,33 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building and testing ossen need; does nothing when
-# they are all there. Runs as root (or through sudo when it is available).
+# Installs the Debian packages ossen needs; does nothing when they are all there. Runs as
+# root (or through sudo when it is available).
+#   scripts/setup.sh run    what building and running the programs needs (scripts/start.sh)
+#   scripts/setup.sh test   that, and what the tests, benchmarks and sanitizer builds need
+#                           (scripts/test.sh, CI); the default
 set -euo pipefail
 
-packages=(
+run_packages=(
   cmake ninja-build g++ pkg-config          # build
-  libgtest-dev tzdata                       # tests (they set TZ)
   zlib1g-dev                                # MEMO blocks
-  qt6-base-dev qt6-base-dev-tools           # modules and resources (Qt resource system)
-  qt6-qpa-plugins                           # the offscreen platform for headless tests
+  qt6-base-dev qt6-base-dev-tools           # windows, modules and resources (Qt resource system)
+  qt6-qpa-plugins                           # Qt's display plugins (X11, Wayland, offscreen)
   libjpeg62-turbo-dev                       # JPEG pictures
-  libbenchmark-dev libpixman-1-dev          # bench/
-  clang libclang-rt-14-dev llvm             # fuzz targets, sanitizer reports
   fonts-dejavu-core                         # text on our surfaces: a sans-serif face for Qt
   libx11-dev xvfb x11-utils                 # the desktop bridge's root window, and its tests
   openbox trayer xdotool                    # the tray icon's test under a real notification area
 )
+test_packages=(
+  libgtest-dev tzdata                       # tests (they set TZ)
+  libbenchmark-dev libpixman-1-dev          # bench/
+  clang libclang-rt-14-dev llvm             # fuzz targets, sanitizer reports
+  xvfb xdotool                              # the disc's whole flow on a display of its own
+)
+
+case "${1:-test}" in
+  run) packages=("${run_packages[@]}") ;;
+  test) packages=("${run_packages[@]}" "${test_packages[@]}") ;;
+  *) echo "usage: scripts/setup.sh [run|test]" >&2; exit 2 ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do

@@ -4,7 +4,7 @@
 # arguments are passed on (-h: start hidden, -k: removal run).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/setup.sh
+scripts/setup.sh run
 scripts/build.sh build
 program="$PWD/build/app/ossen"
 prefix=${OSSEN_PREFIX:-${XDG_DATA_HOME:-$HOME/.local/share}/ossen}

@@ -2,7 +2,7 @@
 # Installs what is missing, builds everything and runs the whole test suite.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/setup.sh
+scripts/setup.sh test
 scripts/build.sh build
 cd build
 ctest --output-on-failure -j "$(nproc)"

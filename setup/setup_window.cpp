@@ -1,0 +1,84 @@
+#include "setup/setup_window.h"
+
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPixmap>
+#include <QVBoxLayout>
+
+#include "platform/paths.h"
+#include "platform/process.h"
+#include "setup/installer.h"
+#include "setup/product.h"
+#include "setup/setup_icon.h"
+
+namespace ossen::setup {
+namespace {
+
+QString Latin1(const std::string& text) { return QString::fromLatin1(text.c_str()); }
+
+}  // namespace
+
+SetupWindow::SetupWindow(std::string payloadDir) : payloadDir_(std::move(payloadDir)) {
+  setWindowTitle(Latin1(std::string(kProductName) + " Setup"));
+  const std::vector<std::uint8_t> icon = ProgramIconPng();
+  QPixmap iconPixmap;
+  if (!icon.empty() && iconPixmap.loadFromData(icon.data(), static_cast<uint>(icon.size()), "PNG")) setWindowIcon(iconPixmap);
+  auto* intro = new QLabel(Latin1(std::string("Setup will install ") + kProductName +
+                                  " in the following folder.\n\nTo install in another folder, type its name or "
+                                  "choose Browse. A schedule you made before is kept."));
+  intro->setWordWrap(true);
+  folder_ = new QLineEdit(kDefaultFolder);
+  folder_->setMinimumWidth(420);
+  auto* browse = new QPushButton("&Browse...");
+  install_ = new QPushButton("&Install");
+  install_->setDefault(true);
+  auto* cancel = new QPushButton("Cancel");
+
+  auto* folderRow = new QHBoxLayout;
+  folderRow->addWidget(folder_);
+  folderRow->addWidget(browse);
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch();
+  buttons->addWidget(install_);
+  buttons->addWidget(cancel);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(intro);
+  layout->addSpacing(8);
+  layout->addWidget(new QLabel("Destination folder:"));
+  layout->addLayout(folderRow);
+  layout->addStretch();
+  layout->addLayout(buttons);
+
+  connect(browse, &QPushButton::clicked, this, &SetupWindow::Browse);
+  connect(install_, &QPushButton::clicked, this, &SetupWindow::InstallNow);
+  connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void SetupWindow::Browse() {
+  // The host's folder dialog; its answer is given the Windows name the program uses.
+  const QString chosen = QFileDialog::getExistingDirectory(this, "Destination folder");
+  if (!chosen.isEmpty()) folder_->setText(Latin1(WinPathFromHost(chosen.toStdString())));
+}
+
+void SetupWindow::InstallNow() {
+  install_->setEnabled(false);
+  const InstallResult result = Install({payloadDir_, folder_->text().toLatin1().toStdString(), ProgramIconPng()});
+  install_->setEnabled(true);
+  if (!result.ok) {
+    QMessageBox::warning(this, windowTitle(), Latin1(result.message));
+    return;
+  }
+  const auto answer = QMessageBox::question(
+      this, windowTitle(), Latin1(result.message + "\n\nStart " + kProductName + " now?"),
+      QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
+  if (answer == QMessageBox::Yes) {
+    const std::string command = "\"" + result.folder + "\\ossen.exe\"";
+    if (WinExec(command.c_str(), SW_SHOWNORMAL) < 32)
+      QMessageBox::warning(this, windowTitle(), Latin1("Cannot start " + command + "."));
+  }
+  accept();
+}
+
+}  // namespace ossen::setup
