@@ -100,7 +100,7 @@ bool IsWriteLeftoverOf(const std::string& entryName, const std::string& fileName
 
 int RemoveStaleLeftovers(const std::string& hostPath) {
   const std::size_t slash = hostPath.rfind('/');
-  const std::string folder = slash == std::string::npos ? "." : hostPath.substr(0, slash + 1);
+  const std::string folder = slash == std::string::npos ? "./" : hostPath.substr(0, slash + 1);
   const std::string fileName = slash == std::string::npos ? hostPath : hostPath.substr(slash + 1);
   std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(folder.c_str()), ::closedir);
   if (!dir) return 0;

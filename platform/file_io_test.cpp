@@ -160,5 +160,15 @@ TEST(FileIo, ALiveWritersTemporaryFileIsKeptWhateverItsAge) {
   EXPECT_TRUE(std::filesystem::exists(others));  // not a temporary file of ours
 }
 
+TEST(FileIo, LeftoversOfAFileNamedWithoutAFolderAreFoundInTheCurrentOne) {
+  testing::TempPrefix temp;  // the program folder is the current directory
+  const std::string leftover = temp.programDir() + "/rel.bin.tmp.1.AbCdEf";
+  ASSERT_TRUE(WriteFileAtomically(leftover, "x", 1));
+  MakeOld(leftover);
+  ASSERT_TRUE(WriteFileAtomically("rel.bin", "y", 1));
+  EXPECT_FALSE(std::filesystem::exists(leftover));
+  EXPECT_TRUE(std::filesystem::exists(temp.programDir() + "/rel.bin"));
+}
+
 }  // namespace
 }  // namespace ossen

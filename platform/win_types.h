@@ -12,8 +12,14 @@ using LONG = std::int32_t;
 using UINT = std::uint32_t;
 using BOOL = int;
 
+// libjpeg's headers define FALSE and TRUE as macros of the same values; whichever header
+// comes first, the names mean 0 and 1.
+#ifndef FALSE
 inline constexpr BOOL FALSE = 0;
+#endif
+#ifndef TRUE
 inline constexpr BOOL TRUE = 1;
+#endif
 
 // 0x00BBGGRR, as GDI packs a colour.
 using COLORREF = DWORD;
