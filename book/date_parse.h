@@ -29,9 +29,9 @@ int NextNumber(std::string& source, std::string_view delimiter);
 
 // Reads a typed date by the short date picture `dateFormat`, whose order of the first 'd',
 // 'M' and 'y' (any case) gives the order of the numbers, split at `dateSeparator` (or at
-// the picture's first character when the separator is not in the picture). A two-digit
-// year falls in the century of `currentYear` (the local year now), or in the next one when
-// that would be before 1970. Returns 0 and stores wYear, wMonth and wDay when day is 1..31,
+// the picture's first character when the separator is not in the picture). A year below
+// 100 (two digits typed, or none) falls in the century of `currentYear` (the local year
+// now), or in the next one when that would be before 1970. Returns 0 and stores wYear, wMonth and wDay when day is 1..31,
 // month 1..12 and year 1970..2038; else 1 and `moment` is untouched. Day and month are not
 // checked against each other: 30 February is carried into March when the moment is made.
 int ParseDate(std::string_view text, std::string_view dateFormat, char dateSeparator, int currentYear,
