@@ -12,6 +12,7 @@
 #include <sstream>
 #include <thread>
 
+#include "app/test/program_run.h"
 #include "platform/paths.h"
 #include "platform/prefix.h"
 #include "platform/process.h"
@@ -242,6 +243,30 @@ TEST_F(InstallerTest, UninstallLeavesFilesItDidNotWriteAndTheirFolder) {
   // The launcher's file held only our section: it goes, with the lock file kept beside it.
   EXPECT_FALSE(fs::exists(drive_ / "WINDOWS" / "X7352.INI"));
   EXPECT_FALSE(fs::exists(drive_ / "WINDOWS" / "X7352.INI.lock"));
+}
+
+TEST_F(InstallerTest, InstallingOverARunningCopyEndsItFirstAndKeepsItsSchedule) {
+  // The real disc: the program starts from the folder the first installation made.
+  const std::string root = prefix_.root();
+  fs::create_directories(root + "/runtime");
+  fs::permissions(root + "/runtime", fs::perms::owner_all);
+  ::setenv("HOME", (root + "/home").c_str(), 1);
+  ::setenv("XDG_RUNTIME_DIR", (root + "/runtime").c_str(), 1);
+  ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  ::setenv("OSSEN_TRACE", "1", 1);
+  ASSERT_TRUE(Install({OSSEN_DISC_DIR, kDefaultFolder, {}}).ok);
+  testing::ProgramRun resident((folder_ / "ossen").string(), {}, root, root + "/resident.log");
+  ASSERT_TRUE(resident.WaitForOutput("book window ready", 20000)) << resident.Output();
+  EXPECT_EQ(ReadValue(HKEY_LOCAL_MACHINE, kRunKeyPath, kRunValue), std::string(kDefaultFolder) + "\\ossen.exe -h");
+
+  const InstallResult again = Install({OSSEN_DISC_DIR, kDefaultFolder, {}});
+  EXPECT_TRUE(again.ok) << again.message;
+  // It had ended through Exit before its files were replaced: schedule saved, logon entry cleared.
+  EXPECT_EQ(resident.WaitForExit(1000), 0) << resident.Output();
+  EXPECT_TRUE(fs::exists(folder_ / "data.bin"));
+  EXPECT_EQ(ReadValue(HKEY_LOCAL_MACHINE, kRunKeyPath, kRunValue), "");
+  ::unsetenv("QT_QPA_PLATFORM");
+  ::unsetenv("OSSEN_TRACE");
 }
 
 }  // namespace

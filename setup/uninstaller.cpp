@@ -3,7 +3,6 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
-#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -130,15 +129,17 @@ RemovalResult Uninstall() {
 
   const std::string ini = HostPathFromWin(kLauncherIniFile);
   char probe[8] = "";
+  bool sectionRemoved = false;
   if (GetPrivateProfileString(kLauncherIniSection, nullptr, "", probe, sizeof probe, kLauncherIniFile) > 0 ||
       GetPrivateProfileString(kLauncherIniSection, kLauncherIniKey, "", probe, sizeof probe, kLauncherIniFile) > 0) {
-    WritePrivateProfileString(kLauncherIniSection, nullptr, nullptr, kLauncherIniFile);
-    removal.result.removed.push_back(std::string(kLauncherIniFile) + " [" + kLauncherIniSection + "]");
+    sectionRemoved = WritePrivateProfileString(kLauncherIniSection, nullptr, nullptr, kLauncherIniFile) != 0;
   }
   if (!ini.empty() && fs::exists(ini) && IsBlankFile(ini)) {
     removal.RemoveFile(kLauncherIniFile);
     // The lock file the profile writer keeps beside it goes with it.
     if (!fs::exists(ini)) ::unlink((ini + ".lock").c_str());
+  } else if (sectionRemoved) {
+    removal.result.removed.push_back(std::string(kLauncherIniFile) + " [" + kLauncherIniSection + "]");
   }
 
   for (const std::string& path : RemoveMenuEntry()) removal.result.removed.push_back(path);
