@@ -10,6 +10,9 @@
 #include <QRasterWindow>
 #include <QScreen>
 #include <QTimer>
+#include <QtGui/qguiapplication_platform.h>
+
+#include <xcb/xcb.h>
 
 #include <cstdlib>
 #include <utility>
@@ -22,6 +25,20 @@ QScreen* ScreenAt(int screen) {
   const QList<QScreen*> screens = QGuiApplication::screens();
   if (screens.isEmpty()) return nullptr;
   return screen >= 0 && screen < screens.size() ? screens[screen] : screens.front();
+}
+
+// The size of another program's window, asked of the X server; empty when there is no such
+// window (or no X server: other desktops do not lend their windows this way).
+QSize ForeignWindowSize(std::uint64_t nativeId) {
+  auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+  if (!x11 || !x11->connection() || nativeId > 0xFFFFFFFFu) return {};
+  xcb_connection_t* connection = x11->connection();
+  const xcb_get_geometry_cookie_t asked = xcb_get_geometry(connection, static_cast<xcb_drawable_t>(nativeId));
+  xcb_get_geometry_reply_t* reply = xcb_get_geometry_reply(connection, asked, nullptr);
+  if (!reply) return {};
+  const QSize size(reply->width, reply->height);
+  std::free(reply);
+  return size;
 }
 
 // The callbacks a Qt window needs from its owner.
@@ -84,10 +101,10 @@ class QtScreenWindow final : public ScreenWindow, public WindowOwner {
   }
 
   bool PlaceInside(std::uint64_t nativeId) {
+    const QSize area = ForeignWindowSize(nativeId);
+    if (area.isEmpty()) return false;
     foreign_ = QWindow::fromWinId(static_cast<WId>(nativeId));
     if (!foreign_) return false;
-    const QRect area = foreign_->geometry();
-    if (area.isEmpty()) return false;
     window_->setParent(foreign_);
     window_->setGeometry(0, 0, area.width(), area.height());
     Reallocate(area.width(), area.height());

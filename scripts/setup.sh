@@ -13,6 +13,8 @@ packages=(
   libbenchmark-dev libpixman-1-dev          # bench/
   clang libclang-rt-14-dev llvm             # fuzz targets, sanitizer reports
   fonts-dejavu-core                         # text on our surfaces: a sans-serif face for Qt
+  libxcb1-dev                               # windows of other programs (ossen.scr in XScreenSaver)
+  xvfb libx11-dev                           # ossen.scr's tests: X servers of their own, screen pictures
 )
 
 missing=()
