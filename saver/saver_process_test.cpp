@@ -85,6 +85,9 @@ class SaverProcess : public ::testing::Test {
       kill(saver_, SIGKILL);
       waitpid(saver_, nullptr, 0);
     }
+    // The server goes with the test; the tests that follow draw off screen.
+    unsetenv("DISPLAY");
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
   }
 
   void Start(const std::string& program, std::vector<std::string> arguments) {

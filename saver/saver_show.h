@@ -39,6 +39,10 @@ class SaverShow {
   int CurrentPainting() const { return current_; }
   // Whether the paintings change (the random order with more than one painting).
   bool Changes() const { return changes_; }
+  // What window `index` (in the order added) is shown next.
+  DibSectionSurface* BackBuffer(std::size_t index) const {
+    return index < screens_.size() ? screens_[index]->view.backBuffer.get() : nullptr;
+  }
 
  private:
   struct Screen {
