@@ -217,6 +217,19 @@ TEST_F(DisplayTest, PresentStretchesTheBackBufferAndTintsOnlySixteenBits) {
   EXPECT_NE(view.backBuffer->GetPixel(0, 0), 0u);
   ASSERT_EQ(view.Present(0, 0, 0), kGfxOk);
 
+  // A 24-bit back buffer lands on the 32-bit window as it is, column by column.
+  ASSERT_EQ(view.Open(3, 1, 0x18E40888, window_.get(), 0), kGfxOk);
+  view.backBuffer->SetPixel(0, 0, 0x010203);
+  view.backBuffer->SetPixel(1, 0, 0xA0B0C0);
+  view.backBuffer->SetPixel(2, 0, 0xFFFFFF);
+  ASSERT_EQ(view.Present(0, 0, 0), kGfxOk);
+  EXPECT_EQ(ClientPixel(0, 0), 0x010203u);
+  EXPECT_EQ(ClientPixel(66, 99), 0x010203u);
+  EXPECT_EQ(ClientPixel(67, 0), 0xA0B0C0u);
+  EXPECT_EQ(ClientPixel(133, 50), 0xA0B0C0u);
+  EXPECT_EQ(ClientPixel(134, 50), 0xFFFFFFu);
+  EXPECT_EQ(ClientPixel(199, 99), 0xFFFFFFu);
+
   // Paint draws the same stretch into the window on its own.
   ASSERT_EQ(view.Open(2, 2, 0x20E40888, window_.get(), 0), kGfxOk);
   view.backBuffer->SetPixel(0, 0, 0x0000FF);

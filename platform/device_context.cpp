@@ -620,6 +620,21 @@ class PixelTranslator {
   std::vector<CacheEntry> cache_ = std::vector<CacheEntry>(kCacheSize);
 };
 
+// One row between true-colour buffers: blue, green and red as they are, the fourth byte of a
+// 32-bit target 0, as PutPixel writes it. Columns below 0 lie outside the source.
+void CopyTrueColorRow(const BYTE* in, int inBytes, BYTE* out, int outBytes, const std::vector<int>& columns) {
+  for (const int column : columns) {
+    if (column >= 0) {
+      const BYTE* p = in + static_cast<std::ptrdiff_t>(column) * inBytes;
+      out[0] = p[0];
+      out[1] = p[1];
+      out[2] = p[2];
+      if (outBytes == 4) out[3] = 0;
+    }
+    out += outBytes;
+  }
+}
+
 // Nearest-neighbour source coordinate of target offset j in a scaled span: floor(j * s / d).
 long long ScaledOffset(long long j, long long sourceSize, long long targetSize) {
   return j * sourceSize / targetSize;
@@ -666,6 +681,7 @@ BOOL DeviceContext::StretchBlt(int x, int y, int width, int height, const Device
   PixelTranslator translator(source, *this);
   const bool straightCopy = translator.identity() && from.bitsPerPixel == 8 && target_.bitsPerPixel == 8 &&
                             sourceWidth == width;
+  const bool trueColor = from.bitsPerPixel != 8 && target_.bitsPerPixel != 8;
   for (long long ty = visible.top; ty < visible.bottom; ++ty) {
     const long long sourceRow = sy + ScaledOffset(ty - y, sourceHeight, height);
     if (sourceRow < 0 || sourceRow >= from.height) continue;
@@ -680,6 +696,11 @@ BOOL DeviceContext::StretchBlt(int x, int y, int width, int height, const Device
       if (last > first) {
         std::memcpy(out + visible.left + static_cast<long long>(first), in + sourceColumns[first], last - first);
       }
+      continue;
+    }
+    if (trueColor) {
+      CopyTrueColorRow(in, from.bitsPerPixel / 8, out + visible.left * (target_.bitsPerPixel / 8),
+                       target_.bitsPerPixel / 8, sourceColumns);
       continue;
     }
     for (std::size_t i = 0; i < sourceColumns.size(); ++i) {

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 
 #include "gfx/blit_engine.h"
-#include "platform/device_context.h"
 
 namespace ossen {
 
@@ -27,20 +27,32 @@ CanvasLayout FitCanvas(int pictureWidth, int pictureHeight, int windowWidth, int
   return layout;
 }
 
-SurfaceRef<DibSectionSurface> ComposeCanvas(DibSectionSurface* picture, int windowWidth, int windowHeight) {
-  if (!picture || picture->format != kFormat24) return {};
-  const CanvasLayout layout = FitCanvas(picture->Width(), picture->Height(), windowWidth, windowHeight);
-  SurfaceRef<DibSectionSurface> canvas = DibSectionSurface::New();
-  if (!canvas || canvas->CreateBlank(layout.canvasWidth, layout.canvasHeight, kFormat24) != 0) {
-    // Too wide for a section: the picture alone, stretched.
-    return SurfaceRef<DibSectionSurface>::Share(picture);
+bool ComposeCanvas(DibSectionSurface* picture, DibSectionSurface* canvas, int windowWidth, int windowHeight) {
+  if (!canvas) return false;
+  if (!picture || picture->format != kFormat24) {
+    canvas->Destroy();
+    return false;
   }
-  DeviceContext* to = canvas->GetDC();
-  DeviceContext* from = picture->GetDC();
-  if (to && from) to->BitBlt(layout.x, layout.y, picture->Width(), picture->Height(), *from, 0, 0, SRCCOPY);
-  if (from) picture->ReleaseDC(from);
-  if (to) canvas->ReleaseDC(to);
-  return canvas;
+  const CanvasLayout layout = FitCanvas(picture->Width(), picture->Height(), windowWidth, windowHeight);
+  if (canvas->CreateBlank(layout.canvasWidth, layout.canvasHeight, kFormat24) != 0) return false;
+  std::uint8_t* in = nullptr;
+  std::uint8_t* out = nullptr;
+  int inStride = 0;
+  int outStride = 0;
+  if (picture->LockBits(in, inStride) != 0) return false;
+  if (canvas->LockBits(out, outStride) != 0) {
+    picture->UnlockBits();
+    return false;
+  }
+  // Same format, same size: whole rows at their place on the canvas.
+  const std::size_t rowBytes = std::size_t{3} * static_cast<std::size_t>(picture->Width());
+  for (int y = 0; y < picture->Height(); ++y) {
+    std::memcpy(out + static_cast<std::ptrdiff_t>(outStride) * (layout.y + y) + std::ptrdiff_t{3} * layout.x,
+                in + static_cast<std::ptrdiff_t>(inStride) * y, rowBytes);
+  }
+  canvas->UnlockBits();
+  picture->UnlockBits();
+  return true;
 }
 
 bool DarkenInto(DibSectionSurface* from, DibSectionSurface* to, int level) {
@@ -58,9 +70,18 @@ bool DarkenInto(DibSectionSurface* from, DibSectionSurface* to, int level) {
     from->UnlockBits();
     return false;
   }
+  const std::size_t rowBytes = std::size_t{3} * static_cast<std::size_t>(from->Width());
+  if (level == 256) {
+    for (int y = 0; y < from->Height(); ++y) {
+      std::memcpy(out + static_cast<std::ptrdiff_t>(outStride) * y, in + static_cast<std::ptrdiff_t>(inStride) * y,
+                  rowBytes);
+    }
+    to->UnlockBits();
+    from->UnlockBits();
+    return true;
+  }
   std::uint8_t scaled[256];
   for (int v = 0; v < 256; ++v) scaled[v] = static_cast<std::uint8_t>(v * level / 256);
-  const std::size_t rowBytes = std::size_t{3} * static_cast<std::size_t>(from->Width());
   for (int y = 0; y < from->Height(); ++y) {
     const std::uint8_t* source = in + static_cast<std::ptrdiff_t>(inStride) * y;
     std::uint8_t* target = out + static_cast<std::ptrdiff_t>(outStride) * y;

@@ -18,9 +18,9 @@ struct CanvasLayout {
 // centred on it. A window or picture without area gives the picture's own size.
 CanvasLayout FitCanvas(int pictureWidth, int pictureHeight, int windowWidth, int windowHeight);
 
-// `picture` (24-bit) on a black 24-bit canvas laid out for the window; null when it cannot
-// be made.
-SurfaceRef<DibSectionSurface> ComposeCanvas(DibSectionSurface* picture, int windowWidth, int windowHeight);
+// Makes `canvas` a black 24-bit surface laid out for the window with `picture` (24-bit) on
+// it. False, and `canvas` empty, when it cannot be made.
+bool ComposeCanvas(DibSectionSurface* picture, DibSectionSurface* canvas, int windowWidth, int windowHeight);
 
 // Copies `from` into `to` (both 24-bit, the same size) with every channel scaled by
 // level / 256: 256 copies, 0 gives black. False when the surfaces do not match.

@@ -12,6 +12,7 @@
 #include <ctime>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/trace.h"
@@ -57,6 +58,34 @@ int ShowSetting(int argc, char** argv, const SaverSettings& settings) {
   return 0;
 }
 
+// One window covering each screen, or one inside the window `windowId`. 0, or the exit
+// status of a run that cannot show anything.
+int MakeWindows(std::uint64_t windowId, std::vector<std::unique_ptr<ScreenWindow>>& windows) {
+  if (!OpenDisplay()) {
+    std::fprintf(stderr, "ossen.scr: no display to show the paintings on\n");
+    return 1;
+  }
+  if (windowId != 0) {
+    std::unique_ptr<ScreenWindow> window = ScreenWindow::CreateInside(windowId);
+    if (!window) {
+      std::fprintf(stderr, "ossen.scr: there is no window %llu to draw into\n",
+                   static_cast<unsigned long long>(windowId));
+      return 1;
+    }
+    windows.push_back(std::move(window));
+    return 0;
+  }
+  for (int screen = 0; screen < ScreenCount(); ++screen) {
+    std::unique_ptr<ScreenWindow> window = ScreenWindow::Create(640, 480, screen, kTitle);
+    if (window) windows.push_back(std::move(window));
+  }
+  if (windows.empty()) {
+    std::fprintf(stderr, "ossen.scr: no screen to show the paintings on\n");
+    return 1;
+  }
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -71,38 +100,24 @@ int main(int argc, char** argv) {
   Trace("ossen.scr: Pic %u, prev %u, Mute %u\n", settings.pic, settings.prev, settings.mute);
   if (command.run == SaverRun::kConfigure) return ShowSetting(argc, argv, settings);
 
-  if (!OpenDisplay()) {
-    std::fprintf(stderr, "ossen.scr: no display to show the paintings on\n");
-    return 1;
-  }
-  const auto started = std::chrono::steady_clock::now();
-
-  // Windows first: the show keeps views of them.
+  // Declared in the order they depend on each other: the show keeps views of the windows
+  // and reads the library.
   std::vector<std::unique_ptr<ScreenWindow>> windows;
-  const bool ownWindows = command.windowId == 0;
-  if (ownWindows) {
-    for (int screen = 0; screen < ScreenCount(); ++screen) {
-      std::unique_ptr<ScreenWindow> window = ScreenWindow::Create(640, 480, screen, kTitle);
-      if (window) windows.push_back(std::move(window));
-    }
-  } else {
-    std::unique_ptr<ScreenWindow> window = ScreenWindow::CreateInside(command.windowId);
-    if (!window) {
-      std::fprintf(stderr, "ossen.scr: there is no window %llu to draw into\n",
-                   static_cast<unsigned long long>(command.windowId));
-      return 1;
-    }
-    windows.push_back(std::move(window));
-  }
-  if (windows.empty()) {
-    std::fprintf(stderr, "ossen.scr: no screen to show the paintings on\n");
-    return 1;
-  }
-
-  const PaintingLibrary library = PaintingLibrary::Open();
-  if (!library.IsOpen()) Trace("ossen.scr: no picture library, a black screen\n");
+  PaintingLibrary library;
   const auto seed = static_cast<std::uint32_t>(std::time(nullptr)) ^ static_cast<std::uint32_t>(getpid());
   SaverShow show(library, PlanShow(command.run, settings), seed);
+  // The library and the first painting are read while the display is reached and the
+  // windows are made: the painting is on the screen sooner.
+  std::thread preparing([&library, &show] {
+    library = PaintingLibrary::Open();
+    show.PrepareFirst();
+  });
+  const auto started = std::chrono::steady_clock::now();
+  const int windowsMade = MakeWindows(command.windowId, windows);
+  preparing.join();
+  if (windowsMade != 0) return windowsMade;
+  if (!library.IsOpen()) Trace("ossen.scr: no picture library, a black screen\n");
+  const bool ownWindows = command.windowId == 0;
   for (const auto& window : windows) show.AddWindow(window.get(), ownWindows);
   show.Start();
 

@@ -44,21 +44,26 @@ SurfaceRef<DibSectionSurface> SaverShow::LoadNext(int& number) {
   return {};
 }
 
-void SaverShow::Start() {
-  SurfaceRef<DibSectionSurface> picture;
+void SaverShow::PrepareFirst() {
+  prepared_ = true;
   int number = 0;
   if (plan_.kind == ShowPlan::kPainting) {
-    picture = library_.LoadPainting(plan_.painting);
-    if (picture) number = plan_.painting;
+    first_ = library_.LoadPainting(plan_.painting);
+    if (first_) number = plan_.painting;
   }
   // A painting that does not load gives the random order; no painting at all gives black.
-  if (!picture && plan_.kind != ShowPlan::kBlack) {
-    picture = LoadNext(number);
+  if (!first_ && plan_.kind != ShowPlan::kBlack) {
+    first_ = LoadNext(number);
     // The order goes on while there may be another painting; the first look ahead tells.
-    changes_ = static_cast<bool>(picture);
+    changes_ = static_cast<bool>(first_);
   }
   current_ = number;
-  SetPicture(picture.get());
+}
+
+void SaverShow::Start() {
+  if (!prepared_) PrepareFirst();
+  SetPicture(first_.get());
+  first_ = {};
   DrawAll(256, false);
   phase_ = Phase::kShowing;
   phaseStart_ = 0;
@@ -68,22 +73,24 @@ void SaverShow::SetPicture(DibSectionSurface* picture) {
   for (auto& screen : screens_) {
     const int width = screen->cover ? screen->window->ScreenWidth() : screen->window->ClientWidth();
     const int height = screen->cover ? screen->window->ScreenHeight() : screen->window->ClientHeight();
-    screen->canvas = picture ? ComposeCanvas(picture, width, height) : SurfaceRef<DibSectionSurface>();
-    if (!screen->canvas) {
-      screen->canvas = DibSectionSurface::New();
-      if (screen->canvas) screen->canvas->CreateBlank(kBlackSide, kBlackSide, kFormat24);
-    }
     DibSectionSurface* back = screen->view.backBuffer.get();
-    if (back && screen->canvas &&
-        (back->Width() != screen->canvas->Width() || back->Height() != screen->canvas->Height())) {
-      back->CreateBlank(screen->canvas->Width(), screen->canvas->Height(), kFormat24);
-    }
+    if (back && !ComposeCanvas(picture, back, width, height)) back->CreateBlank(kBlackSide, kBlackSide, kFormat24);
+    screen->canvas = {};
   }
 }
 
 void SaverShow::DrawAll(int level, bool present) {
   for (auto& screen : screens_) {
-    DarkenInto(screen->canvas.get(), screen->view.backBuffer.get(), level);
+    DibSectionSurface* back = screen->view.backBuffer.get();
+    if (!back) continue;
+    if (!screen->canvas && level < 256) {
+      // The back buffer is still undimmed: keep a copy to dim from.
+      screen->canvas = DibSectionSurface::New();
+      if (screen->canvas && screen->canvas->CreateBlank(back->Width(), back->Height(), kFormat24) == 0) {
+        DarkenInto(back, screen->canvas.get(), 256);
+      }
+    }
+    if (screen->canvas) DarkenInto(screen->canvas.get(), back, level);
     if (present) {
       screen->view.Present(0, 0, 0);
     } else {
@@ -115,10 +122,12 @@ void SaverShow::Tick(std::int64_t milliseconds) {
         DrawAll(static_cast<int>(256 - 256 * inPhase / kFadeMilliseconds), true);
         return;
       }
-      DrawAll(0, true);
+      // Black on the screen, and in the back buffer too, so a paint before the fade in
+      // shows black rather than the new painting at full strength.
       current_ = upcomingNumber_;
       SetPicture(upcoming_.get());
       upcoming_ = {};
+      DrawAll(0, true);
       phase_ = Phase::kFadingIn;
       phaseStart_ = milliseconds;
       return;

@@ -29,8 +29,10 @@ class SaverShow {
   // Shows on `window`: covering its whole screen (a run of our own), or in its client area
   // as it is (a window we were given).
   void AddWindow(ScreenWindow* window, bool cover);
-  // Picks the first painting and draws it into every back buffer; each window shows it at
-  // its next paint.
+  // Picks and decodes the first painting. It touches no window, so it may run on another
+  // thread while the windows are made; Start does it when it was not done.
+  void PrepareFirst();
+  // Draws the first painting into every back buffer; each window shows it at its next paint.
   void Start();
   // Moves the show on to `milliseconds` after Start: the change and its fades.
   void Tick(std::int64_t milliseconds);
@@ -48,8 +50,9 @@ class SaverShow {
   struct Screen {
     ScreenWindow* window = nullptr;
     bool cover = false;
-    DisplayView view;
-    SurfaceRef<DibSectionSurface> canvas;  // the painting on the window's shape, undimmed
+    DisplayView view;  // its back buffer holds the painting on the window's shape
+    // An undimmed copy of the back buffer, made when a fade first needs one.
+    SurfaceRef<DibSectionSurface> canvas;
   };
   enum class Phase { kShowing, kFadingOut, kFadingIn };
 
@@ -71,6 +74,8 @@ class SaverShow {
   std::int64_t phaseStart_ = 0;
   SurfaceRef<DibSectionSurface> upcoming_;
   int upcomingNumber_ = 0;
+  bool prepared_ = false;
+  SurfaceRef<DibSectionSurface> first_;
 };
 
 }  // namespace ossen

@@ -54,15 +54,17 @@ TEST(Canvas, KeepsThePicturesShapeWithBarsWhereTheScreenDiffers) {
 
 TEST(Canvas, ComposesThePictureOnBlackAndDimsIt) {
   SurfaceRef<DibSectionSurface> picture = Filled(4, 2, 0x806040);
-  SurfaceRef<DibSectionSurface> canvas = ComposeCanvas(picture.get(), 100, 100);
-  ASSERT_TRUE(canvas);
+  SurfaceRef<DibSectionSurface> canvas = DibSectionSurface::New();
+  ASSERT_TRUE(ComposeCanvas(picture.get(), canvas.get(), 100, 100));
   EXPECT_EQ(canvas->Width(), 4);
   EXPECT_EQ(canvas->Height(), 4);
   EXPECT_EQ(canvas->GetPixel(0, 0), 0u);
   EXPECT_EQ(canvas->GetPixel(3, 1), 0x806040u);
   EXPECT_EQ(canvas->GetPixel(0, 2), 0x806040u);
   EXPECT_EQ(canvas->GetPixel(2, 3), 0u);
-  EXPECT_FALSE(ComposeCanvas(nullptr, 10, 10));
+  SurfaceRef<DibSectionSurface> empty = DibSectionSurface::New();
+  EXPECT_FALSE(ComposeCanvas(nullptr, empty.get(), 10, 10));
+  EXPECT_EQ(empty->format, 0u);
 
   SurfaceRef<DibSectionSurface> dimmed = Filled(4, 4, 0);
   ASSERT_TRUE(DarkenInto(canvas.get(), dimmed.get(), 128));
