@@ -161,6 +161,7 @@ class QtScreenWindow final : public ScreenWindow, public WindowOwner {
     window_->setFlags(savedFlags_ | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
     window_->setGeometry(on->geometry());
     window_->showFullScreen();
+    window_->requestActivate();  // the keys come here, not to the window that had them
     covering_ = true;
     return true;
   }
