@@ -9,7 +9,6 @@
 
 #include "gfx/blit_engine.h"
 #include "image/jpeg_loader.h"
-#include "platform/file_io.h"
 #include "platform/paths.h"
 #include "platform/registry_helpers.h"
 #include "platform/temp_files.h"
@@ -38,6 +37,14 @@ class TempFile {
  private:
   std::string winPath_;
 };
+
+// A scratch copy needs no flush to the disk: it is read at once and deleted.
+bool WriteScratch(const std::string& hostPath, const void* bytes, std::size_t size) {
+  std::FILE* file = std::fopen(hostPath.c_str(), "wb");
+  if (!file) return false;
+  const bool written = std::fwrite(bytes, 1, size, file) == size;
+  return std::fclose(file) == 0 && written;
+}
 
 }  // namespace
 
@@ -77,7 +84,7 @@ SurfaceRef<DibSectionSurface> PaintingLibrary::LoadPainting(int n) const {
 
   // The decoder reads files: the painting goes through a temporary copy, as when it is applied.
   const TempFile copy;
-  if (copy.winPath().empty() || !WriteFileAtomically(HostPathFromWin(copy.winPath()), bytes, size)) {
+  if (copy.winPath().empty() || !WriteScratch(HostPathFromWin(copy.winPath()), bytes, size)) {
     Trace("ossen.scr: no temporary file for painting %d\n", n);
     return {};
   }
