@@ -49,4 +49,8 @@ int GraphicsContext::ReleaseAll() {
 
 SurfaceRef<DibSectionSurface> GraphicsContext::NewDibSection() { return DibSectionSurface::New(); }
 
+std::unique_ptr<DisplayView> GraphicsContext::NewView() {
+  return std::unique_ptr<DisplayView>(new (std::nothrow) DisplayView);
+}
+
 }  // namespace ossen

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "gfx/dib_section_surface.h"
+#include "gfx/display_view.h"
 #include "gfx/surface.h"
 #include "platform/module.h"
 #include "platform/win_types.h"
@@ -36,7 +37,8 @@ class GraphicsContext {
   int ReleaseAll();
   // Slot 4: a new, empty section surface.
   SurfaceRef<DibSectionSurface> NewDibSection();
-  // Slot 5, NewView, belongs to the display presenter and is added with it.
+  // Slot 5: a new, closed display view.
+  std::unique_ptr<DisplayView> NewView();
 
   HINSTANCE instance = nullptr;
   void* mainWindow = nullptr;  // the window handle, opaque here

@@ -22,6 +22,25 @@ BOOL DeviceContext::BitBlt(int x, int y, int width, int height, const DeviceCont
   return StretchBlt(x, y, width, height, source, sx, sy, width, height, rop);
 }
 
+namespace {
+
+// One row between true-colour buffers: blue, green and red as they are, the fourth byte of a
+// 32-bit target 0, as PutPixel writes it. Columns below 0 lie outside the source.
+void CopyTrueColorRow(const BYTE* in, int inBytes, BYTE* out, int outBytes, const std::vector<int>& columns) {
+  for (const int column : columns) {
+    if (column >= 0) {
+      const BYTE* p = in + static_cast<std::ptrdiff_t>(column) * inBytes;
+      out[0] = p[0];
+      out[1] = p[1];
+      out[2] = p[2];
+      if (outBytes == 4) out[3] = 0;
+    }
+    out += outBytes;
+  }
+}
+
+}  // namespace
+
 BOOL DeviceContext::StretchBlt(int x, int y, int width, int height, const DeviceContext& source,
                                int sx, int sy, int sourceWidth, int sourceHeight, DWORD rop) {
   if (rop != SRCCOPY || !HasTarget() || !source.HasTarget()) return FALSE;
@@ -59,6 +78,7 @@ BOOL DeviceContext::StretchBlt(int x, int y, int width, int height, const Device
   PixelTranslator translator(source, *this);
   const bool straightCopy = translator.identity() && from.bitsPerPixel == 8 && target_.bitsPerPixel == 8 &&
                             sourceWidth == width;
+  const bool trueColor = from.bitsPerPixel != 8 && target_.bitsPerPixel != 8;
   NearestStepper rows(sy, sourceHeight, height);
   rows.Skip(visible.top - y);
   for (long long ty = visible.top; ty < visible.bottom; ++ty, rows.Advance()) {
@@ -75,6 +95,11 @@ BOOL DeviceContext::StretchBlt(int x, int y, int width, int height, const Device
       if (last > first) {
         std::memcpy(out + visible.left + static_cast<long long>(first), in + sourceColumns[first], last - first);
       }
+      continue;
+    }
+    if (trueColor) {
+      CopyTrueColorRow(in, from.bitsPerPixel / 8, out + visible.left * (target_.bitsPerPixel / 8),
+                       target_.bitsPerPixel / 8, sourceColumns);
       continue;
     }
     for (std::size_t i = 0; i < sourceColumns.size(); ++i) {

@@ -13,14 +13,14 @@ run_packages=(
   qt6-qpa-plugins                           # Qt's display plugins (X11, Wayland, offscreen)
   libjpeg62-turbo-dev                       # JPEG pictures
   fonts-dejavu-core                         # text on our surfaces: a sans-serif face for Qt
-  libx11-dev xvfb x11-utils                 # the desktop bridge's root window, and its tests
-  openbox trayer xdotool                    # the tray icon's test under a real notification area
+  libx11-dev libxcb1-dev                    # the desktop bridge's root window; windows of other programs
 )
 test_packages=(
   libgtest-dev tzdata                       # tests (they set TZ)
   libbenchmark-dev libpixman-1-dev          # bench/
   clang libclang-rt-14-dev llvm             # fuzz targets, sanitizer reports
-  xvfb xdotool                              # the disc's whole flow on a display of its own
+  xvfb x11-utils xdotool imagemagick       # tests on displays of their own: Xvfb, clicks, screenshots
+  openbox trayer                            # the tray icon's test under a real notification area
 )
 
 case "${1:-test}" in

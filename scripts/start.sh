@@ -8,7 +8,10 @@ scripts/setup.sh run
 scripts/build.sh build
 program="$PWD/build/app/ossen"
 prefix=${OSSEN_PREFIX:-${XDG_DATA_HOME:-$HOME/.local/share}/ossen}
-mkdir -p "$prefix/drive_c/OSSEN"
+mkdir -p "$prefix/drive_c/OSSEN" "$prefix/drive_c/WINDOWS/SYSTEM"
+# The screen saver where the Preview button and system.ini look for it; a link, so that it
+# is always the fresh build and finds the picture library beside its real self.
+ln -sfn "$PWD/build/app/ossen.scr" "$prefix/drive_c/WINDOWS/SYSTEM/ossen.scr"
 cd "$prefix/drive_c/OSSEN"
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
   # No desktop to show the window on: the scheduler still runs, without a window or tray icon.

@@ -1,0 +1,39 @@
+#include "saver/saver_settings.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/profile.h"
+#include "platform/registry_helpers.h"
+#include "platform/test/temp_prefix.h"
+
+namespace ossen {
+namespace {
+
+TEST(SaverSettings, ReadsTheConfigValuesAndTheSystemIniEntry) {
+  testing::TempPrefix prefix;
+  SaverSettings fresh = ReadSaverSettings();
+  EXPECT_EQ(fresh.pic, 0u);
+  EXPECT_EQ(fresh.prev, 0u);
+  EXPECT_TRUE(fresh.saverNamed);  // nothing applied yet: not a choice of no picture
+
+  ASSERT_EQ(RegWriteDword(HKEY_CURRENT_USER, kConfigKeyPath, kPicValue, 7), 1);
+  ASSERT_EQ(RegWriteDword(HKEY_CURRENT_USER, kConfigKeyPath, kPrevValue, 12), 1);
+  ASSERT_EQ(RegWriteDword(HKEY_CURRENT_USER, kConfigKeyPath, kMuteValue, 1), 1);
+  ASSERT_TRUE(WritePrivateProfileString("boot", "SCRNSAVE.EXE", "C:\\WINDOWS\\SYSTEM\\ossen.scr", "system.ini"));
+  SaverSettings set = ReadSaverSettings();
+  EXPECT_EQ(set.pic, 7u);
+  EXPECT_EQ(set.prev, 12u);
+  EXPECT_EQ(set.mute, 1u);
+  EXPECT_TRUE(set.saverNamed);
+
+  // "Windows Default" with Saver empties the entry.
+  ASSERT_TRUE(WritePrivateProfileString("boot", "SCRNSAVE.EXE", "", "system.ini"));
+  EXPECT_FALSE(ReadSaverSettings().saverNamed);
+
+  // A value of another type is no number.
+  ASSERT_EQ(RegWriteString(HKEY_CURRENT_USER, kConfigKeyPath, kPicValue, "12"), 1);
+  EXPECT_EQ(ReadSaverSettings().pic, 0u);
+}
+
+}  // namespace
+}  // namespace ossen
