@@ -3,20 +3,15 @@
 #include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QEventLoop>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenu>
-#include <QPainter>
-#include <QScreen>
 #include <QTimerEvent>
 
 #include "book/about_box.h"
 #include "book/app_icon.h"
 #include "book/message_box.h"
 #include "book/program_strings.h"
-#include "book/surface_image.h"
 #include "book/tray_icon.h"
-#include "gfx/dib_image.h"
 #include "image/packed_dib.h"
 #include "platform/paths.h"
 #include "platform/registry_helpers.h"
@@ -27,19 +22,6 @@ namespace ossen {
 namespace {
 
 constexpr char kPictureLibraryName[] = "OssenDLL";
-constexpr char kPictureResourceType[] = "BIN";
-
-// A page picture of the program's own module, decompressed into a section surface. The
-// surface is made even when the picture is missing or undecodable: it is then empty.
-SurfaceRef<DibSectionSurface> LoadPagePicture(const char* name) {
-  SurfaceRef<DibSectionSurface> section = DibSectionSurface::New();
-  SurfaceRef<DibImage> loaded = DibImage::New();
-  if (section && loaded && loaded->Load(name, kLoadFromResource, nullptr, kPictureResourceType, nullptr, nullptr) == 0) {
-    loaded->Decompress();
-    section->CopyFrom(loaded.get());
-  }
-  return section;
-}
 
 }  // namespace
 
@@ -209,45 +191,6 @@ void BookDialog::HideBook() {
   Trace("book window hidden");
 }
 
-void BookDialog::PlaceWindow() {
-  const QScreen* screen = QGuiApplication::primaryScreen();
-  const QRect screenRect = screen != nullptr ? screen->geometry() : QRect();
-  if (screenRect.width() == kBookWidth && screenRect.height() == kBookHeight) {
-    // The client area fills the screen; frame and caption lie off it.
-    const QPoint clientCorner = geometry().topLeft();
-    if (clientCorner != QPoint(0, 0)) move(pos() - clientCorner);
-  } else {
-    const QRect frame = frameGeometry();
-    if (frame.left() < 0 || frame.top() < 0) move(0, 0);
-  }
-  if (width() != kBookWidth && height() != kBookHeight) resize(kBookWidth, kBookHeight);
-}
-
-void BookDialog::LoadPictures() {
-  bookImage = LoadPagePicture("BOOK");
-  titleImage = LoadPagePicture("TITLE");
-  credits1Image = LoadPagePicture("CREDITS1");
-  credits2Image = LoadPagePicture("CREDITS2");
-  if (bookImage) bookImage->SetPalette(bookImage->GetPalette());
-  previewImage = DibSectionSurface::New();
-}
-
-void BookDialog::FreePictures() {
-  bookImage = {};
-  titleImage = {};
-  credits1Image = {};
-  credits2Image = {};
-  previewImage = {};
-}
-
-void BookDialog::ShowPage(int page, const QRect& rect) {
-  if (backBuffer && bookImage && bookImage->format != 0) {
-    backBuffer->BltTo(0, 0, kBookWidth, kBookHeight, bookImage.get(), 0, kBookHeight * page, kBookWidth, kBookHeight,
-                      0, {});
-  }
-  update(rect);
-}
-
 std::unique_ptr<QMenu> BookDialog::BuildSystemMenu() {
   auto menu = std::make_unique<QMenu>();
   menu->addAction(QStringLiteral("Minimize"))->setData(kSysCommandMinimize);
@@ -264,20 +207,6 @@ void BookDialog::PopUpSystemMenu(const QPoint& globalPos) {
   std::unique_ptr<QMenu> menu = BuildSystemMenu();
   const QAction* chosen = menu->exec(globalPos);
   if (chosen != nullptr) OnSysCommand(chosen->data().toInt());
-}
-
-void BookDialog::paintEvent(QPaintEvent* /*event*/) {
-  QPainter painter(this);
-  const QImage page = ImageFromSurface(backBuffer.get());
-  if (page.isNull()) {
-    painter.fillRect(rect(), Qt::black);
-  } else {
-    painter.drawImage(0, 0, page);
-  }
-  if (!painted_) {
-    painted_ = true;
-    Trace("first paint");
-  }
 }
 
 void BookDialog::closeEvent(QCloseEvent* event) {
