@@ -15,6 +15,18 @@ using BOOL = int;
 // Paths and the text fields of records are fixed buffers of this many characters.
 inline constexpr int MAX_PATH = 260;
 
+// A calendar moment, field by field, as the date and time pictures take it.
+struct SYSTEMTIME {
+  WORD wYear = 0;
+  WORD wMonth = 0;
+  WORD wDayOfWeek = 0;
+  WORD wDay = 0;
+  WORD wHour = 0;
+  WORD wMinute = 0;
+  WORD wSecond = 0;
+  WORD wMilliseconds = 0;
+};
+
 // System error codes the platform layer reports.
 inline constexpr LONG ERROR_SUCCESS = 0;
 inline constexpr LONG ERROR_FILE_NOT_FOUND = 2;
