@@ -9,6 +9,8 @@
 
 #include "book/about_box.h"
 #include "book/app_icon.h"
+#include "book/intro_window.h"
+#include "book/option_box.h"
 #include "book/message_box.h"
 #include "book/program_strings.h"
 #include "book/tray_icon.h"
@@ -34,6 +36,10 @@ BookDialog::BookDialog(QWidget* parent, bool hidden)
   setFixedSize(kBookWidth, kBookHeight);
   // The back buffer covers the whole client area: nothing to erase first.
   setAttribute(Qt::WA_OpaquePaintEvent);
+  smallFont_ = QFont(QStringLiteral("DejaVu Sans"));
+  smallFont_.setStyleHint(QFont::SansSerif, QFont::NoAntialias);
+  smallFont_.setPixelSize(10);
+  CreateControls();
 }
 
 BookDialog::~BookDialog() = default;
@@ -64,10 +70,11 @@ int BookDialog::OnCreate() {
 void BookDialog::InitBookWindow(const PublishWindowHandler& publish) {
   commandReceiver_ = CommandReceiver::Create([this](WORD id) { Command(id); });
   if (publish) publish(commandReceiver_ ? commandReceiver_->handle() : 0);
+  SetIntroEnabled(1);
+  ShowIntro(this);
+  DiscoverDateFormat();
 
   controlBrush_ = QBrush(QColor(255, 255, 0));
-  smallFont_ = QFont(QStringLiteral("Sans Serif"));
-  smallFont_.setPixelSize(10);
   largeFont_ = smallFont_;
   largeFont_.setPixelSize(12);
 
@@ -77,6 +84,8 @@ void BookDialog::InitBookWindow(const PublishWindowHandler& publish) {
   trayIcon_ = std::make_unique<TrayIcon>([this](int id) { Command(id); }, [this] { ShowBook(); });
   trayIcon_->Add();
   timerOn = 1;
+  CheckBox(kBoxSound, true);
+  CheckBox(kBoxTimer, timerOn != 0);
   LoadSlots(slotList_, clock_);
   slotsLoaded_ = true;
 
@@ -91,6 +100,13 @@ void BookDialog::InitBookWindow(const PublishWindowHandler& publish) {
   if (backBuffer) {
     backBuffer->CreateBlank(kBookWidth, kBookHeight, kFormatIndexed8);
     if (bookImage) backBuffer->SetPalette(bookImage->GetPalette());
+  }
+  SetIntroEnabled(0);
+  // The window palette is the back buffer's own: changing one changes both.
+  SetCurrentPalette(backBuffer ? backBuffer->GetPalette() : nullptr);
+  CreateButtons();
+  for (std::size_t i = 0; i < boxes_.size(); ++i) {
+    boxes_[i]->setGeometry(kCheckBoxPlaces[i].x, kCheckBoxPlaces[i].y, kCheckBoxWidth, kCheckBoxHeight);
   }
   ShowPage(currentPage, QRect(0, 0, kBookWidth, kBookHeight));
   scheduleTimer_.start(kScheduleTimerMs, this);
@@ -123,7 +139,34 @@ void BookDialog::Command(int id) {
       FreePictures();
       DestroyWindow();
       break;
+    case kCommandCover:
+    case kCommandContent:
+    case kCommandHelp:
+    case kCommandCredit:
+    case kCommandClose:
+      TabCommand(id);
+      break;
+    case kCommandPreview:
+    case kCommandApply:
+      // The screen-saver preview and applying the current slot belong to the engine.
+      break;
+    case kCommandSet1:
+    case kCommandSet1 + 1:
+    case kCommandSet3:
+      FocusContentButton();
+      pageStart = kSlotsPerPage * (id - kCommandSet1);
+      DrawSlotPage();
+      break;
+    case kCommandCredit1:
+    case kCommandCredit2:
+      DrawCreditPage(id);
+      break;
+    case kCommandHelp1:
+    case kCommandHelp2:
+      DrawHelpPage(id);
+      break;
     default:
+      if ((id >= kCommandSaver && id <= kCommandTimer) || (id >= kBoxSaver && id <= kBoxTimer)) OptionCommand(id);
       break;
   }
 }
@@ -155,10 +198,12 @@ void BookDialog::DestroyWindow() {
     resourceLibrary = nullptr;
     RegWriteString(HKEY_LOCAL_MACHINE, kRunKeyPath, kRunValue, "");
     SaveSlots(slotList_);
+    SetCurrentPalette(nullptr);
     smallFont_ = QFont();
     largeFont_ = QFont();
     controlBrush_ = QBrush();
     FreePictures();
+    DestroyButtons();
     backBuffer = {};
     graphicsContext_.reset();
     FreeSlots(slotList_);
@@ -185,6 +230,7 @@ void BookDialog::ShowBook() {
 }
 
 void BookDialog::HideBook() {
+  FocusContentButton();  // an edit in progress is saved with the schedule
   FreePictures();
   if (slotsLoaded_) SaveSlots(slotList_);
   hide();
