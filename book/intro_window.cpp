@@ -39,7 +39,7 @@ void ShowIntro(QWidget* owner) {
 }
 
 IntroWindow::IntroWindow()
-    : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint) {
+    : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
   setAttribute(Qt::WA_DeleteOnClose);
   setAttribute(Qt::WA_OpaquePaintEvent);
   setWindowTitle(QStringLiteral("ossen intro"));
