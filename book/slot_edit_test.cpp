@@ -129,7 +129,9 @@ TEST_F(SlotEditTest, ADateADueTimeCannotHoldIsRefusedAndTheSlotStays) {
   const bool holds = Compose(2038, 12, 31, 23, 0, due);
   EXPECT_EQ(book.Slots().Count(), 36);
   EXPECT_EQ(boxes.Said("Invalid Date."), !holds);
-  if (holds) EXPECT_EQ(open.Current()->dueTime, due);
+  if (holds) {
+    EXPECT_EQ(open.Current()->dueTime, due);
+  }
   open.ClickControl(kCommandSet1);
   open.ClickRow(0);
 
@@ -227,7 +229,9 @@ TEST_F(SlotEditTest, AnEditMovesTheSlotAndThePageFollowsIt) {
   ASSERT_EQ(book.Slots().ItemData(edited)->slotId, editedId);
   const DueTime due = book.Slots().ItemData(edited)->dueTime;
   EXPECT_EQ(due, book.Slots().ItemData(edited + 1)->dueTime);
-  if (edited > 0) EXPECT_LT(book.Slots().ItemData(edited - 1)->dueTime, due) << "first among equals";
+  if (edited > 0) {
+    EXPECT_LT(book.Slots().ItemData(edited - 1)->dueTime, due) << "first among equals";
+  }
   bool otherAfter = false;
   for (int i = edited + 1; i < book.Slots().Count(); ++i) otherAfter |= book.Slots().ItemData(i)->slotId == otherId;
   EXPECT_TRUE(otherAfter);
