@@ -3,20 +3,17 @@
 #include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QEventLoop>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenu>
-#include <QPainter>
-#include <QScreen>
 #include <QTimerEvent>
 
 #include "book/about_box.h"
 #include "book/app_icon.h"
+#include "book/intro_window.h"
+#include "book/option_box.h"
 #include "book/message_box.h"
 #include "book/program_strings.h"
-#include "book/surface_image.h"
 #include "book/tray_icon.h"
-#include "gfx/dib_image.h"
 #include "image/packed_dib.h"
 #include "platform/paths.h"
 #include "platform/registry_helpers.h"
@@ -27,19 +24,6 @@ namespace ossen {
 namespace {
 
 constexpr char kPictureLibraryName[] = "OssenDLL";
-constexpr char kPictureResourceType[] = "BIN";
-
-// A page picture of the program's own module, decompressed into a section surface. The
-// surface is made even when the picture is missing or undecodable: it is then empty.
-SurfaceRef<DibSectionSurface> LoadPagePicture(const char* name) {
-  SurfaceRef<DibSectionSurface> section = DibSectionSurface::New();
-  SurfaceRef<DibImage> loaded = DibImage::New();
-  if (section && loaded && loaded->Load(name, kLoadFromResource, nullptr, kPictureResourceType, nullptr, nullptr) == 0) {
-    loaded->Decompress();
-    section->CopyFrom(loaded.get());
-  }
-  return section;
-}
 
 }  // namespace
 
@@ -52,6 +36,10 @@ BookDialog::BookDialog(QWidget* parent, bool hidden)
   setFixedSize(kBookWidth, kBookHeight);
   // The back buffer covers the whole client area: nothing to erase first.
   setAttribute(Qt::WA_OpaquePaintEvent);
+  smallFont_ = QFont(QStringLiteral("DejaVu Sans"));
+  smallFont_.setStyleHint(QFont::SansSerif, QFont::NoAntialias);
+  smallFont_.setPixelSize(10);
+  CreateControls();
 }
 
 BookDialog::~BookDialog() = default;
@@ -77,10 +65,11 @@ int BookDialog::OnCreate() {
 void BookDialog::InitBookWindow(const PublishWindowHandler& publish) {
   commandReceiver_ = CommandReceiver::Create([this](WORD id) { Command(id); });
   if (publish) publish(commandReceiver_ ? commandReceiver_->handle() : 0);
+  SetIntroEnabled(1);
+  ShowIntro(this);
+  DiscoverDateFormat();
 
   controlBrush_ = QBrush(QColor(255, 255, 0));
-  smallFont_ = QFont(QStringLiteral("Sans Serif"));
-  smallFont_.setPixelSize(10);
   largeFont_ = smallFont_;
   largeFont_.setPixelSize(12);
 
@@ -90,6 +79,8 @@ void BookDialog::InitBookWindow(const PublishWindowHandler& publish) {
   trayIcon_ = std::make_unique<TrayIcon>([this](int id) { Command(id); }, [this] { ShowBook(); });
   trayIcon_->Add();
   timerOn = 1;
+  CheckBox(kBoxSound, true);
+  CheckBox(kBoxTimer, timerOn != 0);
   LoadSlots(slotList_, clock_, LibrarySlotCatalogue(resourceLibrary));
   slotsLoaded_ = true;
 
@@ -104,6 +95,13 @@ void BookDialog::InitBookWindow(const PublishWindowHandler& publish) {
   if (backBuffer) {
     backBuffer->CreateBlank(kBookWidth, kBookHeight, kFormatIndexed8);
     if (bookImage) backBuffer->SetPalette(bookImage->GetPalette());
+  }
+  SetIntroEnabled(0);
+  // The window palette is the back buffer's own: changing one changes both.
+  SetCurrentPalette(backBuffer ? backBuffer->GetPalette() : nullptr);
+  CreateButtons();
+  for (std::size_t i = 0; i < boxes_.size(); ++i) {
+    boxes_[i]->setGeometry(kCheckBoxPlaces[i].x, kCheckBoxPlaces[i].y, kCheckBoxWidth, kCheckBoxHeight);
   }
   ShowPage(currentPage, QRect(0, 0, kBookWidth, kBookHeight));
   scheduleTimer_.start(kScheduleTimerMs, this);
@@ -137,7 +135,34 @@ void BookDialog::Command(int id) {
       FreePictures();
       DestroyWindow();
       break;
+    case kCommandCover:
+    case kCommandContent:
+    case kCommandHelp:
+    case kCommandCredit:
+    case kCommandClose:
+      TabCommand(id);
+      break;
+    case kCommandPreview:
+    case kCommandApply:
+      // The screen-saver preview and applying the current slot belong to the engine.
+      break;
+    case kCommandSet1:
+    case kCommandSet1 + 1:
+    case kCommandSet3:
+      FocusContentButton();
+      pageStart = kSlotsPerPage * (id - kCommandSet1);
+      DrawSlotPage();
+      break;
+    case kCommandCredit1:
+    case kCommandCredit2:
+      DrawCreditPage(id);
+      break;
+    case kCommandHelp1:
+    case kCommandHelp2:
+      DrawHelpPage(id);
+      break;
     default:
+      if ((id >= kCommandSaver && id <= kCommandTimer) || (id >= kBoxSaver && id <= kBoxTimer)) OptionCommand(id);
       break;
   }
 }
@@ -169,10 +194,12 @@ void BookDialog::DestroyWindow() {
     resourceLibrary = nullptr;
     RegWriteString(HKEY_LOCAL_MACHINE, kRunKeyPath, kRunValue, "");
     SaveSlots(slotList_);
+    SetCurrentPalette(nullptr);
     smallFont_ = QFont();
     largeFont_ = QFont();
     controlBrush_ = QBrush();
     FreePictures();
+    DestroyButtons();
     backBuffer = {};
     graphicsContext_.reset();
     FreeSlots(slotList_);
@@ -199,49 +226,11 @@ void BookDialog::ShowBook() {
 }
 
 void BookDialog::HideBook() {
+  FocusContentButton();  // an edit in progress is saved with the schedule
   FreePictures();
   if (slotsLoaded_) SaveSlots(slotList_);
   hide();
   Trace("book window hidden");
-}
-
-void BookDialog::PlaceWindow() {
-  const QScreen* screen = QGuiApplication::primaryScreen();
-  const QRect screenRect = screen != nullptr ? screen->geometry() : QRect();
-  if (screenRect.width() == kBookWidth && screenRect.height() == kBookHeight) {
-    // The client area fills the screen; frame and caption lie off it.
-    const QPoint clientCorner = geometry().topLeft();
-    if (clientCorner != QPoint(0, 0)) move(pos() - clientCorner);
-  } else {
-    const QRect frame = frameGeometry();
-    if (frame.left() < 0 || frame.top() < 0) move(0, 0);
-  }
-  if (width() != kBookWidth && height() != kBookHeight) resize(kBookWidth, kBookHeight);
-}
-
-void BookDialog::LoadPictures() {
-  bookImage = LoadPagePicture("BOOK");
-  titleImage = LoadPagePicture("TITLE");
-  credits1Image = LoadPagePicture("CREDITS1");
-  credits2Image = LoadPagePicture("CREDITS2");
-  if (bookImage) bookImage->SetPalette(bookImage->GetPalette());
-  previewImage = DibSectionSurface::New();
-}
-
-void BookDialog::FreePictures() {
-  bookImage = {};
-  titleImage = {};
-  credits1Image = {};
-  credits2Image = {};
-  previewImage = {};
-}
-
-void BookDialog::ShowPage(int page, const QRect& rect) {
-  if (backBuffer && bookImage && bookImage->format != 0) {
-    backBuffer->BltTo(0, 0, kBookWidth, kBookHeight, bookImage.get(), 0, kBookHeight * page, kBookWidth, kBookHeight,
-                      0, {});
-  }
-  update(rect);
 }
 
 std::unique_ptr<QMenu> BookDialog::BuildSystemMenu() {
@@ -260,20 +249,6 @@ void BookDialog::PopUpSystemMenu(const QPoint& globalPos) {
   std::unique_ptr<QMenu> menu = BuildSystemMenu();
   const QAction* chosen = menu->exec(globalPos);
   if (chosen != nullptr) OnSysCommand(chosen->data().toInt());
-}
-
-void BookDialog::paintEvent(QPaintEvent* /*event*/) {
-  QPainter painter(this);
-  const QImage page = ImageFromSurface(backBuffer.get());
-  if (page.isNull()) {
-    painter.fillRect(rect(), Qt::black);
-  } else {
-    painter.drawImage(0, 0, page);
-  }
-  if (!painted_) {
-    painted_ = true;
-    Trace("first paint");
-  }
 }
 
 void BookDialog::closeEvent(QCloseEvent* event) {

@@ -5,7 +5,8 @@
 namespace ossen {
 
 std::string ProgramString(UINT id) {
-  char buffer[260] = "";
+  // Large enough for the help texts, the longest strings of the module.
+  char buffer[4096] = "";
   const int length = LoadString(nullptr, id, buffer, sizeof buffer);
   return std::string(buffer, length > 0 ? static_cast<std::size_t>(length) : 0);
 }

@@ -51,14 +51,14 @@ struct RECT {
 // A calendar moment broken into fields, as the date and time calls take it. wDayOfWeek
 // runs from 0 (Sunday) to 6; the formatting calls work it out from the date themselves.
 struct SYSTEMTIME {
-  WORD wYear;
-  WORD wMonth;
-  WORD wDayOfWeek;
-  WORD wDay;
-  WORD wHour;
-  WORD wMinute;
-  WORD wSecond;
-  WORD wMilliseconds;
+  WORD wYear = 0;
+  WORD wMonth = 0;
+  WORD wDayOfWeek = 0;
+  WORD wDay = 0;
+  WORD wHour = 0;
+  WORD wMinute = 0;
+  WORD wSecond = 0;
+  WORD wMilliseconds = 0;
 };
 static_assert(sizeof(SYSTEMTIME) == 16, "SYSTEMTIME is eight 16-bit fields");
 

@@ -1,0 +1,116 @@
+// Editing the current slot's date and time in place: the user's date picture, and the
+// commit that reads both fields when either loses the focus and moves the slot to its new
+// place in the time-ordered list.
+#include "book/book_dialog.h"
+#include "book/date_parse.h"
+#include "book/message_box.h"
+#include "book/picture_button.h"
+#include "book/slot_field.h"
+#include "platform/date_format.h"
+#include "schedule/local_time.h"
+#include "schedule/slot_store.h"
+
+namespace ossen {
+namespace {
+
+constexpr char kInvalidDate[] = "Invalid Date.";
+
+// EnumDateFormats calls back without a context: the discovery in progress is kept here.
+std::string* discoveredFormat = nullptr;
+
+BOOL TakeFirstDateFormat(char* format) {
+  if (discoveredFormat != nullptr && format != nullptr) *discoveredFormat = format;
+  return 0;  // only the user's own (first) short date picture
+}
+
+std::string Trimmed(const QString& text) {
+  return text.trimmed().toLatin1().toStdString();
+}
+
+}  // namespace
+
+void BookDialog::DiscoverDateFormat() {
+  dateFormat = "M//d//yy";
+  dateSeparator = '/';
+  std::string found = dateFormat;
+  discoveredFormat = &found;
+  EnumDateFormats(TakeFirstDateFormat, LOCALE_USER_DEFAULT, DATE_SHORTDATE);
+  discoveredFormat = nullptr;
+  dateFormat = found;
+  for (const char c : dateFormat) {
+    const bool letter = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+    if (!letter) {
+      dateSeparator = c;
+      break;
+    }
+  }
+}
+
+int BookDialog::CommitSlotEdit() {
+  // While the fields are refilled or the focus is moved on purpose nothing is committed,
+  // and a commit never runs inside itself (its message box takes the focus too).
+  if (fieldsQuiet_ || committing_) return 0;
+  const std::string timeText = Trimmed(timeField_->text());
+  const std::string dateText = Trimmed(dateField_->text());
+  const int index = pageStart + pageSlot;
+  SlotRecord* record = slotList_.ItemData(index);
+  if (record == nullptr) return 0;
+
+  std::string shownDate;
+  std::string shownTime;
+  FormatSlotMoment(record->dueTime, shownDate, shownTime);
+  if (dateText == shownDate && timeText == shownTime) return 0;
+
+  committing_ = true;
+  SYSTEMTIME moment;
+  LocalMoment today;
+  BreakDownMoment(clock_.Now(), today);
+  bool valid = ParseDate(dateText, dateFormat, dateSeparator, today.year, moment) == 0;
+  std::string typedTime = timeText;
+  if (valid) ParseTime(typedTime, moment);
+
+  // A moment the slot's due time cannot hold is refused like any impossible date, and
+  // before the slot leaves the list, so it never drops out of the schedule.
+  decltype(record->dueTime) dueTime = record->dueTime;
+  if (valid) {
+    LocalMoment local;
+    local.year = moment.wYear;
+    local.month = moment.wMonth;
+    local.day = moment.wDay;
+    local.hour = moment.wHour;
+    local.minute = moment.wMinute;
+    local.second = 0;
+    valid = ComposeDueTime(local, dueTime);
+  }
+  if (!valid) {
+    AppMessageBox(this, kInvalidDate);
+    fieldsQuiet_ = true;
+    dateField_->setText(QString::fromLatin1(shownDate.c_str()));
+    fieldsQuiet_ = false;
+    committing_ = false;
+    return 1;
+  }
+
+  std::unique_ptr<SlotRecord> moved = slotList_.TakeItem(index);
+  moved->dueTime = dueTime;
+  const int position = InsertSlot(slotList_, std::move(moved));
+  pageStart = kSlotsPerPage * (position / kSlotsPerPage);
+  pageSlot = position % kSlotsPerPage;
+  committing_ = false;
+  DrawSlotPage();
+  return 0;
+}
+
+// The Content tab takes the focus. An edit in progress is committed first, also while the
+// window is inactive (when moving the focus tells the field nothing), and only once.
+void BookDialog::FocusContentButton() {
+  QWidget* focused = focusWidget();
+  if (focused == dateField_ || focused == timeField_) CommitSlotEdit();
+  PictureButton* content = buttons_[kCommandContent - kFirstButtonCommand];
+  if (content == nullptr) return;
+  fieldsQuiet_ = true;
+  content->setFocus(Qt::OtherFocusReason);
+  fieldsQuiet_ = false;
+}
+
+}  // namespace ossen

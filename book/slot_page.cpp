@@ -1,0 +1,210 @@
+// The Content page: twelve rows of the current set drawn into the back buffer, the current
+// slot shown with its preview, caption, fields and element boxes, and the row a click hits.
+#include <QMouseEvent>
+#include <QPainter>
+
+#include "book/book_dialog.h"
+#include "book/option_box.h"
+#include "book/slot_field.h"
+#include "book/surface_image.h"
+#include "gfx/dib_image.h"
+#include "platform/date_format.h"
+#include "schedule/local_time.h"
+
+namespace ossen {
+namespace {
+
+constexpr int kRowLeft = 36;
+constexpr int kRowTop = 132;
+constexpr int kRowHeight = 24;
+constexpr int kRowWidth = 256;
+constexpr int kRowAreaHeight = 307;
+constexpr int kDateColumn = 172;
+constexpr int kTimeColumn = 236;
+constexpr char kTimePicture[] = "hh:mm tt";
+constexpr char kPreviewNameFormat[] = "A%iP";
+const QRect kPreviewFrame(369, 93, 169, 115);
+const QRect kCaptionBox(369, 218, 169, 32);
+// The frame and the caption beneath it, repainted whenever the current slot changes.
+const QRect kPreviewArea(369, 93, 169, 138);
+
+int RowTop(int row) { return kRowTop + kRowHeight * row; }
+
+// The preview scaled as a colour-on-colour stretch does it: target pixel j takes source
+// pixel floor(j * source size / target size), rows and columns alike.
+QImage ScaleToFrame(const QImage& source, const QSize& frame) {
+  if (source.isNull()) return {};
+  const QImage colours = source.convertToFormat(QImage::Format_RGB32);
+  QImage scaled(frame, QImage::Format_RGB32);
+  for (int y = 0; y < frame.height(); ++y) {
+    const auto* from = reinterpret_cast<const QRgb*>(colours.constScanLine(
+        static_cast<int>(static_cast<long long>(y) * colours.height() / frame.height())));
+    auto* to = reinterpret_cast<QRgb*>(scaled.scanLine(y));
+    for (int x = 0; x < frame.width(); ++x) {
+      to[x] = from[static_cast<long long>(x) * colours.width() / frame.width()];
+    }
+  }
+  return scaled;
+}
+
+}  // namespace
+
+void BookDialog::FormatSlotMoment(std::int64_t dueTime, std::string& dateText, std::string& timeText) const {
+  LocalMoment local;
+  dateText.clear();
+  timeText.clear();
+  if (!BreakDownMoment(dueTime, local)) return;
+  SYSTEMTIME moment;
+  moment.wYear = static_cast<WORD>(local.year);
+  moment.wMonth = static_cast<WORD>(local.month);
+  moment.wDay = static_cast<WORD>(local.day);
+  moment.wHour = static_cast<WORD>(local.hour);
+  moment.wMinute = static_cast<WORD>(local.minute);
+  char text[MAX_PATH];
+  if (GetDateFormat(LOCALE_USER_DEFAULT, 0, &moment, dateFormat.c_str(), text, MAX_PATH) > 0) dateText = text;
+  if (GetTimeFormat(LOCALE_USER_DEFAULT, 0, &moment, kTimePicture, text, MAX_PATH) > 0) timeText = text;
+}
+
+int BookDialog::LoadPictureColours(Surface* surface) {
+  const Palette* palette = surface != nullptr ? surface->GetPalette() : nullptr;
+  if (palette == nullptr) return 1;
+  std::array<PaletteEntry, 256> band{};
+  palette->GetEntries(band, 0, kPictureBandCount);
+  if (currentPalette_ != nullptr) {
+    currentPalette_->SetEntries(band, kPictureBandFirst, kPictureBandCount);
+    RealizeWindowPalette();
+  }
+  return 0;
+}
+
+// Empties what shows the current slot: preview, caption, the three fields.
+void BookDialog::EmptyCurrentSlot() {
+  if (previewImage) previewImage->Destroy();
+  previewShown_ = QImage();
+  previewCaption.clear();
+  fieldsQuiet_ = true;
+  for (SlotField* field : {nameField_, dateField_, timeField_}) field->clear();
+  fieldsQuiet_ = false;
+}
+
+// Makes list item `index` the current slot on screen: caption, preview and its colours,
+// the fields' texts and visibility, the element boxes.
+void BookDialog::ShowCurrentSlot(int index) {
+  const SlotRecord* record = slotList_.ItemData(index);
+  if (record == nullptr) return;
+  previewCaption = std::string(FieldText(record->title));
+  if (previewImage) {
+    char name[32];
+    std::snprintf(name, sizeof name, kPreviewNameFormat, static_cast<int>(record->slotId));
+    if (resourceLibrary != nullptr &&
+        previewImage->Load(name, kLoadFromResource | kLoadCopyBytes, resourceLibrary, kResourceTypeBin, nullptr,
+                           nullptr) == 0) {
+      LoadPictureColours(previewImage.get());
+      previewShown_ = ScaleToFrame(ImageFromSurface(previewImage.get()), kPreviewFrame.size());
+    }
+  }
+  std::string dateText;
+  std::string timeText;
+  FormatSlotMoment(record->dueTime, dateText, timeText);
+  fieldsQuiet_ = true;
+  nameField_->setText(QString::fromLatin1(slotList_.ItemText(index).c_str()));
+  dateField_->setText(QString::fromLatin1(dateText.c_str()));
+  timeField_->setText(QString::fromLatin1(timeText.c_str()));
+  nameField_->show();
+  dateField_->setVisible(index != kLastSlotIndex);
+  timeField_->setVisible(index != kLastSlotIndex);
+  fieldsQuiet_ = false;
+  for (int bit = 0; bit < 3; ++bit) CheckBox(kBoxSaver + bit, (record->elements & (1 << bit)) != 0);
+}
+
+void BookDialog::PlaceFields() {
+  const int top = RowTop(pageSlot);
+  nameField_->setGeometry(34, top, 130, 14);
+  dateField_->setGeometry(164, top, 72, 14);
+  timeField_->setGeometry(230, top, 60, 14);
+}
+
+void BookDialog::DrawSlotPage() {
+  // Without pictures (the window is hidden) nothing is drawn, but the fields still follow
+  // the current slot: an edit committed later must never meet another slot's texts.
+  const bool drawing = previewImage && bookImage && backBuffer;
+  EmptyCurrentSlot();
+  DeviceContext* dc = nullptr;
+  if (drawing) {
+    backBuffer->BltTo(kRowLeft, kRowTop, kRowWidth, kRowAreaHeight, bookImage.get(), kRowLeft,
+                      kPageHeight * currentPage + kRowTop, kRowWidth, kRowAreaHeight, 0, {});
+    dc = backBuffer->GetDC();
+  }
+  const Font* oldFont = nullptr;
+  if (dc != nullptr) {
+    oldFont = dc->SelectObject(&smallDcFont_);
+    dc->SetBkMode(TRANSPARENT);
+    dc->SetTextColor(BookTextColour());
+  }
+  for (int row = 0; row < kSlotsPerPage; ++row) {
+    const int index = pageStart + row;
+    const SlotRecord* record = slotList_.ItemData(index);
+    if (record == nullptr) continue;
+    if (row == pageSlot) ShowCurrentSlot(index);
+    if (dc == nullptr) continue;
+    std::string dateText;
+    std::string timeText;
+    FormatSlotMoment(record->dueTime, dateText, timeText);
+    const std::string name = slotList_.ItemText(index);
+    // A long painter's name or date stops at the next column instead of running over the
+    // calendar's ruling.
+    const RECT nameColumn{kRowLeft, RowTop(row), kDateColumn - 6, RowTop(row) + kRowHeight};
+    const RECT dateColumn{kDateColumn, RowTop(row), kTimeColumn - 4, RowTop(row) + kRowHeight};
+    dc->ExtTextOut(kRowLeft, RowTop(row), ETO_CLIPPED, &nameColumn, name.c_str(), static_cast<UINT>(name.size()),
+                   nullptr);
+    dc->ExtTextOut(kDateColumn, RowTop(row), ETO_CLIPPED, &dateColumn, dateText.c_str(),
+                   static_cast<UINT>(dateText.size()), nullptr);
+    dc->TextOut(kTimeColumn, RowTop(row), timeText.c_str(), -1);
+  }
+  if (dc != nullptr) {
+    dc->SelectObject(oldFont);
+    backBuffer->ReleaseDC(dc);
+  }
+  PlaceFields();
+  update(QRect(kRowLeft, kRowTop, kRowWidth, kRowAreaHeight));
+  update(kPreviewArea);
+}
+
+void BookDialog::SelectSlot() {
+  const int index = pageStart + pageSlot;
+  EmptyCurrentSlot();
+  ShowCurrentSlot(index);
+  PlaceFields();
+  update(QRect(kRowLeft, RowTop(pageSlot), kRowWidth, kRowHeight));
+  update(kPreviewArea);
+}
+
+void BookDialog::ClickSlotRow(const QPoint& point) {
+  if (currentPage != kContentPage) return;
+  // A field being edited commits first; that may move the slot and the page.
+  FocusContentButton();
+  for (int row = 0; row < kSlotsPerPage; ++row) {
+    if (!QRect(kRowLeft, RowTop(row), kRowWidth, kRowHeight).contains(point)) continue;
+    if (row != pageSlot) {
+      pageSlot = row;
+      SelectSlot();
+    }
+    return;
+  }
+}
+
+void BookDialog::mousePressEvent(QMouseEvent* event) {
+  if (event->button() == Qt::LeftButton) ClickSlotRow(event->position().toPoint());
+  QDialog::mousePressEvent(event);
+}
+
+void BookDialog::PaintPreview(QPainter& painter) {
+  if (!previewShown_.isNull()) painter.drawImage(kPreviewFrame.topLeft(), previewShown_);
+  if (slotList_.ItemData(pageStart + pageSlot) == nullptr) return;
+  painter.setFont(smallFont_);
+  painter.setPen(Qt::black);
+  painter.drawText(kCaptionBox, Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap,
+                   QString::fromLatin1(previewCaption.c_str()));
+}
+
+}  // namespace ossen
