@@ -10,6 +10,7 @@
 #include "gfx/dib_section_surface.h"
 #include "image/four_cc.h"
 #include "image/global_block_source.h"
+#include "image/packed_dib.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace ossen;
