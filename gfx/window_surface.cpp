@@ -50,10 +50,10 @@ DWORD FormatForDisplayDepth(int bitsPerPixel) {
     case 1: return 0x41000000;
     case 2: return 0x42000000;
     case 4: return 0x44000000;
-    case 8: return kFormat8Indexed;
-    case 16: return kFormat16x555;  // also on a 5:6:5 display
-    case 24: return kFormat24;
-    case 32: return kFormat32;
+    case 8: return kFormatIndexed8;
+    case 16: return kFormatRgb555;  // also on a 5:6:5 display
+    case 24: return kFormatRgb888;
+    case 32: return kFormatXrgb8888;
     default: return 0;
   }
 }

@@ -29,12 +29,12 @@ CanvasLayout FitCanvas(int pictureWidth, int pictureHeight, int windowWidth, int
 
 bool ComposeCanvas(DibSectionSurface* picture, DibSectionSurface* canvas, int windowWidth, int windowHeight) {
   if (!canvas) return false;
-  if (!picture || picture->format != kFormat24) {
+  if (!picture || picture->format != kFormatRgb888) {
     canvas->Destroy();
     return false;
   }
   const CanvasLayout layout = FitCanvas(picture->Width(), picture->Height(), windowWidth, windowHeight);
-  if (canvas->CreateBlank(layout.canvasWidth, layout.canvasHeight, kFormat24) != 0) return false;
+  if (canvas->CreateBlank(layout.canvasWidth, layout.canvasHeight, kFormatRgb888) != 0) return false;
   std::uint8_t* in = nullptr;
   std::uint8_t* out = nullptr;
   int inStride = 0;
@@ -56,7 +56,7 @@ bool ComposeCanvas(DibSectionSurface* picture, DibSectionSurface* canvas, int wi
 }
 
 bool DarkenInto(DibSectionSurface* from, DibSectionSurface* to, int level) {
-  if (!from || !to || from->format != kFormat24 || to->format != kFormat24 || from->Width() != to->Width() ||
+  if (!from || !to || from->format != kFormatRgb888 || to->format != kFormatRgb888 || from->Width() != to->Width() ||
       from->Height() != to->Height()) {
     return false;
   }

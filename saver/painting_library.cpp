@@ -94,7 +94,7 @@ SurfaceRef<DibSectionSurface> PaintingLibrary::LoadPainting(int n) const {
   if (!rgb) return {};
 
   SurfaceRef<DibSectionSurface> picture = DibSectionSurface::New();
-  if (!picture || picture->CreateBlank(static_cast<int>(width), static_cast<int>(height), kFormat24) != 0) return {};
+  if (!picture || picture->CreateBlank(static_cast<int>(width), static_cast<int>(height), kFormatRgb888) != 0) return {};
   std::uint8_t* bits = nullptr;
   int stride = 0;
   if (picture->LockBits(bits, stride) != 0) return {};

@@ -24,7 +24,7 @@ void SaverShow::AddWindow(ScreenWindow* window, bool cover) {
   screen->window = window;
   screen->cover = cover;
   // Covering: the screen's shape, the window only reaches it once shown full screen.
-  screen->view.Open(kBlackSide, kBlackSide, kFormat24, window, cover ? kViewFullScreen | kViewPaletteManaged : 0);
+  screen->view.Open(kBlackSide, kBlackSide, kFormatRgb888, window, cover ? kViewFullScreen | kViewPaletteManaged : 0);
   DisplayView* view = &screen->view;
   window->SetPaintHandler([view] { view->Paint(); });
   screens_.push_back(std::move(screen));
@@ -74,7 +74,7 @@ void SaverShow::SetPicture(DibSectionSurface* picture) {
     const int width = screen->cover ? screen->window->ScreenWidth() : screen->window->ClientWidth();
     const int height = screen->cover ? screen->window->ScreenHeight() : screen->window->ClientHeight();
     DibSectionSurface* back = screen->view.backBuffer.get();
-    if (back && !ComposeCanvas(picture, back, width, height)) back->CreateBlank(kBlackSide, kBlackSide, kFormat24);
+    if (back && !ComposeCanvas(picture, back, width, height)) back->CreateBlank(kBlackSide, kBlackSide, kFormatRgb888);
     screen->canvas = {};
   }
 }
@@ -86,7 +86,7 @@ void SaverShow::DrawAll(int level, bool present) {
     if (!screen->canvas && level < 256) {
       // The back buffer is still undimmed: keep a copy to dim from.
       screen->canvas = DibSectionSurface::New();
-      if (screen->canvas && screen->canvas->CreateBlank(back->Width(), back->Height(), kFormat24) == 0) {
+      if (screen->canvas && screen->canvas->CreateBlank(back->Width(), back->Height(), kFormatRgb888) == 0) {
         DarkenInto(back, screen->canvas.get(), 256);
       }
     }

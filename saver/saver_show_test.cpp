@@ -19,7 +19,7 @@ namespace {
 
 SurfaceRef<DibSectionSurface> Filled(int width, int height, DWORD pixel) {
   SurfaceRef<DibSectionSurface> surface = DibSectionSurface::New();
-  EXPECT_EQ(surface->CreateBlank(width, height, kFormat24), kGfxOk);
+  EXPECT_EQ(surface->CreateBlank(width, height, kFormatRgb888), kGfxOk);
   surface->FillRect(0, 0, width, height, pixel);
   return surface;
 }
@@ -90,7 +90,7 @@ TEST(PaintingLibrary, FindsTheInstalledLibraryAndRefusesWhatIsNotThere) {
   EXPECT_FALSE(library.LoadPainting(36));
   SurfaceRef<DibSectionSurface> painting = library.LoadPainting(35);
   ASSERT_TRUE(painting);
-  EXPECT_EQ(painting->format, kFormat24);
+  EXPECT_EQ(painting->format, kFormatRgb888);
   EXPECT_GT(painting->Width(), 0);
 }
 
