@@ -558,7 +558,7 @@ bool RegistryHive::DeleteEmptyKey(std::string_view path) {
   if (path.empty() || key == nullptr || !key->entries.empty()) return false;
   for (const HiveKey& other : keys_) {
     if (other.visible && other.path.size() > path.size() && other.path[path.size()] == '\\' &&
-        EqualNoCase(std::string_view(other.path).substr(0, path.size()), path))
+        EqualNamesIgnoringCase(std::string_view(other.path).substr(0, path.size()), path))
       return false;
   }
   keys_.erase(keys_.begin() + (key - keys_.data()));
