@@ -1,5 +1,7 @@
 #include "image/packed_dib.h"
 
+#include <utility>
+
 #include <gtest/gtest.h>
 
 #include "image/four_cc.h"
@@ -160,6 +162,24 @@ TEST(StoredImage, FileHeaderIsSkippedWhenPresent) {
   EXPECT_EQ(PackedDibTotalSize(FindInfoHeader(stored)), PackedDibTotalSize(info));
   EXPECT_TRUE(FindInfoHeader(ByteView(stored.data(), 53)).empty());
   EXPECT_TRUE(FindInfoHeader(ByteView(info.data(), 39)).empty());
+}
+
+TEST(BitmapFile, BitsOffsetFollowsTheColourTableTheHeaderHolds) {
+  // 8-bit, 4 x 2: a full 256-entry table gives the usual 1078; a 16-entry one gives 118.
+  for (const auto& [colorsUsed, offset] : {std::pair<DWORD, DWORD>{0, 1078}, {256, 1078}, {16, 118}, {1, 58}}) {
+    Bytes dib = HeaderBytes(4, 2, 8, BI_RGB, colorsUsed);
+    dib.resize(40 + 4 * (colorsUsed ? colorsUsed : 256), 0);
+    dib.resize(dib.size() + 8, 0x5A);
+    const std::vector<std::uint8_t> file = BitmapFileFromPackedDib(dib);
+    ASSERT_EQ(file.size(), 14 + dib.size()) << colorsUsed;
+    DWORD bits = 0;
+    DWORD size = 0;
+    std::memcpy(&bits, file.data() + 10, 4);
+    std::memcpy(&size, file.data() + 2, 4);
+    EXPECT_EQ(bits, offset) << colorsUsed;
+    EXPECT_EQ(size, file.size());
+    EXPECT_EQ(file[bits], 0x5A) << "the offset names the first pixel byte";
+  }
 }
 
 }  // namespace

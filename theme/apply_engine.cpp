@@ -105,7 +105,7 @@ void ApplyScreenSaver(std::int32_t slotId) {
 }  // namespace
 
 void ApplySlot(const ApplyInputs& inputs, ApplyHost& host, int index) {
-  const SlotRecord* record = inputs.slots.ItemData(index);
+  const SlotRecord* record = inputs.slotList.ItemData(index);
   if (record == nullptr) return;
   // Copied: nothing below reads the record again.
   const std::uint16_t elements = record->elements;
@@ -128,7 +128,7 @@ void ApplySlot(const ApplyInputs& inputs, ApplyHost& host, int index) {
 }
 
 void PreviewSlot(const ApplyInputs& inputs, ApplyHost& host, int index) {
-  const SlotRecord* record = inputs.slots.ItemData(index);
+  const SlotRecord* record = inputs.slotList.ItemData(index);
   if (record != nullptr) {
     std::string command;
     if (record->slotId != kWindowsDefaultSlotId) {

@@ -30,7 +30,7 @@ class ApplyHost {
 // What the engine reads of the window: the slot list, the program folder (a Windows path
 // ending in a backslash) and the loaded picture library.
 struct ApplyInputs {
-  const SlotList& slots;
+  const SlotList& slotList;
   std::string programDir;
   HMODULE library = nullptr;
 };

@@ -33,8 +33,8 @@ class ClockWindow {
 
 class SchedulerClock {
  public:
-  SchedulerClock(SlotList& slots, const Clock& clock, ClockWindow& window)
-      : slots_(slots), clock_(&clock), window_(window) {}
+  SchedulerClock(SlotList& slotList, const Clock& clock, ClockWindow& window)
+      : slots_(slotList), clock_(&clock), window_(window) {}
 
   // Where the current time comes from from now on (tests set their own clock).
   void UseClock(const Clock& clock) { clock_ = &clock; }
