@@ -141,6 +141,12 @@ void BookDialog::Command(int id) {
       FreePictures();
       DestroyWindow();
       break;
+    case kCommandPreview:
+      PreviewCurrentSlot();
+      break;
+    case kCommandApply:
+      ApplySlot(pageStart + pageSlot);
+      break;
     default:
       break;
   }
@@ -302,10 +308,6 @@ void BookDialog::timerEvent(QTimerEvent* event) {
     return;
   }
   QDialog::timerEvent(event);
-}
-
-void BookDialog::OnScheduleTimer() {
-  // The schedule check runs here once the clock is part of the window.
 }
 
 }  // namespace ossen

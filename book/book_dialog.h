@@ -23,6 +23,8 @@
 #include "res/program/program_resources.h"
 #include "schedule/clock.h"
 #include "schedule/slot_list.h"
+#include "theme/apply_engine.h"
+#include "theme/scheduler_clock.h"
 
 class QEventLoop;
 class QMenu;
@@ -40,10 +42,12 @@ inline constexpr int kBookWidth = 640;
 inline constexpr int kBookHeight = 480;
 inline constexpr int kScheduleTimerId = 1;
 inline constexpr int kScheduleTimerMs = 2000;
+inline constexpr int kCommandPreview = 108;
+inline constexpr int kCommandApply = 109;
 
 enum BookPage { kCoverPage = 0, kContentPage = 1, kHelpPage = 2, kCreditPage = 3 };
 
-class BookDialog : public QDialog {
+class BookDialog : public QDialog, private ClockWindow, private ApplyHost {
  public:
   // Receives the window's handle once it can be addressed (0 when it cannot).
   using PublishWindowHandler = std::function<void(HWND window)>;
@@ -86,6 +90,23 @@ class BookDialog : public QDialog {
   Surface* BookImage() const { return bookImage.get(); }
   bool ScheduleTimerRunning() const { return scheduleTimer_.isActive(); }
 
+  // The schedule's side of the window (book_schedule.cpp). Timer 1 runs the clock; the
+  // Preview and Apply commands and the clock run the apply engine.
+  void OnScheduleTimer();
+  void ApplySlot(int index) override;
+  void PreviewCurrentSlot();
+  // Where the clock takes the current time from (tests set their own).
+  void UseClock(const Clock& clock) { schedulerClock_.UseClock(clock); }
+
+  // The book window's rows and fields: a pending date or time edit written into the
+  // current slot, the fields refilled for the current slot, the rows redrawn, the focus
+  // given to the Content button, the Random switch.
+  int CommitSlotEdit();
+  void SelectSlot();
+  void DrawSlotPage();
+  void FocusContentButton() override;
+  bool IsRandomTicked() const override;
+
   // Fields shared with the schedule and page code.
   std::int32_t currentPage = kContentPage;
   std::string programDir;
@@ -108,7 +129,16 @@ class BookDialog : public QDialog {
   void reject() override {}
 
  private:
-  void OnScheduleTimer();
+  // What the clock and the engine ask of the window.
+  void CommitPendingEdit() override;
+  void MakeSlotCurrent(int index) override;
+  bool AskApplyNow(const SlotRecord& slot) override;
+  void RedrawRows() override;
+  void BeginWaitCursor() override;
+  void EndWaitCursor() override;
+  void ShowMessage(const char* text) override;
+  ApplyInputs EngineInputs() const;
+
   void PopUpSystemMenu(const QPoint& globalPos);
 
   QIcon appIcon_;
@@ -117,6 +147,7 @@ class BookDialog : public QDialog {
   QBrush controlBrush_;
   SlotList slotList_;
   SystemClock clock_;
+  SchedulerClock schedulerClock_{slotList_, clock_, *this};
   // Declared before the surfaces: they are released before the context that lists them.
   std::unique_ptr<GraphicsContext> graphicsContext_;
   SurfaceRef<DibSectionSurface> backBuffer;
