@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QPainter>
 #include <QScreen>
+#include <QTimer>
 #include <QTimerEvent>
 
 #include "book/about_box.h"
@@ -124,6 +125,9 @@ int BookDialog::RunModal(const PublishWindowHandler& publish) {
   setModal(true);
   if (!startHidden) show();
   if (destroyed_) return 0;
+  // The first look at the schedule comes as soon as the run starts, not a timer period
+  // later: a slot missed while the program was not running is asked about at once.
+  QTimer::singleShot(0, this, [this] { OnScheduleTimer(); });
   QEventLoop loop;
   modalLoop_ = &loop;
   loop.exec(QEventLoop::DialogExec);

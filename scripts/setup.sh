@@ -13,6 +13,7 @@ packages=(
   libbenchmark-dev libpixman-1-dev          # bench/
   clang libclang-rt-14-dev llvm             # fuzz targets, sanitizer reports
   fonts-dejavu-core                         # text on our surfaces: a sans-serif face for Qt
+  xvfb xdotool x11-utils                    # real-process tests on an X display of their own
 )
 
 missing=()
