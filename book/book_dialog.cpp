@@ -5,6 +5,9 @@
 #include <QEventLoop>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QPainter>
+#include <QScreen>
+#include <QTimer>
 #include <QTimerEvent>
 
 #include "book/about_box.h"
@@ -118,6 +121,9 @@ int BookDialog::RunModal(const PublishWindowHandler& publish) {
   setWindowModality(Qt::WindowModal);
   if (!startHidden) show();
   if (destroyed_) return 0;
+  // The first look at the schedule comes as soon as the run starts, not a timer period
+  // later: a slot missed while the program was not running is asked about at once.
+  QTimer::singleShot(0, this, [this] { OnScheduleTimer(); });
   QEventLoop loop;
   modalLoop_ = &loop;
   loop.exec(QEventLoop::DialogExec);
@@ -143,8 +149,10 @@ void BookDialog::Command(int id) {
       TabCommand(id);
       break;
     case kCommandPreview:
+      PreviewCurrentSlot();
+      break;
     case kCommandApply:
-      // The screen-saver preview and applying the current slot belong to the engine.
+      ApplySlot(pageStart + pageSlot);
       break;
     case kCommandSet1:
     case kCommandSet1 + 1:
@@ -273,10 +281,6 @@ void BookDialog::timerEvent(QTimerEvent* event) {
     return;
   }
   QDialog::timerEvent(event);
-}
-
-void BookDialog::OnScheduleTimer() {
-  // The schedule check runs here once the clock is part of the window.
 }
 
 }  // namespace ossen

@@ -26,6 +26,8 @@
 #include "res/program/program_resources.h"
 #include "schedule/clock.h"
 #include "schedule/slot_list.h"
+#include "theme/apply_engine.h"
+#include "theme/scheduler_clock.h"
 
 class QEventLoop;
 class QMenu;
@@ -88,7 +90,7 @@ inline constexpr int kSlotsPerPage = 12;
 // The last list position, where "Windows Default" sorts: it has no date or time field.
 inline constexpr int kLastSlotIndex = 35;
 
-class BookDialog : public QDialog {
+class BookDialog : public QDialog, private ClockWindow, private ApplyHost {
  public:
   // Receives the window's handle once it can be addressed (0 when it cannot).
   using PublishWindowHandler = std::function<void(HWND window)>;
@@ -130,8 +132,8 @@ class BookDialog : public QDialog {
   void SelectSlot();
   int CommitSlotEdit();
   // Moves the keyboard focus to the Content tab, so an edit in progress is committed.
-  void FocusContentButton();
-  bool IsRandomTicked() const;
+  void FocusContentButton() override;
+  bool IsRandomTicked() const override;
 
   // The small menu that stands in for the system menu (Alt+Space, right click).
   std::unique_ptr<QMenu> BuildSystemMenu();
@@ -141,6 +143,14 @@ class BookDialog : public QDialog {
   Surface* BackBuffer() const { return backBuffer.get(); }
   Surface* BookImage() const { return bookImage.get(); }
   bool ScheduleTimerRunning() const { return scheduleTimer_.isActive(); }
+
+  // The schedule's side of the window (book_schedule.cpp). Timer 1 runs the clock; the
+  // Preview and Apply commands and the clock run the apply engine.
+  void OnScheduleTimer();
+  void ApplySlot(int index) override;
+  void PreviewCurrentSlot();
+  // Where the clock takes the current time from (tests set their own).
+  void UseClock(const Clock& clock) { schedulerClock_.UseClock(clock); }
 
   // Fields shared with the schedule and page code.
   std::int32_t currentPage = kContentPage;
@@ -165,7 +175,16 @@ class BookDialog : public QDialog {
   void reject() override {}
 
  private:
-  void OnScheduleTimer();
+  // What the clock and the engine ask of the window.
+  void CommitPendingEdit() override;
+  void MakeSlotCurrent(int index) override;
+  bool AskApplyNow(const SlotRecord& slot) override;
+  void RedrawRows() override;
+  void BeginWaitCursor() override;
+  void EndWaitCursor() override;
+  void ShowMessage(const char* text) override;
+  ApplyInputs EngineInputs() const;
+
   void PopUpSystemMenu(const QPoint& globalPos);
 
   // Pages (book_pages.cpp).
@@ -210,6 +229,7 @@ class BookDialog : public QDialog {
   QBrush controlBrush_;
   SlotList slotList_;
   SystemClock clock_;
+  SchedulerClock schedulerClock_{slotList_, clock_, *this};
   // Declared before the surfaces: they are released before the context that lists them.
   std::unique_ptr<GraphicsContext> graphicsContext_;
   SurfaceRef<DibSectionSurface> backBuffer;

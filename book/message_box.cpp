@@ -15,4 +15,13 @@ void AppMessageBox(QWidget* parent, const char* text) {
   box.exec();
 }
 
+bool AppYesNoBox(QWidget* parent, const char* text) {
+  Trace("question box: %s", text);
+  QMessageBox box(QMessageBox::Question, QString::fromLatin1(ProgramString(kStringAppTitle)),
+                  QString::fromLatin1(text), QMessageBox::Yes | QMessageBox::No, parent);
+  const bool yes = box.exec() == QMessageBox::Yes;
+  Trace("question answered %s", yes ? "Yes" : "No");
+  return yes;
+}
+
 }  // namespace ossen

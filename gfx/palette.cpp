@@ -1,7 +1,10 @@
 #include "gfx/palette.h"
 
 #include <algorithm>
+#include <cstring>
+#include <mutex>
 #include <new>
+#include <vector>
 
 #include "gfx/object_registry.h"
 
@@ -12,6 +15,37 @@ namespace {
 // Whether [start, start + count) lies within `size`, without wrapping.
 bool RangeFits(DWORD start, DWORD count, std::size_t size) {
   return std::uint64_t{start} + count <= size;
+}
+
+// The inverse table made last, with the entries it was made from. Building one asks the
+// octree 32768 times, which costs more than decoding a painting; the apply engine makes a
+// fresh copy of the same palette for every apply, so the table is often wanted again.
+class LastInverseTable {
+ public:
+  // Copies the table into `out` when it was made from exactly these entries.
+  bool CopyIfMadeFrom(const std::vector<PaletteEntry>& entries, BYTE* out) {
+    std::lock_guard<std::mutex> hold(lock_);
+    if (!table_ || entries != entries_) return false;
+    std::memcpy(out, table_.get(), kInverseTableSize);
+    return true;
+  }
+  void Remember(const std::vector<PaletteEntry>& entries, const BYTE* table) {
+    std::lock_guard<std::mutex> hold(lock_);
+    if (!table_) table_.reset(new (std::nothrow) BYTE[kInverseTableSize]);
+    if (!table_) return;
+    std::memcpy(table_.get(), table, kInverseTableSize);
+    entries_ = entries;
+  }
+
+ private:
+  std::mutex lock_;
+  std::vector<PaletteEntry> entries_;
+  std::unique_ptr<BYTE[]> table_;
+};
+
+LastInverseTable& SharedLastInverseTable() {
+  static LastInverseTable* last = new LastInverseTable;  // never destroyed: used until exit
+  return *last;
 }
 
 }  // namespace
@@ -126,6 +160,10 @@ const BYTE* Palette::InverseTable() {
   octree_.reset(new (std::nothrow) ColorOctree);
   if (!table || !octree_) return nullptr;
   for (DWORD i = 0; i < EntryCount(); ++i) octree_->Add(entries_[i].red, entries_[i].green, entries_[i].blue, i);
+  if (SharedLastInverseTable().CopyIfMadeFrom(entries_, table.get())) {
+    inverseTable_ = std::move(table);
+    return inverseTable_.get();
+  }
   for (unsigned red5 = 0; red5 < 32; ++red5) {
     for (unsigned green5 = 0; green5 < 32; ++green5) {
       for (unsigned blue5 = 0; blue5 < 32; ++blue5) {
@@ -135,6 +173,7 @@ const BYTE* Palette::InverseTable() {
       }
     }
   }
+  SharedLastInverseTable().Remember(entries_, table.get());
   inverseTable_ = std::move(table);
   return inverseTable_.get();
 }

@@ -101,6 +101,26 @@ TEST(PaletteTest, InverseTableTakesTheLowerIndexOfEqualColoursAndSurvivesSetEntr
   EXPECT_EQ(Palette::New()->InverseTable(), nullptr);
 }
 
+TEST(PaletteTest, ACopyOfAPaletteGetsTheSameInverseTableAndAnotherPaletteItsOwn) {
+  std::vector<PaletteEntry> entries = Ramp(256);
+  PaletteRef first = FilledPalette(entries);
+  const std::vector<BYTE> built(first->InverseTable(), first->InverseTable() + kInverseTableSize);
+
+  // One entry moved: the table made for the first palette must not be handed out again.
+  std::vector<PaletteEntry> moved = entries;
+  moved[0] = PaletteEntry{250, 250, 250, 0};
+  PaletteRef other = FilledPalette(moved);
+  const BYTE* otherTable = other->InverseTable();
+  ASSERT_NE(otherTable, nullptr);
+  EXPECT_EQ(otherTable[InverseTableIndex(250, 250, 250)], 0);
+  EXPECT_NE(built[InverseTableIndex(250, 250, 250)], 0);
+
+  PaletteRef copy = first->Clone();
+  ASSERT_NE(copy->InverseTable(), first->InverseTable()) << "each palette owns its table";
+  EXPECT_EQ(std::vector<BYTE>(copy->InverseTable(), copy->InverseTable() + kInverseTableSize), built);
+  EXPECT_NE(copy->Octree(), nullptr) << "the octree comes with the table";
+}
+
 TEST(PaletteTest, ReferenceCountsRegistrationAndShutDownOrder) {
   PaletteRef unregistered = FilledPalette(Ramp(4));
   SetGraphicsContextExists(true);

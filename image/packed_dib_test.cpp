@@ -1,5 +1,7 @@
 #include "image/packed_dib.h"
 
+#include <utility>
+
 #include <gtest/gtest.h>
 
 #include "image/four_cc.h"

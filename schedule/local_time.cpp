@@ -11,7 +11,7 @@ bool FitsInInt(std::int64_t value) { return value >= INT_MIN && value <= INT_MAX
 
 }  // namespace
 
-bool ComposeDueTime(const LocalMoment& local, std::int32_t& dueTime) {
+bool ComposeDueTime(const LocalMoment& local, std::uint32_t& dueTime) {
   const std::int64_t tmYear = static_cast<std::int64_t>(local.year) - 1900;
   const std::int64_t tmMonth = static_cast<std::int64_t>(local.month) - 1;
   if (!FitsInInt(tmYear) || !FitsInInt(tmMonth)) return false;
@@ -26,8 +26,8 @@ bool ComposeDueTime(const LocalMoment& local, std::int32_t& dueTime) {
   fields.tm_isdst = -1;
   const std::time_t moment = std::mktime(&fields);
   // mktime's error value -1 lies before 1970 as well, so the range test refuses it too.
-  if (moment < 0 || moment > INT32_MAX) return false;
-  dueTime = static_cast<std::int32_t>(moment);
+  if (moment < 0 || static_cast<std::uint64_t>(moment) > UINT32_MAX) return false;
+  dueTime = static_cast<std::uint32_t>(moment);
   return true;
 }
 

@@ -21,9 +21,9 @@ struct LocalMoment {
 
 // The moment of these local fields as a `dueTime`. A local time that does not exist
 // (skipped when the clocks go forward) comes out as a neighbouring real moment. Returns
-// false, leaving `dueTime` alone, for a moment before 1970-01-01 00:00 UTC or after
-// 2038-01-19 03:14:07 UTC, which a signed 32-bit count of seconds since 1970 cannot hold.
-bool ComposeDueTime(const LocalMoment& local, std::int32_t& dueTime);
+// false, leaving `dueTime` alone, for a moment before 1970-01-01 00:00:00 UTC or after
+// 2106-02-07 06:28:15 UTC, which an unsigned 32-bit count of seconds since 1970 cannot hold.
+bool ComposeDueTime(const LocalMoment& local, std::uint32_t& dueTime);
 
 // The local calendar fields of a moment (a `dueTime` or a clock reading). Returns false
 // only when the C library cannot break the moment down.

@@ -25,7 +25,7 @@ TEST(CrtRandTest, FollowsTheRunTimeLibrarySequenceFromStateOne) {
 
 TEST(LocalTimeTest, ComposesLocalFieldsAndBreaksThemDownAgain) {
   ScopedTimeZone zone("Europe/Berlin");
-  std::int32_t due = 0;
+  std::uint32_t due = 0;
   ASSERT_TRUE(ComposeDueTime(Moment(2027, 5, 7), due));
   EXPECT_EQ(due, UtcMoment(2027, 5, 6, 22));  // summer time: UTC+2
   ASSERT_TRUE(ComposeDueTime(Moment(2027, 1, 7, 13, 45, 30), due));
@@ -43,27 +43,44 @@ TEST(LocalTimeTest, ComposesLocalFieldsAndBreaksThemDownAgain) {
 
 TEST(LocalTimeTest, RefusesMomentsADueTimeCannotHold) {
   ScopedTimeZone zone("Europe/Berlin");
-  std::int32_t due = 12345;
-  EXPECT_FALSE(ComposeDueTime(Moment(2040, 6, 1), due));
+  std::uint32_t due = 12345;
+  EXPECT_FALSE(ComposeDueTime(Moment(2107, 6, 1), due));
   EXPECT_FALSE(ComposeDueTime(Moment(1900, 6, 1), due));
   // Midnight of 1 January 1970 in Berlin is 23:00 UTC the day before.
   EXPECT_FALSE(ComposeDueTime(Moment(1970, 1, 1), due));
-  EXPECT_FALSE(ComposeDueTime(Moment(2038, 1, 19, 4, 14, 8), due));
+  // 2106-02-07 06:28:16 UTC is 07:28:16 in Berlin: one second too late.
+  EXPECT_FALSE(ComposeDueTime(Moment(2106, 2, 7, 7, 28, 16), due));
   EXPECT_FALSE(ComposeDueTime(Moment(INT_MIN, INT_MIN, 1), due));
   EXPECT_FALSE(ComposeDueTime(Moment(INT_MAX, 1, 1), due));
-  EXPECT_EQ(due, 12345) << "a refused moment leaves the due time alone";
+  EXPECT_EQ(due, 12345u) << "a refused moment leaves the due time alone";
 
   // The edges themselves are held.
-  ASSERT_TRUE(ComposeDueTime(Moment(2038, 1, 19, 4, 14, 7), due));
-  EXPECT_EQ(due, INT32_MAX);
+  ASSERT_TRUE(ComposeDueTime(Moment(2106, 2, 7, 7, 28, 15), due));
+  EXPECT_EQ(due, UINT32_MAX);
   ASSERT_TRUE(ComposeDueTime(Moment(1970, 1, 1, 1, 0, 0), due));
-  EXPECT_EQ(due, 0);
+  EXPECT_EQ(due, 0u);
+}
+
+TEST(LocalTimeTest, MomentsFrom2038OnAreHeldWithoutWrapping) {
+  ScopedTimeZone zone("Europe/Berlin");
+  std::uint32_t due = 0;
+  // One second past what a signed count could hold, and the rescheduling of a slot in 2040.
+  ASSERT_TRUE(ComposeDueTime(Moment(2038, 1, 19, 4, 14, 8), due));
+  EXPECT_EQ(due, std::uint32_t{INT32_MAX} + 1);
+  ASSERT_TRUE(ComposeDueTime(Moment(2041, 3, 5, 10, 0, 0), due));
+  EXPECT_EQ(static_cast<std::int64_t>(due), UtcMoment(2041, 3, 5, 9));
+  LocalMoment back;
+  ASSERT_TRUE(BreakDownMoment(due, back));
+  EXPECT_EQ(back.year, 2041);
+  EXPECT_EQ(back.month, 3);
+  EXPECT_EQ(back.day, 5);
+  EXPECT_EQ(back.hour, 10);
 }
 
 TEST(LocalTimeTest, NormalisesOutOfRangeFieldsLikeMktime) {
   ScopedTimeZone zone("Europe/Berlin");
-  std::int32_t due = 0;
-  std::int32_t expected = 0;
+  std::uint32_t due = 0;
+  std::uint32_t expected = 0;
   ASSERT_TRUE(ComposeDueTime(Moment(2027, 2, 29), due));
   ASSERT_TRUE(ComposeDueTime(Moment(2027, 3, 1), expected));
   EXPECT_EQ(due, expected) << "29 February without a leap day is 1 March";
@@ -85,7 +102,7 @@ TEST(LocalTimeTest, NormalisesOutOfRangeFieldsLikeMktime) {
 TEST(LocalTimeTest, NonexistentLocalTimeInTheSpringGapGivesANeighbouringMoment) {
   ScopedTimeZone zone("Europe/Berlin");
   // On 28 March 2027 Berlin's clocks jump from 02:00 to 03:00.
-  std::int32_t due = 0;
+  std::uint32_t due = 0;
   ASSERT_TRUE(ComposeDueTime(Moment(2027, 3, 28, 2, 30), due));
   EXPECT_GE(due, UtcMoment(2027, 3, 28, 0, 30));
   EXPECT_LE(due, UtcMoment(2027, 3, 28, 1, 30));

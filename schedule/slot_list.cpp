@@ -38,4 +38,12 @@ SlotRecord* SlotList::ItemData(int index) const {
   return Holds(index) ? items_[static_cast<std::size_t>(index)].record.get() : nullptr;
 }
 
+int SlotList::IndexOf(const SlotRecord* record) const {
+  if (record == nullptr) return LB_ERR;
+  for (std::size_t i = 0; i < items_.size(); ++i) {
+    if (items_[i].record.get() == record) return static_cast<int>(i);
+  }
+  return LB_ERR;
+}
+
 }  // namespace ossen

@@ -41,6 +41,10 @@ class SlotList {
   // The item's record; null when the index is outside the list ("no current slot").
   SlotRecord* ItemData(int index) const;
 
+  // The index of the item holding this very record (found by address, never read
+  // through), or LB_ERR when no item holds it any more.
+  int IndexOf(const SlotRecord* record) const;
+
   // Removes every item and frees every record.
   void ResetContent() { items_.clear(); }
 

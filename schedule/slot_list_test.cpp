@@ -65,9 +65,12 @@ TEST(SlotListTest, DeleteFreesAndTakeHandsTheRecordBack) {
   SlotRecord* raw = taken.get();
   list.SetItemData(1, std::move(taken));
   EXPECT_EQ(list.ItemData(1), raw);
+  EXPECT_EQ(list.IndexOf(raw), 1) << "found again by address after the move";
 
   list.ResetContent();
   EXPECT_EQ(list.Count(), 0);
+  EXPECT_EQ(list.IndexOf(raw), SlotList::LB_ERR) << "a freed record is never found";
+  EXPECT_EQ(list.IndexOf(nullptr), SlotList::LB_ERR);
 }
 
 }  // namespace

@@ -29,7 +29,9 @@ struct SlotRecord {
   std::int32_t reserved;      // written 0, never used
   char title[MAX_PATH];       // NUL-terminated painting title
   char artist[MAX_PATH];      // NUL-terminated painter; also the slot's list text
-  std::int32_t dueTime;       // next due moment, seconds since 1970-01-01 00:00 UTC
+  // Next due moment, seconds since 1970-01-01 00:00 UTC, read unsigned: the same four
+  // bytes reach 2106-02-07 06:28:15 UTC instead of wrapping in January 2038.
+  std::uint32_t dueTime;
   std::uint16_t elements;     // mask of Element bits
   std::uint16_t padding;      // no meaning
   std::int32_t slotId;        // catalogue number: 0 = "Windows Default", 1..35 = painting

@@ -65,7 +65,7 @@ void BuildDefaultSlots(SlotList& list, const Clock& clock, const SlotCatalogue& 
   }
 }
 
-int FindInsertIndex(const SlotList& list, std::int32_t dueTime) {
+int FindInsertIndex(const SlotList& list, std::uint32_t dueTime) {
   const int count = list.Count();
   for (int i = 0; i < count; ++i) {
     const SlotRecord* record = list.ItemData(i);

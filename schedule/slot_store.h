@@ -16,10 +16,10 @@ namespace ossen {
 // The list's file, relative to the current directory (the program folder).
 inline constexpr char kSlotFileName[] = "data.bin";
 
-// The due time a default slot gets when its date cannot be held by a `dueTime` (a clock
-// in 2037 or later): the last moment that can, so the slot is never due rather than
-// always overdue.
-inline constexpr std::int32_t kLatestDueTime = INT32_MAX;
+// The due time a slot gets when its next date cannot be held by a `dueTime` (a clock in
+// 2105 or later): the last moment that can, so the slot is never due rather than always
+// overdue.
+inline constexpr std::uint32_t kLatestDueTime = UINT32_MAX;
 
 // Empties the list and fills it with the 36 default slots: "Windows Default" on a fixed
 // day of 2037, each painting on a fixed day (1 to 28) of the year after the clock's local
@@ -31,7 +31,7 @@ void BuildDefaultSlots(SlotList& list, const Clock& clock);
 
 // Where a record due at `dueTime` belongs: before the first item due at the same time or
 // later (so among equal times the newest insertion comes first); the count when none is.
-int FindInsertIndex(const SlotList& list, std::int32_t dueTime);
+int FindInsertIndex(const SlotList& list, std::uint32_t dueTime);
 
 // Inserts the record at FindInsertIndex of its dueTime, with its artist as item text.
 // Returns the index, or SlotList::LB_ERR for a null record.

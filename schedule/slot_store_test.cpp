@@ -40,8 +40,8 @@ void WriteAll(const std::string& path, const Bytes& bytes) {
   out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
-std::int32_t LocalDue(int year, int month, int day) {
-  std::int32_t due = 0;
+std::uint32_t LocalDue(int year, int month, int day) {
+  std::uint32_t due = 0;
   EXPECT_TRUE(ComposeDueTime(LocalMoment{year, month, day, 0, 0, 0}, due));
   return due;
 }
@@ -141,24 +141,39 @@ TEST(DefaultScheduleTest, TheYearIsTheLocalOneAtTheTurnOfTheYear) {
   }
 }
 
-TEST(DefaultScheduleTest, DatesBeyondWhatADueTimeHoldsBecomeTheLatestMoment) {
+TEST(DefaultScheduleTest, AClockIn2037GivesPaintingsDueIn2038WithoutWrapping) {
   ScopedTimeZone zone("Europe/Berlin");
   SettableClock clock(UtcMoment(2037, 6, 1));
   SlotList list;
   BuildDefaultSlots(list, clock);
   ASSERT_EQ(list.Count(), 36);
-  EXPECT_EQ(list.ItemData(0)->slotId, 0) << "2037 is still earlier than the unreachable 2038 dates";
+  EXPECT_EQ(list.ItemData(0)->slotId, 0) << "2037 comes before every 2038 date";
+  EXPECT_EQ(FindSlot(list, 1)->dueTime, LocalDue(2038, 5, 7));
+  EXPECT_GT(FindSlot(list, 1)->dueTime, std::uint32_t{INT32_MAX});
+  for (int i = 1; i < 36; ++i) {
+    EXPECT_LT(list.ItemData(i - 1)->dueTime, kLatestDueTime);
+    EXPECT_LE(list.ItemData(i - 1)->dueTime, list.ItemData(i)->dueTime) << "unsigned order at " << i;
+  }
+}
+
+TEST(DefaultScheduleTest, DatesBeyondWhatADueTimeHoldsBecomeTheLatestMoment) {
+  ScopedTimeZone zone("Europe/Berlin");
+  SettableClock clock(UtcMoment(2105, 6, 1));
+  SlotList list;
+  BuildDefaultSlots(list, clock);
+  ASSERT_EQ(list.Count(), 36);
+  EXPECT_EQ(list.ItemData(0)->slotId, 0) << "2037 is still earlier than the unreachable 2106 dates";
   int unreachable = 0;
   for (int i = 1; i < 36; ++i) {
-    const std::int32_t due = list.ItemData(i)->dueTime;
+    const std::uint32_t due = list.ItemData(i)->dueTime;
     if (due == kLatestDueTime) {
       ++unreachable;
       continue;
     }
-    LocalMoment early;  // early January 2038 still fits
+    LocalMoment early;  // 1 to 7 February 2106 and January still fit
     ASSERT_TRUE(BreakDownMoment(due, early));
-    EXPECT_EQ(early.year, 2038);
-    EXPECT_EQ(early.month, 1);
+    EXPECT_EQ(early.year, 2106);
+    EXPECT_LE(early.month, 2);
   }
   EXPECT_GT(unreachable, 30);
 }
@@ -208,6 +223,15 @@ TEST(SlotStoreTest, FindInsertIndexPutsANewRecordBeforeEqualAndLaterOnes) {
   EXPECT_EQ(list.ItemData(3)->slotId, 2);
   EXPECT_EQ(InsertSlot(list, nullptr), SlotList::LB_ERR);
   EXPECT_EQ(list.Count(), 4);
+}
+
+TEST(SlotStoreTest, InsertionComparesDueTimesUnsigned) {
+  SlotList list;
+  InsertSlot(list, MakeRecord(1, 0x7FFFFFF0u));   // January 2038
+  InsertSlot(list, MakeRecord(2, 0x80000010u));   // just past it
+  EXPECT_EQ(FindInsertIndex(list, 0x80000000u), 1);
+  EXPECT_EQ(FindInsertIndex(list, kLatestDueTime), 2);
+  EXPECT_EQ(list.ItemData(0)->slotId, 1);
 }
 
 TEST(SlotStoreTest, ARescheduledRecordMovesToItsNewPlace) {

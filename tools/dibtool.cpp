@@ -19,9 +19,7 @@
 #include <string_view>
 #include <vector>
 
-#include "gfx/blit_engine.h"
 #include "gfx/dib_image.h"
-#include "gfx/dib_section_surface.h"
 #include "gfx/pixel_convert.h"
 #include "image/arle_codec.h"
 #include "image/bmp_rle_codec.h"
@@ -33,6 +31,7 @@
 #include "image/trle_codec.h"
 #include "platform/file_io.h"
 #include "platform/trace.h"
+#include "theme/painting_picture.h"
 
 namespace ossen {
 namespace {
@@ -324,13 +323,13 @@ bool LoadEightBitImage(const std::string& path, SurfaceRef<DibImage>& image, Ref
   return true;
 }
 
-// The image's whole packed DIB.
-Bytes PackedBytes(DibImage& image) {
-  const std::uint8_t* header = image.GetInfoHeader();
-  const DataSource* source = image.Source();
-  if (!header || !source) return {};
-  const ByteView dib(header, source->data + source->size);
-  return CopyOf(dib.first(PackedDibTotalSize(dib)));
+// Writes the image as a plain bitmap file.
+bool WriteImageFile(const std::string& path, DibImage& image, Refusal& refusal) {
+  if (!WriteBitmapFile(path, image)) {
+    refusal.reason = path + ": cannot be written";
+    return false;
+  }
+  return true;
 }
 
 int RunMap(const std::string& paletteImagePath, const std::string& in, const std::string& out, bool dither) {
@@ -349,7 +348,7 @@ int RunMap(const std::string& paletteImagePath, const std::string& in, const std
   if (picture->ConvertFormat(kFormatIndexed8, palette.get(), flags) != 0) {
     return Refuse(Refusal{in + ": cannot be mapped onto a palette (1-, 2- or 4-bit images are not taken)"});
   }
-  if (!WriteBmpFile(out, PackedBytes(*picture), refusal)) return Refuse(refusal);
+  if (!WriteImageFile(out, *picture, refusal)) return Refuse(refusal);
   return kExitOk;
 }
 
@@ -357,19 +356,12 @@ int RunScale(int width, int height, const std::string& in, const std::string& ou
   Refusal refusal;
   SurfaceRef<DibImage> picture;
   if (!LoadEightBitImage(in, picture, refusal)) return Refuse(refusal);
-  SurfaceRef<DibSectionSurface> scaled = DibSectionSurface::New();
-  if (!scaled || scaled->CreateBlank(width, height, kFormatIndexed8) != 0) {
+  // Scaled upright, as the apply engine scales a painting for the desktop.
+  SurfaceRef<DibImage> scaled = ScaledPicture(*picture, width, height);
+  if (!scaled) {
     return Refuse(Refusal{"cannot make a " + std::to_string(width) + " x " + std::to_string(height) + " image"});
   }
-  scaled->SetPalette(picture->GetPalette());
-  // The stored rows run bottom-up and the section's top-down: read them flipped so the
-  // picture stays upright.
-  if (scaled->BltTo(0, 0, width, height, picture.get(), 0, 0, picture->width, picture->height, kBlitFlip, {}) != 0) {
-    return Refuse(Refusal{in + ": cannot be scaled"});
-  }
-  SurfaceRef<DibImage> result = DibImage::New();
-  if (!result || result->CopyFrom(scaled.get()) != 0) return Refuse(Refusal{"out of memory"});
-  if (!WriteBmpFile(out, PackedBytes(*result), refusal)) return Refuse(refusal);
+  if (!WriteImageFile(out, *scaled, refusal)) return Refuse(refusal);
   return kExitOk;
 }
 

@@ -59,7 +59,7 @@ inline std::int64_t UtcMoment(int year, int month, int day, int hour = 0, int mi
   return static_cast<std::int64_t>(::timegm(&fields));
 }
 
-inline std::unique_ptr<SlotRecord> MakeRecord(std::int32_t slotId, std::int32_t dueTime, const char* artist = "Artist") {
+inline std::unique_ptr<SlotRecord> MakeRecord(std::int32_t slotId, std::uint32_t dueTime, const char* artist = "Artist") {
   auto record = std::make_unique<SlotRecord>();
   std::strncpy(record->artist, artist, MAX_PATH - 1);
   std::strncpy(record->title, "Title", MAX_PATH - 1);

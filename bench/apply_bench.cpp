@@ -1,0 +1,206 @@
+// ApplySlot measured against its peer in the same run:
+//   ApplySlot of painting 12 with all three elements at 800 x 600 (wallpaper scaled,
+//   start-up image, screen saver records)    vs  libjpeg-turbo decoding its JPEG to memory
+// and each step of the apply on its own, to show where the time beyond the decode goes.
+// The desktop bridge is off (OSSEN_DESKTOP_BRIDGE=off, the screen size set here); the
+// prefix and program folder are a fresh folder under TMPDIR (default /tmp).
+// Run: build/bench/apply_bench (Google Benchmark flags are passed on).
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <cstddef>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <benchmark/benchmark.h>
+
+#include "bench/fastest_times.h"
+#include "gfx/pixel_convert.h"
+#include "image/packed_dib.h"
+#include "image/resource_source.h"
+#include "platform/desktop_settings.h"
+#include "platform/paths.h"
+#include "platform/profile.h"
+#include "platform/registry_helpers.h"
+#include "schedule/slot_store.h"
+#include "theme/apply_engine.h"
+#include "theme/painting_picture.h"
+// Last: its TRUE and FALSE macros would clash with the platform's constants.
+#include <jpeglib.h>
+
+namespace ossen::bench {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+constexpr int kPainting = 12;
+constexpr int kScreenWidth = 800;
+constexpr int kScreenHeight = 600;
+
+class QuietHost : public ApplyHost {
+ public:
+  bool IsRandomTicked() const override { return false; }
+  void BeginWaitCursor() override {}
+  void EndWaitCursor() override {}
+  void ShowMessage(const char*) override {}
+};
+
+// The prefix, program folder, library and slot list every case shares.
+struct Setting {
+  std::string root;
+  std::string programDir;  // Windows path, ending in a backslash
+  std::string jpegHostPath;  // the painting's JPEG, written out once
+  HMODULE library = nullptr;
+  SlotList slots;
+
+  Setting() {
+    const char* tmp = std::getenv("TMPDIR");
+    std::string pattern = std::string(tmp != nullptr ? tmp : "/tmp") + "/apply_bench.XXXXXX";
+    root = ::mkdtemp(pattern.data()) != nullptr ? pattern : "";
+    std::filesystem::create_directories(root + "/program");
+    ::setenv("OSSEN_PREFIX", (root + "/prefix").c_str(), 1);
+    ::setenv("OSSEN_DESKTOP_BRIDGE", "off", 1);
+    ::chdir((root + "/program").c_str());
+    std::filesystem::copy_file(OSSEN_PICTURE_LIBRARY_FILE, root + "/program/OssenDLL.rcc");
+    library = LoadLibrary("OssenDLL");
+    programDir = WinPathFromHost(root + "/program") + "\\";
+    std::filesystem::create_directories(HostPathFromWin(kTempDirectory));
+    SetScreenSizeOverride(kScreenWidth, kScreenHeight);
+    InsertSlot(slots, std::make_unique<SlotRecord>(SlotRecord{0, "Title", "Artist", 1000, kAllElements, 0, kPainting}));
+    ResourceSource jpeg(library, PaintingResourceName(kPainting), kPictureResourceType);
+    jpegHostPath = root + "/painting.jpg";
+    jpeg.WriteToFile(WinPathFromHost(jpegHostPath).c_str());
+  }
+  ~Setting() {
+    if (!root.empty()) std::filesystem::remove_all(root);
+  }
+};
+
+Setting& Shared() {
+  static Setting setting;
+  return setting;
+}
+
+void ApplyAllElements(benchmark::State& state) {
+  Setting& s = Shared();
+  QuietHost host;
+  const ApplyInputs inputs{s.slots, s.programDir, s.library};
+  for (auto _ : state) ApplySlot(inputs, host, 0);
+}
+
+// libjpeg-turbo on its own: the same JPEG decoded into one buffer of RGB rows.
+void LibjpegDecode(benchmark::State& state) {
+  const std::string& path = Shared().jpegHostPath;
+  Bytes out;
+  for (auto _ : state) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    jpeg_decompress_struct decoder{};
+    jpeg_error_mgr errors{};
+    decoder.err = jpeg_std_error(&errors);
+    jpeg_create_decompress(&decoder);
+    jpeg_stdio_src(&decoder, file);
+    jpeg_read_header(&decoder, TRUE);
+    jpeg_start_decompress(&decoder);
+    const std::size_t rowBytes = std::size_t{3} * decoder.output_width;
+    out.resize(rowBytes * decoder.output_height);
+    while (decoder.output_scanline < decoder.output_height) {
+      JSAMPROW row = out.data() + rowBytes * decoder.output_scanline;
+      jpeg_read_scanlines(&decoder, &row, 1);
+    }
+    jpeg_finish_decompress(&decoder);
+    jpeg_destroy_decompress(&decoder);
+    std::fclose(file);
+    benchmark::DoNotOptimize(out.data());
+  }
+}
+
+// The steps of the apply, one at a time.
+void StepPreviewPalette(benchmark::State& state) {
+  for (auto _ : state) benchmark::DoNotOptimize(LoadPreviewPalette(Shared().library, kPainting).get());
+}
+
+void StepDecodeJpeg(benchmark::State& state) {
+  const std::string winPath = WinPathFromHost(Shared().jpegHostPath);
+  for (auto _ : state) benchmark::DoNotOptimize(LoadJpegPicture(winPath.c_str()).get());
+}
+
+void StepWholePicture(benchmark::State& state) {
+  for (auto _ : state) benchmark::DoNotOptimize(LoadPaintingPicture(Shared().library, kPainting).get());
+}
+
+void StepMapToPalette(benchmark::State& state) {
+  const std::string winPath = WinPathFromHost(Shared().jpegHostPath);
+  PaletteRef palette = LoadPreviewPalette(Shared().library, kPainting);
+  SurfaceRef<DibImage> decoded = LoadJpegPicture(winPath.c_str());
+  for (auto _ : state) {
+    state.PauseTiming();
+    SurfaceRef<DibImage> picture = DibImage::New();
+    picture->CopyFrom(decoded.get());
+    state.ResumeTiming();
+    picture->ConvertFormat(kFormatIndexed8, palette.get(), kConvertMapToPalette);
+  }
+}
+
+const SurfaceRef<DibImage>& EightBitPicture() {
+  static SurfaceRef<DibImage> picture = LoadPaintingPicture(Shared().library, kPainting);
+  return picture;
+}
+
+void StepScaleWallpaper(benchmark::State& state) {
+  for (auto _ : state) benchmark::DoNotOptimize(ScaledPicture(*EightBitPicture(), kScreenWidth, kScreenHeight).get());
+}
+
+void StepScaleStartupImage(benchmark::State& state) {
+  for (auto _ : state) benchmark::DoNotOptimize(ScaledPicture(*EightBitPicture(), 320, 400).get());
+}
+
+void StepWriteFiles(benchmark::State& state) {
+  SurfaceRef<DibImage> wall = ScaledPicture(*EightBitPicture(), kScreenWidth, kScreenHeight);
+  SurfaceRef<DibImage> boot = ScaledPicture(*EightBitPicture(), 320, 400);
+  const std::string folder = Shared().root + "/program/";
+  for (auto _ : state) {
+    WriteBitmapFile(folder + "ossen.bmp", *wall);
+    WriteBitmapFile(HostPathFromWin("C:\\logo.sys"), *boot);
+  }
+}
+
+void StepSettings(benchmark::State& state) {
+  const std::string wallpaper = Shared().programDir + kWallpaperFileName;
+  for (auto _ : state) {
+    SystemParametersInfo(SPI_SETDESKWALLPAPER, 0, const_cast<char*>(wallpaper.c_str()), 3);
+    RegWriteDword(HKEY_CURRENT_USER, kConfigKeyPath, kPicValue, kPainting);
+    WritePrivateProfileString("boot", "SCRNSAVE.EXE", "C:\\WINDOWS\\SYSTEM\\ossen.scr", "system.ini");
+    SystemParametersInfo(SPI_SETSCREENSAVEACTIVE, 1, nullptr, 1);
+  }
+}
+
+BENCHMARK(ApplyAllElements)->Unit(benchmark::kMillisecond);
+BENCHMARK(LibjpegDecode)->Unit(benchmark::kMillisecond);
+BENCHMARK(StepPreviewPalette)->Unit(benchmark::kMillisecond);
+BENCHMARK(StepDecodeJpeg)->Unit(benchmark::kMillisecond);
+BENCHMARK(StepMapToPalette)->Unit(benchmark::kMillisecond);
+BENCHMARK(StepWholePicture)->Unit(benchmark::kMillisecond);
+BENCHMARK(StepScaleWallpaper)->Unit(benchmark::kMillisecond);
+BENCHMARK(StepScaleStartupImage)->Unit(benchmark::kMillisecond);
+BENCHMARK(StepWriteFiles)->Unit(benchmark::kMillisecond);
+BENCHMARK(StepSettings)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace ossen::bench
+
+int main(int argc, char** argv) {
+  using ossen::bench::FastestTimes;
+  FastestTimes times;
+  if (!ossen::bench::RunRepeatedBenchmarks(argc, argv, times)) return 2;
+
+  std::printf("\nratios (fastest repetition of each, CPU time):\n");
+  std::printf("ApplySlot time / libjpeg-turbo decode time = %.2f (target <= 1.3)\n",
+              times.Ratio("ApplyAllElements", "LibjpegDecode"));
+  for (const char* step : {"StepPreviewPalette", "StepDecodeJpeg", "StepMapToPalette", "StepWholePicture",
+                           "StepScaleWallpaper", "StepScaleStartupImage", "StepWriteFiles", "StepSettings"}) {
+    std::printf("  %-22s / decode = %.2f\n", step, times.Ratio(step, "LibjpegDecode"));
+  }
+  return 0;
+}

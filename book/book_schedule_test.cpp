@@ -1,0 +1,150 @@
+// The book window's schedule in this process, offscreen, on the real picture library:
+// timer 1 asks about an overdue slot in the application's Yes/No box, the Apply and
+// Preview commands, and Exit while the question is open.
+#include "book/book_dialog.h"
+
+#include <filesystem>
+#include <string>
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include "book/test/qt_app.h"
+#include "platform/desktop_settings.h"
+#include "platform/paths.h"
+#include "platform/profile.h"
+#include "platform/test/temp_prefix.h"
+#include "platform/trace.h"
+#include "schedule/local_time.h"
+#include "schedule/slot_store.h"
+#include "schedule/test/schedule_test_support.h"
+
+namespace ossen {
+namespace {
+
+using testing::MakeRecord;
+using testing::ScopedTimeZone;
+using testing::SettableClock;
+
+std::uint32_t Local(int year, int month, int day, int hour = 0) {
+  std::uint32_t due = 0;
+  EXPECT_TRUE(ComposeDueTime(LocalMoment{year, month, day, hour, 0, 0}, due));
+  return due;
+}
+
+// Presses the button of the open message box once it is there (the box runs its own loop).
+void AnswerTheBox(QMessageBox::StandardButton button, std::string* text) {
+  QTimer::singleShot(50, [button, text] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (box == nullptr) return AnswerTheBox(button, text);
+    if (text != nullptr) *text = box->text().toStdString() + " | " + box->windowTitle().toStdString();
+    if (QAbstractButton* pressed = box->button(button)) {
+      pressed->click();
+    } else {
+      box->close();
+    }
+  });
+}
+
+class BookScheduleTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    testing::TestApplication();
+    std::filesystem::copy_file(OSSEN_PICTURE_LIBRARY_FILE, prefix_.programDir() + "/OssenDLL.rcc");
+    SetScreenSizeOverride(800, 600);
+    // A schedule of two slots: painting 4 overdue by three days, painting 9 next year.
+    SlotList schedule;
+    InsertSlot(schedule, MakeRecord(4, Local(2027, 6, 1, 10), "Overdue"));
+    InsertSlot(schedule, MakeRecord(9, Local(2028, 1, 1), "Later"));
+    ASSERT_TRUE(SaveSlots(schedule, prefix_.programDir() + "/data.bin"));
+    clock_.Set(Local(2027, 6, 4, 10));
+  }
+  void TearDown() override { SetScreenSizeOverride(0, 0); }
+
+  void Open(BookDialog& book) {
+    ASSERT_EQ(book.OnCreate(), 0);
+    book.InitBookWindow({});
+    book.UseClock(clock_);
+  }
+  std::string Wallpaper() const { return prefix_.programDir() + "/ossen.bmp"; }
+  std::uint32_t SavedDueTimeOf(std::int32_t slotId) {
+    SlotList saved;
+    LoadSlots(saved, prefix_.programDir() + "/data.bin", clock_);
+    for (int i = 0; i < saved.Count(); ++i)
+      if (saved.ItemData(i)->slotId == slotId) return saved.ItemData(i)->dueTime;
+    return 0;
+  }
+
+  ScopedTimeZone zone_{"Europe/Berlin"};
+  testing::TempPrefix prefix_;
+  SettableClock clock_;
+};
+
+TEST_F(BookScheduleTest, TimerAsksAboutAnOverdueSlotAndYesAppliesIt) {
+  BookDialog book(nullptr, true);
+  Open(book);
+  std::string shown;
+  AnswerTheBox(QMessageBox::Yes, &shown);
+  book.OnScheduleTimer();
+  EXPECT_EQ(shown, "Do you want to apply the settings now? | Vintra Ossens Screen Savers");
+  EXPECT_TRUE(std::filesystem::exists(Wallpaper()));
+  EXPECT_EQ(book.pageStart + book.pageSlot, 1) << "the moved slot is the current one";
+  book.Command(kCommandExit);
+  EXPECT_EQ(SavedDueTimeOf(4), Local(2028, 6, 1, 10));
+}
+
+TEST_F(BookScheduleTest, NoLeavesTheDesktopAndTimerOffAsksNothing) {
+  BookDialog book(nullptr, true);
+  Open(book);
+  book.timerOn = 0;
+  book.OnScheduleTimer();  // a box here would never be answered: the test would hang
+  book.timerOn = 1;
+  AnswerTheBox(QMessageBox::No, nullptr);
+  book.OnScheduleTimer();
+  EXPECT_FALSE(std::filesystem::exists(Wallpaper()));
+  EXPECT_EQ(book.Slots().ItemData(1)->dueTime, Local(2028, 6, 1, 10));
+  book.Command(kCommandExit);
+}
+
+TEST_F(BookScheduleTest, ExitWhileTheQuestionIsOpenSavesTheScheduleAndAppliesNothing) {
+  BookDialog book(nullptr, true);
+  Open(book);
+  QTimer::singleShot(100, &book, [&book] { book.Command(kCommandExit); });
+  QTimer guard;  // a box Exit failed to close would hang the test
+  guard.start(5000);
+  QObject::connect(&guard, &QTimer::timeout, [] {
+    if (QWidget* box = QApplication::activeModalWidget()) box->close();
+  });
+  book.OnScheduleTimer();
+  EXPECT_TRUE(book.IsDestroyed());
+  EXPECT_EQ(book.Slots().Count(), 0);
+  EXPECT_FALSE(std::filesystem::exists(Wallpaper()));
+  EXPECT_EQ(SavedDueTimeOf(4), Local(2027, 6, 1, 10)) << "saved as it stood; asked again at the next start";
+  EXPECT_EQ(SavedDueTimeOf(9), Local(2028, 1, 1));
+  book.OnScheduleTimer();  // a tick after the shut-down finds nothing
+}
+
+TEST_F(BookScheduleTest, ApplyAndPreviewCommandsWorkOnTheCurrentSlot) {
+  BookDialog book(nullptr, true);
+  Open(book);
+  book.pageStart = 0;
+  book.pageSlot = 1;  // painting 9
+  book.Command(kCommandApply);
+  EXPECT_TRUE(std::filesystem::exists(Wallpaper()));
+  char scrnsave[MAX_PATH] = "";
+  GetPrivateProfileString("boot", "SCRNSAVE.EXE", "", scrnsave, sizeof scrnsave, "system.ini");
+  EXPECT_STREQ(scrnsave, "C:\\WINDOWS\\SYSTEM\\ossen.scr");
+
+  std::string shown;
+  AnswerTheBox(QMessageBox::Ok, &shown);
+  book.Command(kCommandPreview);  // no screen saver is installed in the prefix
+  EXPECT_EQ(shown, "No Screen Saver Available | Vintra Ossens Screen Savers");
+  book.Command(kCommandExit);
+}
+
+}  // namespace
+}  // namespace ossen
