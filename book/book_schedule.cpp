@@ -10,10 +10,6 @@
 
 namespace ossen {
 
-namespace {
-constexpr int kSlotsPerPage = 12;
-}  // namespace
-
 void BookDialog::OnScheduleTimer() {
   // After the shut-down the records are gone and nothing is due.
   if (destroyed_) return;
