@@ -18,6 +18,9 @@
 
 namespace ossen {
 
+inline constexpr BOOL FALSE = 0;
+inline constexpr BOOL TRUE = 1;
+
 // 0x00BBGGRR, as GDI packs a colour.
 using COLORREF = DWORD;
 

@@ -11,8 +11,6 @@ using DWORD = std::uint32_t;
 using LONG = std::int32_t;
 using UINT = std::uint32_t;
 using BOOL = int;
-inline constexpr BOOL FALSE = 0;
-inline constexpr BOOL TRUE = 1;
 
 // Paths and the text fields of records are fixed buffers of this many characters.
 inline constexpr int MAX_PATH = 260;
