@@ -60,7 +60,7 @@ bool WaitUntil(Condition condition, int ms) {
   return true;
 }
 
-class TrayClickTest : public ::testing::Test {
+class RealTrayTest : public ::testing::Test {
  protected:
   void SetUp() override {
     for (const char* tool : {"openbox", "trayer", "xdotool", "xprop", "Xvfb"})
@@ -137,7 +137,7 @@ class TrayClickTest : public ::testing::Test {
   int runs_ = 0;
 };
 
-TEST_F(TrayClickTest, ADoubleClickOnTheIconShowsTheBookWindowAndOpensNoMenu) {
+TEST_F(RealTrayTest, ADoubleClickOnTheIconShowsTheBookWindowAndOpensNoMenu) {
   X({"xdotool", "mousemove", "--window", icon_, "8", "8", "click", "--repeat", "2", "--delay", "80", "1"});
   EXPECT_TRUE(WaitUntil([this] { return BookVisible(); }, kWaitMs)) << ossen_->Output();
   std::this_thread::sleep_for(std::chrono::milliseconds(1500));
@@ -149,7 +149,7 @@ TEST_F(TrayClickTest, ADoubleClickOnTheIconShowsTheBookWindowAndOpensNoMenu) {
   X({"xdotool", "key", "Escape"});
 }
 
-TEST_F(TrayClickTest, ASingleClickOpensTheMenuAfterTheDoubleClickInterval) {
+TEST_F(RealTrayTest, ASingleClickOpensTheMenuAfterTheDoubleClickInterval) {
   X({"xdotool", "mousemove", "--window", icon_, "8", "8", "click", "1"});
   EXPECT_TRUE(WaitUntil([this] { return MenuOpen(); }, kWaitMs)) << ossen_->Output();
   EXPECT_FALSE(BookVisible());

@@ -396,6 +396,8 @@ bool RestoreOwnWallpaper(DesktopKind kind) {
     case DesktopKind::kBareX11: {
       const bool kept = !own->empty() && own->front().second == KeptRootPicture();
       ok = kept ? SetRootBackgroundFromBmp(KeptRootPicture()) : ClearRootBackground();
+      std::error_code ignored;
+      if (ok) std::filesystem::remove(KeptRootPicture(), ignored);
       break;
     }
     default: break;

@@ -188,7 +188,12 @@ TEST_F(DesktopBridgeTest, XfceClearsEveryImagePropertyFirstSoTheSameFileReloads)
 
 TEST_F(DesktopBridgeTest, XfceOnAFreshInstallCreatesOnePropertyPerConnectedOutput) {
   ::setenv("XDG_CURRENT_DESKTOP", "XFCE", 1);
-  FakeTool("xfconf-query", "case \"$*\" in *' -l -v') exit 1;; esac; exit 0");
+  // Remembers what is set, as xfconf does, so that the give-back sees the created properties.
+  const std::string state = prefix_.root() + "/xfconf.state";
+  FakeTool("xfconf-query", "S='" + state + "'\n"
+           "case \"$*\" in *' -l -v') [ -s \"$S\" ] && /bin/cat \"$S\" && exit 0; exit 1;; *' -r') exit 0;; esac\n"
+           "eval last=\\${$#}; : >> \"$S\"; /bin/grep -v \"^$4 \" \"$S\" > \"$S.new\"; "
+           "echo \"$4  $last\" >> \"$S.new\"; /bin/mv \"$S.new\" \"$S\"");
   FakeTool("xrandr",
            "printf '%s\\n' 'Screen 0: minimum 8 x 8, current 3200 x 1080' "
            "'HDMI-1 connected primary 1920x1080+0+0 (normal left inverted right) 510mm x 290mm' "
@@ -203,6 +208,13 @@ TEST_F(DesktopBridgeTest, XfceOnAFreshInstallCreatesOnePropertyPerConnectedOutpu
   const std::vector<std::string> expected = {hdmi + "|-n|-t|string|-s|", hdmi + "|-s|" + picture_,
                                              dp + "|-n|-t|string|-s|", dp + "|-s|" + picture_};
   EXPECT_EQ(created, expected);
+
+  // Giving back removes what ossen created, so xfdesktop shows its own default again.
+  ClearCalls();
+  EXPECT_TRUE(RestoreOwnWallpaper(DesktopKind::kXfce));
+  const std::vector<std::string> restored = {"xfconf-query|-c|xfce4-desktop|-p|/backdrop|-l|-v", hdmi + "|-r",
+                                             dp + "|-r"};
+  EXPECT_EQ(Calls(), restored);
 }
 
 TEST_F(DesktopBridgeTest, PlasmaGetsANewNameEveryTimeAndOlderCopiesGo) {
@@ -318,11 +330,11 @@ TEST_F(DesktopBridgeTest, RecordsFollowTheUpdateFlag) {
   EXPECT_TRUE(SystemParametersInfo(SPI_SETDESKWALLPAPER, 0, nullptr, SPIF_UPDATEINIFILE));
   ExpectRecords("");
 
-  EXPECT_TRUE(SystemParametersInfo(SPI_SETSCREENSAVEACTIVE, TRUE, nullptr, SPIF_UPDATEINIFILE));
+  EXPECT_TRUE(SystemParametersInfo(SPI_SETSCREENSAVEACTIVE, 1, nullptr, SPIF_UPDATEINIFILE));
   EXPECT_EQ(RecordedRegistry("ScreenSaveActive"), "1");
-  EXPECT_TRUE(SystemParametersInfo(SPI_SETSCREENSAVEACTIVE, FALSE, nullptr, 0));
+  EXPECT_TRUE(SystemParametersInfo(SPI_SETSCREENSAVEACTIVE, 0, nullptr, 0));
   EXPECT_EQ(RecordedRegistry("ScreenSaveActive"), "1");
-  EXPECT_TRUE(SystemParametersInfo(SPI_SETSCREENSAVEACTIVE, FALSE, nullptr, SPIF_UPDATEINIFILE));
+  EXPECT_TRUE(SystemParametersInfo(SPI_SETSCREENSAVEACTIVE, 0, nullptr, SPIF_UPDATEINIFILE));
   EXPECT_EQ(RecordedRegistry("ScreenSaveActive"), "0");
   EXPECT_FALSE(SystemParametersInfo(99, 0, nullptr, SPIF_UPDATEINIFILE));
 }

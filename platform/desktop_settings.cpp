@@ -47,7 +47,7 @@ ScreenSize AskScreen() {
 
 BOOL SetDeskWallpaper(const char* winPath, UINT winIni) {
   const std::string wallpaper = winPath ? winPath : "";
-  BOOL recorded = TRUE;
+  BOOL recorded = 1;
   if (winIni & SPIF_UPDATEINIFILE) {
     recorded = WritePrivateProfileString("Desktop", "Wallpaper", wallpaper.c_str(), "win.ini");
     recorded = RegWriteString(HKEY_CURRENT_USER, kDesktopKeyPath, "Wallpaper", wallpaper.c_str()) && recorded;
@@ -93,24 +93,23 @@ BOOL SystemParametersInfo(UINT action, UINT uiParam, void* pvParam, UINT winIni)
     case SPI_SETDESKWALLPAPER:
       return SetDeskWallpaper(static_cast<const char*>(pvParam), winIni);
     case SPI_SETSCREENSAVEACTIVE:
-      if (!(winIni & SPIF_UPDATEINIFILE)) return TRUE;
-      return RegWriteString(HKEY_CURRENT_USER, kDesktopKeyPath, "ScreenSaveActive", uiParam ? "1" : "0") ? TRUE
-                                                                                                        : FALSE;
+      if (!(winIni & SPIF_UPDATEINIFILE)) return 1;
+      return RegWriteString(HKEY_CURRENT_USER, kDesktopKeyPath, "ScreenSaveActive", uiParam ? "1" : "0");
     default:
       Trace("SystemParametersInfo: action %u is not kept", action);
-      return FALSE;
+      return 0;
   }
 }
 
 BOOL GetVersionEx(OSVERSIONINFO* info) {
-  if (info == nullptr) return FALSE;
+  if (info == nullptr) return 0;
   info->dwOSVersionInfoSize = sizeof(OSVERSIONINFO);
   info->dwMajorVersion = 4;
   info->dwMinorVersion = 0;
   info->dwBuildNumber = 950;
   info->dwPlatformId = VER_PLATFORM_WIN32_WINDOWS;
   std::memset(info->szCSDVersion, 0, sizeof info->szCSDVersion);
-  return TRUE;
+  return 1;
 }
 
 void RestoreDesktopWallpaper() {

@@ -10,6 +10,7 @@
 #include <X11/Xutil.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <sys/wait.h>
@@ -178,27 +179,28 @@ TEST_F(RootBackgroundTest, TheBridgeKeepsThePersonsOwnBackgroundAndGivesItBack) 
   const std::string painting = WinPathFromHost(WriteBmp("ossen.bmp", kSecond));
   ASSERT_EQ(InChild([&] {
               char* path = const_cast<char*>(painting.c_str());
-              return SystemParametersInfo(SPI_SETDESKWALLPAPER, 0, path, SPIF_UPDATEINIFILE) == TRUE;
+              return SystemParametersInfo(SPI_SETDESKWALLPAPER, 0, path, SPIF_UPDATEINIFILE) == 1;
             }),
             0);
   EXPECT_EQ(DifferentPixels(kSecond), 0);
   EXPECT_FALSE(PixmapAlive(ownPixmap));
 
   char none[] = "";
-  ASSERT_EQ(InChild([&] { return SystemParametersInfo(SPI_SETDESKWALLPAPER, 0, none, SPIF_UPDATEINIFILE) == TRUE; }),
+  ASSERT_EQ(InChild([&] { return SystemParametersInfo(SPI_SETDESKWALLPAPER, 0, none, SPIF_UPDATEINIFILE) == 1; }),
             0);
   EXPECT_EQ(DifferentPixels(kFirst), 0) << "\"no wallpaper\" shows the person's own picture again";
+  EXPECT_FALSE(std::filesystem::exists(prefix_.prefix() + "/desktop-own-x11.bmp")) << "the kept copy goes with it";
   EXPECT_NE(Property("_XROOTPMAP_ID"), 0u);
 }
 
 TEST_F(RootBackgroundTest, WithoutAnOwnBackgroundNoWallpaperClearsTheRoot) {
   const std::string painting = WinPathFromHost(WriteBmp("ossen.bmp", kSecond));
   char* path = const_cast<char*>(painting.c_str());
-  ASSERT_EQ(InChild([&] { return SystemParametersInfo(SPI_SETDESKWALLPAPER, 0, path, 0) == TRUE; }), 0);
+  ASSERT_EQ(InChild([&] { return SystemParametersInfo(SPI_SETDESKWALLPAPER, 0, path, 0) == 1; }), 0);
   const Pixmap pixmap = Property("_XROOTPMAP_ID");
   ASSERT_NE(pixmap, 0u);
   char none[] = "";
-  ASSERT_EQ(InChild([&] { return SystemParametersInfo(SPI_SETDESKWALLPAPER, 0, none, 0) == TRUE; }), 0);
+  ASSERT_EQ(InChild([&] { return SystemParametersInfo(SPI_SETDESKWALLPAPER, 0, none, 0) == 1; }), 0);
   EXPECT_EQ(Property("_XROOTPMAP_ID"), 0u);
   EXPECT_FALSE(PixmapAlive(pixmap));
   EXPECT_EQ(DifferentPixels({{0x000000}}), 0);
