@@ -139,8 +139,9 @@ TEST_F(SlotEditTest, ADateADueTimeCannotHoldIsRefusedAndTheSlotStays) {
   TimeZone berlin("Europe/Berlin");
   MessageBoxCloser::traced().clear();
   book.DrawSlotPage();  // the fields in this zone's local time
+  Edit(open, nullptr, "12:00 AM");  // the time first, as the help text advises
   const std::vector<DueTime> before = AllDueTimes(book);
-  Edit(open, "1/1/70", "12:00 AM");
+  Edit(open, "1/1/70", nullptr);
   EXPECT_TRUE(boxes.Said("Invalid Date."));
   EXPECT_EQ(AllDueTimes(book), before);
   EXPECT_EQ(book.Slots().Count(), 36);

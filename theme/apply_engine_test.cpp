@@ -140,7 +140,7 @@ TEST_F(ApplyEngineTest, SaverNamesTheScreenSaverAndThePainting) {
   Apply(kPainting, 1);
   EXPECT_EQ(ProfileValue("boot", "SCRNSAVE.EXE", "system.ini"), "C:\\WINDOWS\\SYSTEM\\ossen.scr");
   EXPECT_EQ(ConfigDword("Pic"), kPainting);
-  EXPECT_EQ(ProfileValue("windows", "ScreenSaveActive", "win.ini"), "1");
+  EXPECT_EQ(RegistryText(HKEY_CURRENT_USER, kDesktopKey, "ScreenSaveActive"), "1");
   EXPECT_EQ(host_.waitCursorShown, 0) << "no picture is decoded for the screen saver alone";
   EXPECT_FALSE(Exists(library_.WallpaperHostPath()));
   EXPECT_FALSE(Exists(library_.StartupImageHostPath()));
@@ -166,10 +166,10 @@ TEST_F(ApplyEngineTest, WindowsDefaultClearsWallpaperDeletesStartupImageAndNames
   EXPECT_EQ(ProfileValue("Desktop", "Wallpaper", "win.ini"), "");
 
   // Saver: the empty program name, the saver switched on, "Pic" left alone.
-  WritePrivateProfileString("windows", "ScreenSaveActive", "0", "win.ini");
+  RegWriteString(HKEY_CURRENT_USER, kDesktopKey, "ScreenSaveActive", "0");
   Apply(kWindowsDefaultSlotId, 1);
   EXPECT_EQ(ProfileValue("boot", "SCRNSAVE.EXE", "system.ini"), "");
-  EXPECT_EQ(ProfileValue("windows", "ScreenSaveActive", "win.ini"), "1");
+  EXPECT_EQ(RegistryText(HKEY_CURRENT_USER, kDesktopKey, "ScreenSaveActive"), "1");
   EXPECT_EQ(ConfigDword("Pic"), kPainting);
 }
 
@@ -187,10 +187,10 @@ TEST_F(ApplyEngineTest, RandomSetsPicToZeroLastWhateverTheMask) {
   EXPECT_EQ(ConfigDword("Pic"), 7);
   EXPECT_FALSE(Exists(library_.WallpaperHostPath())) << "mask 0 does nothing else";
   EXPECT_FALSE(Exists(library_.StartupImageHostPath()));
-  EXPECT_EQ(ProfileValue("windows", "ScreenSaveActive", "win.ini"), "1") << "as the Saver step left it";
-  WritePrivateProfileString("windows", "ScreenSaveActive", "0", "win.ini");
+  EXPECT_EQ(RegistryText(HKEY_CURRENT_USER, kDesktopKey, "ScreenSaveActive"), "1") << "as the Saver step left it";
+  RegWriteString(HKEY_CURRENT_USER, kDesktopKey, "ScreenSaveActive", "0");
   Apply(kPainting, 0);
-  EXPECT_EQ(ProfileValue("windows", "ScreenSaveActive", "win.ini"), "0");
+  EXPECT_EQ(RegistryText(HKEY_CURRENT_USER, kDesktopKey, "ScreenSaveActive"), "0");
   EXPECT_EQ(host_.waitCursorShown, 0);
 }
 
