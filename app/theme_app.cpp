@@ -1,6 +1,8 @@
 #include "app/theme_app.h"
 
+#include <chrono>
 #include <cstdio>
+#include <thread>
 
 #include "app/instance_marker.h"
 #include "app/removal_run.h"
@@ -54,8 +56,13 @@ void ThemeApp::InitInstance() {
       runningWindow = WaitForMarkerWindow(instanceMarker.get(), kWakeTimeoutMs);
     }
     RunRemoval(runningWindow, kExitAnswerMs);
-    // One line for the person who typed -k: what, if anything, was ended.
-    const bool stillRunning = OpenInstanceMarker()->data != nullptr;
+    // One line for the person who typed -k: what, if anything, was ended. The copy answers
+    // Exit when its shut-down is done, a moment before its process (and so its marker) ends.
+    bool stillRunning = runningWindow != 0;
+    for (int waited = 0; stillRunning && waited < kMarkerGoneMs; waited += kMarkerPollMs) {
+      stillRunning = OpenInstanceMarker()->data != nullptr;
+      if (stillRunning) std::this_thread::sleep_for(std::chrono::milliseconds(kMarkerPollMs));
+    }
     std::puts(runningWindow == 0 ? "ossen: no copy was running"
               : stillRunning     ? "ossen: the running copy did not end"
                                  : "ossen: ended the running copy (its schedule is saved)");

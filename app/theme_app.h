@@ -18,6 +18,8 @@ class BookDialog;
 inline constexpr int kWakeTimeoutMs = 30000;
 // How long the removal run waits for the running copy's whole shut-down.
 inline constexpr DWORD kExitAnswerMs = 60000;
+inline constexpr int kMarkerGoneMs = 5000;  // after Exit was answered, for the process to end
+inline constexpr int kMarkerPollMs = 50;
 
 class ThemeApp : public QApplication {
  public:

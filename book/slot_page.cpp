@@ -25,8 +25,10 @@ constexpr char kTimePicture[] = "hh:mm tt";
 constexpr char kPreviewNameFormat[] = "A%iP";
 const QRect kPreviewFrame(369, 93, 169, 115);
 const QRect kCaptionBox(369, 218, 169, 32);
-// The frame and the caption beneath it, repainted whenever the current slot changes.
-const QRect kPreviewArea(369, 93, 169, 138);
+// The frame and the whole caption band beneath it, repainted whenever the current slot
+// changes: a two-line title reaches below y = 231, and stopping there left its second line
+// unpainted (or the previous title's second line standing).
+const QRect kPreviewArea(kPreviewFrame.topLeft(), kCaptionBox.bottomRight());
 
 int RowTop(int row) { return kRowTop + kRowHeight * row; }
 
