@@ -163,10 +163,11 @@ InstallResult Install(const InstallRequest& request) {
   for (StagedFile& file : files) {
     const std::string source = (payload / fs::path(file.target()).filename()).string();
     if (const int error = file.Stage(source); error != 0) {
-      files.clear();
+      const std::string message = "Cannot copy " + source + " to " + WinPathFromHost(file.target()) + ": " +
+                                  ErrorText(error) + "; nothing was installed.";
+      files.clear();  // removes the staged copies, `file` among them
       RemoveCreatedFolders(createdFolders);
-      return Failure("Cannot copy " + source + " to " + WinPathFromHost(file.target()) + ": " + ErrorText(error) +
-                     "; nothing was installed.");
+      return Failure(message);
     }
   }
   InstallResult result;
