@@ -226,22 +226,13 @@ std::optional<OwnSettings> ReadPlasma() {
   return OwnSettings{};
 }
 
-// The text as a JavaScript string literal in single quotes.
-std::string ScriptStringLiteral(std::string_view text) {
-  std::string out = "'";
-  for (const char c : text) {
-    if (c == '\\' || c == '\'') out += '\\';
-    out += c;
-  }
-  return out + "'";
-}
-
 // Plasma's own scripting interface, through whichever D-Bus client is there.
 bool RunPlasmaScript(const std::string& imageUri) {
+  // A JavaScript string in single quotes takes the same escapes as a GVariant text.
   const std::string script =
       "for (var k in desktops()) { var d = desktops()[k]; d.wallpaperPlugin = 'org.kde.image'; "
       "d.currentConfigGroup = ['Wallpaper', 'org.kde.image', 'General']; d.writeConfig('Image', " +
-      ScriptStringLiteral(imageUri) + "); }";
+      GVariantStringLiteral(imageUri) + "); }";
   for (const char* qdbus : {"qdbus6", "qdbus"}) {
     const ToolOutcome outcome =
         Run({qdbus, "org.kde.plasmashell", "/PlasmaShell", "org.kde.PlasmaShell.evaluateScript", script});
