@@ -4,9 +4,11 @@
 #include <cstring>
 #include <fcntl.h>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -94,9 +96,20 @@ class HiveFile {
   }
 
   // The hive as the file holds it now; a file that cannot be read gives an empty hive.
-  RegistryHive Read() const {
-    RegistryHive hive(rootName_);
-    Load(hive);
+  // A page of dates asks for the date settings dozens of times: the file is parsed again only
+  // when it is another file than last time (every write renames a new one into place) or
+  // was changed in place (size or times differ), and after each write of this process.
+  std::shared_ptr<const RegistryHive> Read() const {
+    struct stat info {};
+    if (::stat(path_.c_str(), &info) != 0) return Parsed();
+    const FileIdentity identity{info.st_dev, info.st_ino, info.st_size, info.st_mtim.tv_sec, info.st_mtim.tv_nsec,
+                                info.st_ctim.tv_sec, info.st_ctim.tv_nsec};
+    LastRead& last = LastRead::Instance();
+    std::lock_guard<std::mutex> lock(last.mutex);
+    auto known = last.hives.find(path_);
+    if (known != last.hives.end() && known->second.first == identity) return known->second.second;
+    std::shared_ptr<const RegistryHive> hive = Parsed();
+    last.hives[path_] = {identity, hive};
     return hive;
   }
 
@@ -118,10 +131,43 @@ class HiveFile {
       Trace("registry: %s would grow past what a hive may hold; change refused", fileName_.c_str());
       return ERROR_NOT_ENOUGH_MEMORY;
     }
+    // The new file may reuse the inode of one read before, within the same clock tick.
+    LastRead::Instance().Forget(path_);
     return WriteFileAtomically(path_, text.data(), text.size()) ? ERROR_SUCCESS : ERROR_CANTWRITE;
   }
 
  private:
+  struct FileIdentity {
+    dev_t device;
+    ino_t inode;
+    off_t size;
+    time_t modified;
+    long modifiedNs;
+    time_t changed;
+    long changedNs;
+    bool operator==(const FileIdentity&) const = default;
+  };
+
+  // The hive each file held when this process last parsed it.
+  struct LastRead {
+    static LastRead& Instance() {
+      static LastRead last;
+      return last;
+    }
+    void Forget(const std::string& path) {
+      std::lock_guard<std::mutex> lock(mutex);
+      hives.erase(path);
+    }
+    std::mutex mutex;
+    std::map<std::string, std::pair<FileIdentity, std::shared_ptr<const RegistryHive>>> hives;
+  };
+
+  std::shared_ptr<const RegistryHive> Parsed() const {
+    auto hive = std::make_shared<RegistryHive>(rootName_);
+    Load(*hive);
+    return hive;
+  }
+
   bool Load(RegistryHive& hive) const {
     std::vector<std::uint8_t> bytes;
     switch (ReadFileBytes(path_, kMaxHiveBytes, bytes)) {
@@ -161,7 +207,7 @@ LONG RegOpenKeyEx(HKEY key, const char* subKey, DWORD /*options*/, REGSAM access
   if (!parent) return ERROR_INVALID_HANDLE;
   std::string path = ChildPath(parent->path, subKey);
   if (!RegistryHive::IsStorableKeyPath(path)) return ERROR_FILE_NOT_FOUND;
-  if (!HiveFile(parent->hive).Read().KeyExists(path)) return ERROR_FILE_NOT_FOUND;
+  if (!HiveFile(parent->hive).Read()->KeyExists(path)) return ERROR_FILE_NOT_FOUND;
   *result = OpenKeyTable::Instance().Add(OpenKey{parent->hive, std::move(path), access});
   return ERROR_SUCCESS;
 }
@@ -192,8 +238,8 @@ LONG RegQueryValueEx(HKEY key, const char* name, DWORD* reserved, DWORD* type, B
   if (!open) return ERROR_INVALID_HANDLE;
   if (!(open->access & KEY_QUERY_VALUE)) return ERROR_ACCESS_DENIED;
 
-  RegistryHive hive = HiveFile(open->hive).Read();
-  const HiveValue* value = hive.FindValue(open->path, ValueName(name));
+  const std::shared_ptr<const RegistryHive> hive = HiveFile(open->hive).Read();
+  const HiveValue* value = hive->FindValue(open->path, ValueName(name));
   if (value == nullptr) return ERROR_FILE_NOT_FOUND;
   if (type) *type = value->type;
   if (size == nullptr) return ERROR_SUCCESS;
@@ -218,6 +264,10 @@ LONG RegSetValueEx(HKEY key, const char* name, DWORD /*reserved*/, DWORD type, c
 
   std::vector<BYTE> bytes(data, data + size);
   LONG result = HiveFile(open->hive).Update([&](RegistryHive& hive, bool& changed) {
+    // The same value again leaves the file as it is: the program writes its Run value at
+    // every start, and each write is a flush to disk.
+    const HiveValue* stored = hive.FindValue(open->path, ValueName(name));
+    if (stored != nullptr && stored->type == type && stored->data == bytes) return ERROR_SUCCESS;
     changed = hive.SetValue(open->path, ValueName(name), type, std::move(bytes));
     return changed ? ERROR_SUCCESS : ERROR_INVALID_PARAMETER;
   });

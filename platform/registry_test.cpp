@@ -1,6 +1,7 @@
 #include "platform/registry.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -135,6 +136,66 @@ TEST(Registry, AnEditByAPersonSurvivesTheNextWrite) {
   RegCloseKey(key);
   EXPECT_EQ(ReadHost(hivePath),
             "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\K]\r\n\"typed by hand\"=\"C:\\WINDOWS\"\r\n\"ok\"=dword:00000002\r\n\r\n");
+}
+
+DWORD QueryDword(const char* name) {
+  DWORD value = 0;
+  DWORD size = sizeof value;
+  HKEY key = nullptr;
+  if (RegOpenKeyEx(HKEY_CURRENT_USER, "K", 0, KEY_READ, &key) != ERROR_SUCCESS) return 0xFFFFFFFF;
+  const LONG result = RegQueryValueEx(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size);
+  RegCloseKey(key);
+  return result == ERROR_SUCCESS ? value : 0xFFFFFFFF;
+}
+
+// Reads may come from what this process parsed before, but never from a file since replaced:
+// by another program's rename, by an edit in place, or by this process's own write.
+TEST(Registry, EveryChangeToTheHiveFileIsReadBack) {
+  testing::TempPrefix temp;
+  const std::string hivePath = PrefixDir() + "/user.reg";
+  WriteHost(hivePath, "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\K]\r\n\"v\"=dword:00000001\r\n");
+  EXPECT_EQ(QueryDword("v"), 1u);
+  WriteHost(hivePath, "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\K]\r\n\"v\"=dword:00000002\r\n");
+  EXPECT_EQ(QueryDword("v"), 2u);
+  {
+    std::fstream inPlace(hivePath, std::ios::in | std::ios::out | std::ios::binary);  // same file, same size
+    inPlace.seekp(static_cast<std::streamoff>(ReadHost(hivePath).find("00000002") + 7));
+    inPlace << '3';
+  }
+  EXPECT_EQ(QueryDword("v"), 3u);
+  // Quick writes of equal size in a row, each read back at once.
+  for (DWORD value = 4; value < 40; ++value) {
+    ASSERT_EQ(SetDword(HKEY_CURRENT_USER, nullptr, 0), ERROR_SUCCESS);
+    HKEY key = nullptr;
+    ASSERT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, "K", 0, KEY_ALL_ACCESS, &key), ERROR_SUCCESS);
+    ASSERT_EQ(SetDword(key, "v", value), ERROR_SUCCESS);
+    RegCloseKey(key);
+    ASSERT_EQ(QueryDword("v"), value);
+  }
+}
+
+TEST(Registry, WritingTheValueAlreadyStoredLeavesTheFileAlone) {
+  testing::TempPrefix temp;
+  const char text[] = "C:\\OSSEN\\ossen.exe -h";
+  ASSERT_EQ(RegSetValueEx(HKEY_CURRENT_USER, "Run", 0, REG_SZ, reinterpret_cast<const BYTE*>(text), sizeof text),
+            ERROR_SUCCESS);
+  const std::string hivePath = PrefixDir() + "/user.reg";
+  struct stat before {};
+  ASSERT_EQ(::stat(hivePath.c_str(), &before), 0);
+  EXPECT_EQ(RegSetValueEx(HKEY_CURRENT_USER, "Run", 0, REG_SZ, reinterpret_cast<const BYTE*>(text), sizeof text),
+            ERROR_SUCCESS);
+  struct stat after {};
+  ASSERT_EQ(::stat(hivePath.c_str(), &after), 0);
+  EXPECT_EQ(after.st_ino, before.st_ino);  // not replaced
+  // Another type or other bytes are a change.
+  ASSERT_EQ(RegSetValueEx(HKEY_CURRENT_USER, "Run", 0, REG_BINARY, reinterpret_cast<const BYTE*>(text),
+                          sizeof text),
+            ERROR_SUCCESS);
+  ASSERT_EQ(::stat(hivePath.c_str(), &after), 0);
+  EXPECT_NE(after.st_ino, before.st_ino);
+  DWORD type = 0;
+  EXPECT_EQ(RegQueryValueEx(HKEY_CURRENT_USER, "Run", nullptr, &type, nullptr, nullptr), ERROR_SUCCESS);
+  EXPECT_EQ(type, static_cast<DWORD>(REG_BINARY));
 }
 
 TEST(Registry, AHiveTooLargeToReadIsNeitherReadNorReplaced) {
