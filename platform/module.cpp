@@ -13,6 +13,7 @@
 #include <memory>
 #include <mutex>
 #include <fcntl.h>
+#include <malloc.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -67,10 +68,10 @@ class ModuleBytes {
   const std::uint8_t* data() const { return data_; }
   std::size_t size() const { return size_; }
 
-  // Hands the mapped pages back after the whole file has been checked: the check reads a
+  // Hands the mapped pages back: after the whole file has been checked (the check reads a
   // word of every resource, and the kernel maps the pages around each read, so without
-  // this nearly the whole library would stay resident. Pages read later come back on
-  // demand; nothing is ever written to them.
+  // this nearly the whole library would stay resident) and when the process empties its
+  // working set. Pages read later come back on demand; nothing is ever written to them.
   void DropResidentPages() {
     if (mapped_) ::madvise(const_cast<std::uint8_t*>(data_), size_, MADV_DONTNEED);
   }
@@ -336,6 +337,11 @@ class ModuleTable {
     return nullptr;
   }
 
+  void DropResidentPages() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    for (const auto& module : loaded_) module->image->DropResidentPages();
+  }
+
   bool Owns(HMODULE module, HRSRC resource) {
     if (!module || !resource) return false;
     std::lock_guard<std::mutex> lock(mutex_);
@@ -491,6 +497,11 @@ BOOL FreeLibrary(HMODULE module) { return ModuleTable::Instance().Free(module); 
 HMODULE GetModuleHandle(const char* name) {
   if (!name) return ModuleTable::Instance().Program();
   return ModuleTable::Instance().LoadedByFileName(ModuleFileName(name));
+}
+
+void EmptyWorkingSet() {
+  ModuleTable::Instance().DropResidentPages();
+  ::malloc_trim(0);
 }
 
 HRSRC FindResource(HMODULE module, const ResourceId& name, const ResourceId& type) {

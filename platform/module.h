@@ -97,6 +97,11 @@ HMODULE LoadModuleFromImage(std::vector<std::uint8_t> image);
 // handle and byte it gave out. The program's own module is never unloaded. FALSE for null
 // or a handle that is not loaded.
 BOOL FreeLibrary(HMODULE module);
+// Hands back what an idle process need not hold, as Windows' EmptyWorkingSet does for the
+// current process: the resident pages of every loaded module's file (read again from the file
+// when next used; the kernel may have mapped them in 2 MB pieces) and the heap's free pages.
+// Every handle and pointer stays valid.
+void EmptyWorkingSet();
 // The program's own module for null; else the loaded module whose file has that name
 // ("OssenDLL", "OssenDLL.dll", any case), without counting a load; null when none is loaded.
 HMODULE GetModuleHandle(const char* name);

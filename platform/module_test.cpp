@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <fcntl.h>
 #include <unistd.h>
 #include <vector>
 
@@ -191,6 +192,38 @@ TEST_F(ModuleSearchTest, ALoadedFileIsMappedInPlaceUntilItIsFreed) {
   EXPECT_TRUE(FreeLibrary(module));
   EXPECT_TRUE(MappingsOf(fs::canonical(path).string() + " (deleted)").empty());
   EXPECT_TRUE(MappingsOf(fs::canonical(path).string()).empty());
+}
+
+// How many pages of [start, end) this process has mapped in now.
+int ResidentPages(std::uintptr_t start, std::uintptr_t end) {
+  const auto pageSize = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+  const int pagemap = ::open("/proc/self/pagemap", O_RDONLY | O_CLOEXEC);
+  int present = 0;
+  for (std::uintptr_t page = start; pagemap >= 0 && page < end; page += pageSize) {
+    std::uint64_t entry = 0;
+    const auto at = static_cast<off_t>(page / pageSize * sizeof entry);
+    if (::pread(pagemap, &entry, sizeof entry, at) == sizeof entry && (entry >> 63) != 0) ++present;
+  }
+  if (pagemap >= 0) ::close(pagemap);
+  return present;
+}
+
+// An idle process hands the pages of its loaded files back; what it reads next comes back
+// from the file, unchanged, through the handles it already had.
+TEST_F(ModuleSearchTest, EmptyingTheWorkingSetKeepsEveryResourceReadable) {
+  const std::string path = prefix_.programDir() + "/Idle.rcc";
+  WriteImage(path, LibraryImage());
+  HMODULE module = LoadLibrary(path.c_str());
+  ASSERT_NE(module, nullptr);
+  const auto ranges = MappingsOf(fs::canonical(path).string());
+  ASSERT_EQ(ranges.size(), 1u);
+  EXPECT_EQ(ResourceText(module, "A12P", "BIN"), kA12P);
+  EXPECT_GT(ResidentPages(ranges[0].first, ranges[0].second), 0);
+  EmptyWorkingSet();
+  EXPECT_EQ(ResidentPages(ranges[0].first, ranges[0].second), 0);
+  EXPECT_EQ(ResourceText(module, "A12P", "BIN"), kA12P);
+  EXPECT_TRUE(FreeLibrary(module));
+  EmptyWorkingSet();  // with nothing loaded
 }
 
 TEST_F(ModuleSearchTest, FilesThatAreNotSoundModulesAreRefused) {
