@@ -10,7 +10,7 @@
 namespace ossen {
 
 // The controls of the dialog template: they exist before the window is initialised, which
-// places and shows them.
+// places and shows them. The fields come with the first page drawn (CreateSlotFields).
 void BookDialog::CreateControls() {
   for (std::size_t i = 0; i < boxes_.size(); ++i) {
     const int id = kCheckBoxPlaces[i].id;
@@ -19,6 +19,13 @@ void BookDialog::CreateControls() {
     connect(box, &QAbstractButton::clicked, this, [this, id] { Command(id); });
     boxes_[i] = box;
   }
+}
+
+// A field lays out its text as it is made, and that alone loads the fonts (some 3 MB): a
+// start in the tray draws no page and so never pays for them. Until the fields exist no edit
+// can be in progress and the next page drawn fills them.
+void BookDialog::CreateSlotFields() {
+  if (nameField_ != nullptr) return;
   nameField_ = new SlotField(this, smallFont_, true);
   dateField_ = new SlotField(this, smallFont_, false);
   timeField_ = new SlotField(this, smallFont_, false);

@@ -18,6 +18,7 @@
 #include "book/program_strings.h"
 #include "book/tray_icon.h"
 #include "image/packed_dib.h"
+#include "platform/module.h"
 #include "platform/paths.h"
 #include "platform/registry_helpers.h"
 #include "platform/trace.h"
@@ -106,11 +107,14 @@ void BookDialog::InitBookWindow(const PublishWindowHandler& publish) {
   for (std::size_t i = 0; i < boxes_.size(); ++i) {
     boxes_[i]->setGeometry(kCheckBoxPlaces[i].x, kCheckBoxPlaces[i].y, kCheckBoxWidth, kCheckBoxHeight);
   }
-  ShowPage(currentPage, QRect(0, 0, kBookWidth, kBookHeight));
+  if (!startHidden) ShowPage(currentPage, QRect(0, 0, kBookWidth, kBookHeight));
   scheduleTimer_.start(kScheduleTimerMs, this);
   PlaceWindow();
   // A hidden start stays hidden until Properties: its pictures wait, as after a close.
-  if (startHidden) FreePictures();
+  if (startHidden) {
+    FreePictures();
+    EmptyWorkingSet();
+  }
   Trace("book window ready%s", startHidden ? " (hidden)" : "");
 }
 
@@ -238,6 +242,7 @@ void BookDialog::HideBook() {
   FreePictures();
   if (slotsLoaded_) SaveSlots(slotList_);
   hide();
+  EmptyWorkingSet();  // hidden, it waits in the tray for days: it holds no more than it needs
   Trace("book window hidden");
 }
 

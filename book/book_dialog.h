@@ -121,6 +121,7 @@ class BookDialog : public QDialog, private ClockWindow, private ApplyHost {
   void HideBook();
   void PlaceWindow();
   void LoadPictures();
+  Surface* PagePicture(SurfaceRef<DibSectionSurface>& picture, const char* name);
   void FreePictures();
   // Draws a whole page into the back buffer, shows its controls and invalidates `rect`.
   void ShowPage(int page, const QRect& rect);
@@ -199,6 +200,7 @@ class BookDialog : public QDialog, private ClockWindow, private ApplyHost {
 
   // Buttons and check boxes (book_controls.cpp).
   void CreateControls();
+  void CreateSlotFields();
   void CreateButtons();
   void DestroyButtons();
   void OptionCommand(int id);
@@ -235,7 +237,7 @@ class BookDialog : public QDialog, private ClockWindow, private ApplyHost {
   SurfaceRef<DibSectionSurface> backBuffer;
   SurfaceRef<DibSectionSurface> bookImage;
   SurfaceRef<DibSectionSurface> previewImage;
-  SurfaceRef<DibSectionSurface> titleImage;
+  SurfaceRef<DibSectionSurface> titleImage;  // these three: see PagePicture
   SurfaceRef<DibSectionSurface> credits1Image;
   SurfaceRef<DibSectionSurface> credits2Image;
   std::unique_ptr<TrayIcon> trayIcon_;

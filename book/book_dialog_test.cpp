@@ -9,6 +9,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMenu>
 #include <QTimer>
 
@@ -150,9 +151,20 @@ TEST_F(BookDialogTest, HiddenStartStaysHiddenWithoutPicturesUntilProperties) {
   Open(book);
   EXPECT_FALSE(book.isVisible());
   EXPECT_EQ(book.BookImage(), nullptr);
+  // No text field yet either: making one loads the fonts, megabytes a tray icon never needs.
+  EXPECT_EQ(book.findChild<QLineEdit*>(), nullptr);
   book.Command(kCommandProperties);
   EXPECT_TRUE(book.isVisible());
   EXPECT_EQ(book.frameGeometry().topLeft(), QPoint(0, 0));
+  // Shown, the book is whole: the first row current with its texts in the fields.
+  const auto field = [&book](int id) { return book.findChild<QLineEdit*>(QString::number(id)); };
+  ASSERT_NE(field(kFieldName), nullptr);
+  EXPECT_EQ(field(kFieldName)->text().toStdString(), book.Slots().ItemText(0));
+  EXPECT_TRUE(field(kFieldDate)->isVisible());
+  EXPECT_FALSE(field(kFieldTime)->text().isEmpty());
+  book.Command(kCommandCover);
+  EXPECT_NE(ImageFromSurface(book.BackBuffer()).pixel(300, 250),
+            ImageFromSurface(book.BookImage()).pixel(300, 250));  // the title picture, not bare paper
   book.Command(kCommandExit);
 }
 

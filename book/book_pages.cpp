@@ -48,13 +48,21 @@ void BookDialog::PlaceWindow() {
   if (width() != kBookWidth && height() != kBookHeight) resize(kBookWidth, kBookHeight);
 }
 
+// The book itself at once; the Cover's and the Credit pages' own pictures when their page is
+// first shown after this (PagePicture): the window opens on the Content page, and a start
+// that shows it sooner is worth more than the two milliseconds a first Cover click costs.
 void BookDialog::LoadPictures() {
   bookImage = LoadPagePicture("BOOK");
-  titleImage = LoadPagePicture("TITLE");
-  credits1Image = LoadPagePicture("CREDITS1");
-  credits2Image = LoadPagePicture("CREDITS2");
   if (bookImage) bookImage->SetPalette(bookImage->GetPalette());
   previewImage = DibSectionSurface::New();
+}
+
+// The page picture held in `picture`, decoded now if it is not yet; null while the pictures
+// are freed (the window is hidden).
+Surface* BookDialog::PagePicture(SurfaceRef<DibSectionSurface>& picture, const char* name) {
+  if (!bookImage) return nullptr;
+  if (!picture) picture = LoadPagePicture(name);
+  return picture.get();
 }
 
 void BookDialog::FreePictures() {
@@ -66,6 +74,7 @@ void BookDialog::FreePictures() {
 }
 
 void BookDialog::ShowPage(int page, const QRect& rect) {
+  CreateSlotFields();
   // The fields are hidden below: an edit in progress is committed first.
   FocusContentButton();
   if (backBuffer && bookImage && bookImage->format != 0) {
@@ -75,7 +84,7 @@ void BookDialog::ShowPage(int page, const QRect& rect) {
   ShowPageControls(-1);
   switch (page) {
     case kCoverPage:
-      if (titleImage) ShowPicture(titleImage.get(), 11, 48, 602, 422);
+      if (Surface* title = PagePicture(titleImage, "TITLE")) ShowPicture(title, 11, 48, 602, 422);
       break;
     case kContentPage:
       DrawSlotPage();
@@ -112,7 +121,9 @@ void BookDialog::ShowPageControls(int page) {
   const bool content = page == kContentPage;
   if (page < 0 || content) {
     for (OptionBox* box : boxes_) box->setVisible(content);
-    for (SlotField* field : {nameField_, dateField_, timeField_}) field->setVisible(content);
+    for (SlotField* field : {nameField_, dateField_, timeField_}) {
+      if (field != nullptr) field->setVisible(content);
+    }
   }
   fieldsQuiet_ = false;
 }
@@ -169,7 +180,8 @@ void BookDialog::DrawHelpPage(int id) {
 }
 
 void BookDialog::DrawCreditPage(int id) {
-  Surface* picture = id == kCommandCredit1 ? credits1Image.get() : credits2Image.get();
+  Surface* picture = id == kCommandCredit1 ? PagePicture(credits1Image, "CREDITS1")
+                                           : PagePicture(credits2Image, "CREDITS2");
   if (picture != nullptr) ShowPicture(picture, 12, 41, 590, 414);
   update(QRect(QPoint(12, 41), QPoint(601, 454)));
 }
@@ -206,13 +218,8 @@ int BookDialog::RealizeWindowPalette() { return 0; }
 
 void BookDialog::paintEvent(QPaintEvent* event) {
   QPainter painter(this);
-  const QImage page = ImageFromSurface(backBuffer.get());
   const QRect area = event->rect();
-  if (page.isNull()) {
-    painter.fillRect(area, Qt::black);
-  } else {
-    painter.drawImage(area.topLeft(), page, area);
-  }
+  if (!DrawSurface(painter, area.topLeft(), backBuffer.get(), area)) painter.fillRect(area, Qt::black);
   if (currentPage == kContentPage) PaintPreview(painter);
   if (!painted_) {
     painted_ = true;

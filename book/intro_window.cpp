@@ -50,9 +50,9 @@ IntroWindow::~IntroWindow() {
 }
 
 bool IntroWindow::Create(QWidget* owner) {
-  const QImage picture = LoadBitmapResource(kIntroResource);
-  if (picture.isNull()) return false;
-  introBitmap_ = picture.convertToFormat(QImage::Format_RGB32);
+  // Kept indexed: the one paint converts it on the way to the screen.
+  introBitmap_ = LoadBitmapResource(kIntroResource);
+  if (introBitmap_.isNull()) return false;
   owner_ = owner;
   setFixedSize(introBitmap_.size());
 

@@ -49,7 +49,7 @@ void BookDialog::DiscoverDateFormat() {
 int BookDialog::CommitSlotEdit() {
   // While the fields are refilled or the focus is moved on purpose nothing is committed,
   // and a commit never runs inside itself (its message box takes the focus too).
-  if (fieldsQuiet_ || committing_) return 0;
+  if (fieldsQuiet_ || committing_ || dateField_ == nullptr) return 0;
   const std::string timeText = Trimmed(timeField_->text());
   const std::string dateText = Trimmed(dateField_->text());
   const int index = pageStart + pageSlot;

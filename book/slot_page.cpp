@@ -85,7 +85,9 @@ void BookDialog::EmptyCurrentSlot() {
   previewShown_ = QImage();
   previewCaption.clear();
   fieldsQuiet_ = true;
-  for (SlotField* field : {nameField_, dateField_, timeField_}) field->clear();
+  for (SlotField* field : {nameField_, dateField_, timeField_}) {
+    if (field != nullptr) field->clear();
+  }
   fieldsQuiet_ = false;
 }
 
@@ -105,21 +107,24 @@ void BookDialog::ShowCurrentSlot(int index) {
       previewShown_ = ScaleToFrame(ImageFromSurface(previewImage.get()), kPreviewFrame.size());
     }
   }
-  std::string dateText;
-  std::string timeText;
-  FormatSlotMoment(record->dueTime, dateText, timeText);
-  fieldsQuiet_ = true;
-  nameField_->setText(QString::fromLatin1(slotList_.ItemText(index).c_str()));
-  dateField_->setText(QString::fromLatin1(dateText.c_str()));
-  timeField_->setText(QString::fromLatin1(timeText.c_str()));
-  nameField_->show();
-  dateField_->setVisible(index != kLastSlotIndex);
-  timeField_->setVisible(index != kLastSlotIndex);
-  fieldsQuiet_ = false;
+  if (nameField_ != nullptr) {
+    std::string dateText;
+    std::string timeText;
+    FormatSlotMoment(record->dueTime, dateText, timeText);
+    fieldsQuiet_ = true;
+    nameField_->setText(QString::fromLatin1(slotList_.ItemText(index).c_str()));
+    dateField_->setText(QString::fromLatin1(dateText.c_str()));
+    timeField_->setText(QString::fromLatin1(timeText.c_str()));
+    nameField_->show();
+    dateField_->setVisible(index != kLastSlotIndex);
+    timeField_->setVisible(index != kLastSlotIndex);
+    fieldsQuiet_ = false;
+  }
   for (int bit = 0; bit < 3; ++bit) CheckBox(kBoxSaver + bit, (record->elements & (1 << bit)) != 0);
 }
 
 void BookDialog::PlaceFields() {
+  if (nameField_ == nullptr) return;
   const int top = RowTop(pageSlot);
   nameField_->setGeometry(34, top, 130, 14);
   dateField_->setGeometry(164, top, 72, 14);

@@ -4,6 +4,8 @@
 
 #include <array>
 
+#include <QPainter>
+
 #include <gtest/gtest.h>
 
 #include "gfx/dib_image.h"
@@ -60,6 +62,41 @@ TEST(SurfaceImage, MissingPaletteShowsBlackNotGarbage) {
   const QImage image = ImageFromSurface(surface.get());
   ASSERT_FALSE(image.isNull());
   EXPECT_EQ(image.pixel(1, 1), qRgb(0, 0, 0));
+}
+
+// Drawing in place shows exactly what the copy shows, part by part, either row order.
+template <class SurfaceType>
+void ExpectDrawnAsCopied(SurfaceRef<SurfaceType> surface) {
+  ASSERT_EQ(surface->CreateBlank(5, 4, kFormatIndexed8), 0);
+  PaletteRef palette = TwoColourPalette();
+  ASSERT_EQ(surface->SetPalette(palette.get()), 0);
+  for (int y = 0; y < 4; ++y) {
+    for (int x = 0; x < 5; ++x) ASSERT_EQ(surface->SetPixel(x, y, (x + 2 * y) % 3 == 0 ? 1 : 0), 0);
+  }
+  const QImage copy = ImageFromSurface(surface.get()).convertToFormat(QImage::Format_RGB32);
+  for (const QRect part : {QRect(0, 0, 5, 4), QRect(1, 2, 3, 2)}) {
+    QImage drawn(5, 4, QImage::Format_RGB32);
+    drawn.fill(Qt::white);
+    QImage expected = drawn;
+    {
+      QPainter painter(&drawn);
+      ASSERT_TRUE(DrawSurface(painter, part.topLeft(), surface.get(), part));
+      QPainter reference(&expected);
+      reference.drawImage(part.topLeft(), copy, part);
+    }
+    EXPECT_EQ(drawn, expected);
+  }
+}
+
+TEST(SurfaceImage, DrawingInPlaceMatchesTheCopy) {
+  ExpectDrawnAsCopied(DibSectionSurface::New());
+  ExpectDrawnAsCopied(DibImage::New());
+  QImage target(2, 2, QImage::Format_RGB32);
+  QPainter painter(&target);
+  EXPECT_FALSE(DrawSurface(painter, QPoint(), nullptr, QRect(0, 0, 2, 2)));
+  auto trueColour = DibSectionSurface::New();
+  ASSERT_EQ(trueColour->CreateBlank(2, 2, kFormatRgb888), 0);
+  EXPECT_FALSE(DrawSurface(painter, QPoint(), trueColour.get(), QRect(0, 0, 2, 2)));
 }
 
 }  // namespace
