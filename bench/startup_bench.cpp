@@ -111,14 +111,20 @@ double Fastest(const std::vector<double>& values) {
 // run are reported (the fastest is the one least disturbed by other work).
 struct Samples {
   std::vector<double> paintMs;
-  std::vector<double> hiddenRssKb;
+  std::vector<double> readyRssKb;   // 300 ms after the window is ready, the intro still up
+  std::vector<double> hiddenRssKb;  // once the start is over: nothing of it is on screen
 };
 
-void Measure(const std::string& root, const std::string& program, int runs, Samples& into) {
+// `startOver` is the line after which a hidden program has nothing left of its start on
+// screen: ossen's intro closes a second after the window is ready; the peer has none.
+void Measure(const std::string& root, const std::string& program, const char* startOver, int runs,
+             Samples& into) {
   for (int i = 0; i < runs; ++i) {
     const Sample shown = RunOnce(root, program, {}, "first paint", 0);
     if (shown.milliseconds >= 0) into.paintMs.push_back(shown.milliseconds);
-    const Sample hidden = RunOnce(root, program, {"-h"}, "book window ready", 300);
+    const Sample ready = RunOnce(root, program, {"-h"}, "book window ready", 300);
+    if (ready.rssKb > 0) into.readyRssKb.push_back(static_cast<double>(ready.rssKb));
+    const Sample hidden = RunOnce(root, program, {"-h"}, startOver, 300);
     if (hidden.rssKb > 0) into.hiddenRssKb.push_back(static_cast<double>(hidden.rssKb));
   }
 }
@@ -138,22 +144,26 @@ int main(int argc, char** argv) {
   Samples ossen;
   Samples peer;
   Samples firstStarts;  // the starts that make the prefixes are not counted
-  Measure(ossenRoot, OSSEN_PROGRAM, 1, firstStarts);
-  Measure(peerRoot, OSSEN_DIALOG_PEER, 1, firstStarts);
+  constexpr char kOssenStartOver[] = "intro closed";
+  constexpr char kPeerStartOver[] = "book window ready";
+  Measure(ossenRoot, OSSEN_PROGRAM, kOssenStartOver, 1, firstStarts);
+  Measure(peerRoot, OSSEN_DIALOG_PEER, kPeerStartOver, 1, firstStarts);
   // Interleaved halves, so that neither program only ever runs on a warm or a cold cache.
   for (int half = 0; half < 2; ++half) {
-    Measure(peerRoot, OSSEN_DIALOG_PEER, runs / 2, peer);
-    Measure(ossenRoot, OSSEN_PROGRAM, runs / 2, ossen);
+    Measure(peerRoot, OSSEN_DIALOG_PEER, kPeerStartOver, runs / 2, peer);
+    Measure(ossenRoot, OSSEN_PROGRAM, kOssenStartOver, runs / 2, ossen);
   }
   std::filesystem::remove_all(ossenRoot);
   std::filesystem::remove_all(peerRoot);
-  if (ossen.paintMs.empty() || peer.paintMs.empty() || ossen.hiddenRssKb.empty() || peer.hiddenRssKb.empty()) {
+  if (ossen.paintMs.empty() || peer.paintMs.empty() || ossen.readyRssKb.empty() || peer.readyRssKb.empty() ||
+      ossen.hiddenRssKb.empty() || peer.hiddenRssKb.empty()) {
     std::fprintf(stderr, "startup_bench: a program never reached its first paint or its hidden state\n");
     return 1;
   }
   std::printf("%-34s %13s %13s %8s %8s\n", "measure", "ossen", "Qt dialog", "ratio", "target");
   PrintRow("start to first paint, median", "ms", Median(ossen.paintMs), Median(peer.paintMs), "<= 2x");
   PrintRow("start to first paint, fastest", "ms", Fastest(ossen.paintMs), Fastest(peer.paintMs), "<= 2x");
+  PrintRow("resident at ready + 300 ms, median", "KiB", Median(ossen.readyRssKb), Median(peer.readyRssKb), "");
   PrintRow("resident memory hidden, median", "KiB", Median(ossen.hiddenRssKb), Median(peer.hiddenRssKb), "<= 1.3x");
   return 0;
 }
