@@ -1,5 +1,6 @@
 // ossen: the resident desktop-theme scheduler.
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "app/theme_app.h"
@@ -20,6 +21,23 @@ constexpr char kUsage[] =
     "The letters count anywhere in the arguments: any argument holding a k is a -k.\n"
     "Files live in the prefix $OSSEN_PREFIX (default ~/.local/share/ossen).\n";
 
+// Qt ends a program that finds no display; ossen needs none to keep its schedule or to end
+// the running copy (-k from a terminal without a desktop). Without one it runs off screen,
+// as scripts/start.sh starts it there.
+void RunOffScreenWithoutDisplay(int argc, char** argv) {
+  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+    const char* value = std::getenv(name);
+    if (value != nullptr && *value != '\0') return;
+  }
+  setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  bool removal = false;
+  for (int i = 1; i < argc; ++i) removal = removal || std::strpbrk(argv[i], "kK") != nullptr;
+  if (!removal) {
+    std::fprintf(stderr, "ossen: no display (DISPLAY and WAYLAND_DISPLAY are unset); running without a window. "
+                         "End it with: %s -k\n", argv[0]);
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -34,6 +52,7 @@ int main(int argc, char** argv) {
       return 0;
     }
   }
+  RunOffScreenWithoutDisplay(argc, argv);
   ossen::ThemeApp app(argc, argv);
   app.InitInstance();
   return 0;

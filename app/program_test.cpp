@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -137,6 +138,23 @@ TEST_F(ProgramTest, HelpAndVersionAnswerAndStartNothing) {
   }
   EXPECT_EQ(RunValue(), "<missing>") << "a resident copy was started";
   EXPECT_EQ(ReadWholeFile(DriveCDir() + "/logo.bak"), "original image") << "a removal run was started";
+}
+
+// From a terminal without a desktop (an ssh session): the program keeps the schedule off
+// screen and says how to end it, and -k there ends it.
+TEST_F(ProgramTest, WithoutADisplayItRunsOffScreenAndMinusKStillEndsIt) {
+  const char* display = std::getenv("DISPLAY");
+  const std::string savedDisplay = display ? display : "";
+  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) unsetenv(name);
+  auto resident = StartResident({"-h"});
+  EXPECT_NE(resident->Output().find("no display"), std::string::npos) << resident->Output();
+  auto removal = Start({"-k"});
+  EXPECT_EQ(removal->WaitForExit(kEndMs), 0) << removal->Output();
+  EXPECT_NE(removal->Output().find("ossen: ended the running copy"), std::string::npos) << removal->Output();
+  EXPECT_EQ(removal->Output().find("no display"), std::string::npos) << removal->Output();
+  EXPECT_EQ(resident->WaitForExit(1000), 0) << resident->Output();
+  setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  if (display) setenv("DISPLAY", savedDisplay.c_str(), 1);
 }
 
 TEST_F(ProgramTest, SessionEndSavesTheScheduleAndKeepsTheRunValue) {
