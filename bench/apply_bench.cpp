@@ -191,16 +191,12 @@ BENCHMARK(StepSettings)->Unit(benchmark::kMillisecond);
 }  // namespace ossen::bench
 
 int main(int argc, char** argv) {
-  using ossen::bench::FastestTimes;
-  FastestTimes times;
-  if (!ossen::bench::RunRepeatedBenchmarks(argc, argv, times)) return 2;
-
-  std::printf("\nratios (fastest repetition of each, CPU time):\n");
-  std::printf("ApplySlot time / libjpeg-turbo decode time = %.2f (target <= 1.3)\n",
-              times.Ratio("ApplyAllElements", "LibjpegDecode"));
-  for (const char* step : {"StepPreviewPalette", "StepDecodeJpeg", "StepMapToPalette", "StepWholePicture",
-                           "StepScaleWallpaper", "StepScaleStartupImage", "StepWriteFiles", "StepSettings"}) {
-    std::printf("  %-22s / decode = %.2f\n", step, times.Ratio(step, "LibjpegDecode"));
-  }
-  return 0;
+  return ossen::bench::RunAndPrintRatios(argc, argv, [](const ossen::bench::FastestTimes& times) {
+    std::printf("ApplySlot time / libjpeg-turbo decode time = %.2f (target <= 1.3)\n",
+                times.Ratio("ApplyAllElements", "LibjpegDecode"));
+    for (const char* step : {"StepPreviewPalette", "StepDecodeJpeg", "StepMapToPalette", "StepWholePicture",
+                             "StepScaleWallpaper", "StepScaleStartupImage", "StepWriteFiles", "StepSettings"}) {
+      std::printf("  %-22s / decode = %.2f\n", step, times.Ratio(step, "LibjpegDecode"));
+    }
+  });
 }

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <map>
 #include <string>
@@ -64,6 +65,17 @@ inline bool RunRepeatedBenchmarks(int argc, char** argv, FastestTimes& times) {
   benchmark::RunSpecifiedBenchmarks(&times);
   benchmark::Shutdown();
   return true;
+}
+
+// The whole main of a benchmark program that compares: runs the cases, then hands their
+// fastest times to `printRatios` under the common heading. 2 for unknown arguments.
+template <class PrintRatios>
+int RunAndPrintRatios(int argc, char** argv, PrintRatios printRatios) {
+  FastestTimes times;
+  if (!RunRepeatedBenchmarks(argc, argv, times)) return 2;
+  std::printf("\nratios (fastest repetition of each, CPU time):\n");
+  printRatios(times);
+  return 0;
 }
 
 }  // namespace ossen::bench

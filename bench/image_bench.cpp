@@ -180,16 +180,12 @@ BENCHMARK(LibjpegDecode);
 }  // namespace ossen::bench
 
 int main(int argc, char** argv) {
-  using ossen::bench::FastestTimes;
-  FastestTimes times;
-  if (!ossen::bench::RunRepeatedBenchmarks(argc, argv, times)) return 2;
-
-  std::printf("\nratios (fastest repetition of each, CPU time):\n");
-  std::printf("PKC1 decode speed / uncompress speed = %.2f (target >= 0.95)\n",
-              times.Ratio("Pkc1Uncompress", "Pkc1Decode"));
-  std::printf("ARLE decode time / memcpy time = %.2f\n", times.Ratio("ArleDecode", "PageMemcpy"));
-  std::printf("TRLE decode time / memcpy time = %.2f\n", times.Ratio("TrleDecode", "PageMemcpy"));
-  std::printf("LoadJpegAsDib time / libjpeg-turbo decode time = %.2f (target <= 1.3)\n",
-              times.Ratio("LoadJpeg", "LibjpegDecode"));
-  return 0;
+  return ossen::bench::RunAndPrintRatios(argc, argv, [](const ossen::bench::FastestTimes& times) {
+    std::printf("PKC1 decode speed / uncompress speed = %.2f (target >= 0.95)\n",
+                times.Ratio("Pkc1Uncompress", "Pkc1Decode"));
+    std::printf("ARLE decode time / memcpy time = %.2f\n", times.Ratio("ArleDecode", "PageMemcpy"));
+    std::printf("TRLE decode time / memcpy time = %.2f\n", times.Ratio("TrleDecode", "PageMemcpy"));
+    std::printf("LoadJpegAsDib time / libjpeg-turbo decode time = %.2f (target <= 1.3)\n",
+                times.Ratio("LoadJpeg", "LibjpegDecode"));
+  });
 }

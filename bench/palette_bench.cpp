@@ -157,17 +157,13 @@ BENCHMARK(TableReadsOnly);
 }  // namespace ossen::bench
 
 int main(int argc, char** argv) {
-  using ossen::bench::FastestTimes;
-  FastestTimes times;
-  if (!ossen::bench::RunRepeatedBenchmarks(argc, argv, times)) return 2;
-
-  std::printf("\nratios (fastest repetition of each, CPU time):\n");
-  std::printf("inverse table: octree time / brute-force search time = %.3f\n",
-              times.Ratio("InverseTableBuild", "BruteForceTable"));
-  std::printf("mapping 1024 x 768 x 24 onto a palette / memcpy of the source = %.2f (target <= 3)\n",
-              times.Ratio("MapPicture", "PictureMemcpy"));
-  std::printf("  of which: the row loop alone / memcpy = %.2f, its table reads alone / memcpy = %.2f\n",
-              times.Ratio("MapRowsOnly", "PictureMemcpy"), times.Ratio("TableReadsOnly", "PictureMemcpy"));
-  std::printf("error-diffused mapping / memcpy of the source = %.2f\n", times.Ratio("DiffusePicture", "PictureMemcpy"));
-  return 0;
+  return ossen::bench::RunAndPrintRatios(argc, argv, [](const ossen::bench::FastestTimes& times) {
+    std::printf("inverse table: octree time / brute-force search time = %.3f\n",
+                times.Ratio("InverseTableBuild", "BruteForceTable"));
+    std::printf("mapping 1024 x 768 x 24 onto a palette / memcpy of the source = %.2f (target <= 3)\n",
+                times.Ratio("MapPicture", "PictureMemcpy"));
+    std::printf("  of which: the row loop alone / memcpy = %.2f, its table reads alone / memcpy = %.2f\n",
+                times.Ratio("MapRowsOnly", "PictureMemcpy"), times.Ratio("TableReadsOnly", "PictureMemcpy"));
+    std::printf("error-diffused mapping / memcpy of the source = %.2f\n", times.Ratio("DiffusePicture", "PictureMemcpy"));
+  });
 }
