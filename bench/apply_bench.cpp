@@ -28,7 +28,7 @@
 #include "theme/apply_engine.h"
 #include "theme/painting_picture.h"
 // Last: its TRUE and FALSE macros would clash with the platform's constants.
-#include <jpeglib.h>
+#include "bench/libjpeg_peer.h"  // includes <jpeglib.h>
 
 namespace ossen::bench {
 namespace {
@@ -95,23 +95,7 @@ void LibjpegDecode(benchmark::State& state) {
   const std::string& path = Shared().jpegHostPath;
   Bytes out;
   for (auto _ : state) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    jpeg_decompress_struct decoder{};
-    jpeg_error_mgr errors{};
-    decoder.err = jpeg_std_error(&errors);
-    jpeg_create_decompress(&decoder);
-    jpeg_stdio_src(&decoder, file);
-    jpeg_read_header(&decoder, TRUE);
-    jpeg_start_decompress(&decoder);
-    const std::size_t rowBytes = std::size_t{3} * decoder.output_width;
-    out.resize(rowBytes * decoder.output_height);
-    while (decoder.output_scanline < decoder.output_height) {
-      JSAMPROW row = out.data() + rowBytes * decoder.output_scanline;
-      jpeg_read_scanlines(&decoder, &row, 1);
-    }
-    jpeg_finish_decompress(&decoder);
-    jpeg_destroy_decompress(&decoder);
-    std::fclose(file);
+    DecodeWithLibjpeg(path, out);
     benchmark::DoNotOptimize(out.data());
   }
 }

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "bench/fastest_times.h"
+#include "bench/libjpeg_peer.h"
 #include "bench/painting.h"
 #include "image/arle_codec.h"
 #include "image/jpeg_loader.h"
@@ -138,31 +139,12 @@ void LoadJpeg(benchmark::State& state) {
   }
 }
 
-// libjpeg-turbo on its own: the same file decoded into one buffer of RGB rows.
+// libjpeg-turbo on its own: the same JPEG decoded into one buffer of RGB rows.
 void LibjpegDecode(benchmark::State& state) {
   const std::string& path = PictureHostPath();
-  Bytes out(std::size_t{3} * kPictureWidth * kPictureHeight);
+  Bytes out;
   for (auto _ : state) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    jpeg_decompress_struct decoder{};
-    jpeg_error_mgr errors{};
-    decoder.err = jpeg_std_error(&errors);
-    jpeg_create_decompress(&decoder);
-    jpeg_stdio_src(&decoder, file);
-    jpeg_read_header(&decoder, TRUE);
-    jpeg_start_decompress(&decoder);
-    const std::size_t rowBytes = std::size_t{3} * decoder.output_width;
-    while (decoder.output_scanline < decoder.output_height) {
-      JSAMPROW rows[4];
-      for (int i = 0; i < 4; ++i) {
-        const JDIMENSION y = std::min<JDIMENSION>(decoder.output_scanline + i, decoder.output_height - 1);
-        rows[i] = out.data() + rowBytes * y;
-      }
-      jpeg_read_scanlines(&decoder, rows, std::min<JDIMENSION>(4, decoder.output_height - decoder.output_scanline));
-    }
-    jpeg_finish_decompress(&decoder);
-    jpeg_destroy_decompress(&decoder);
-    std::fclose(file);
+    DecodeWithLibjpeg(path, out);
     benchmark::DoNotOptimize(out.data());
   }
 }
