@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <optional>
 
 #include "image/packed_dib.h"
 #include "platform/file_io.h"
@@ -43,10 +44,30 @@ class XErrorTrap {
   int (*old_)(Display*, XErrorEvent*);
 };
 
-DisplayPtr OpenDisplay() {
+// A connection of its own to the default screen, and what every root operation asks of it.
+struct RootScreen {
+  DisplayPtr display;
+  Display* d = nullptr;
+  int screen = 0;
+  Window root = 0;
+  Visual* visual = nullptr;
+  int depth = 0;
+};
+
+std::optional<RootScreen> OpenRootScreen() {
   DisplayPtr display(XOpenDisplay(nullptr));
-  if (!display) Trace("desktop: no X display to set the root background on");
-  return display;
+  if (!display) {
+    Trace("desktop: no X display to set the root background on");
+    return std::nullopt;
+  }
+  RootScreen opened;
+  opened.d = display.get();
+  opened.screen = DefaultScreen(opened.d);
+  opened.root = RootWindow(opened.d, opened.screen);
+  opened.visual = DefaultVisual(opened.d, opened.screen);
+  opened.depth = DefaultDepth(opened.d, opened.screen);
+  opened.display = std::move(display);
+  return opened;
 }
 
 // One colour channel of a visual: where it sits and how wide it is.
@@ -187,13 +208,13 @@ bool SetRootBackgroundFromBmp(const std::string& hostPath) {
   }
   XErrorTrap trap;
   // A connection of its own: its resources are kept after it closes, and only they.
-  DisplayPtr display = OpenDisplay();
-  if (!display) return false;
-  Display* d = display.get();
-  const int screen = DefaultScreen(d);
-  const Window root = RootWindow(d, screen);
-  Visual* visual = DefaultVisual(d, screen);
-  const int depth = DefaultDepth(d, screen);
+  std::optional<RootScreen> opened = OpenRootScreen();
+  if (!opened) return false;
+  Display* d = opened->d;
+  const int screen = opened->screen;
+  const Window root = opened->root;
+  Visual* visual = opened->visual;
+  const int depth = opened->depth;
   if (!IsTrueColour(visual)) {
     Trace("desktop: the root window's visual is not true colour");
     return false;
@@ -233,19 +254,17 @@ bool SetRootBackgroundFromBmp(const std::string& hostPath) {
   XSetWindowBackgroundPixmap(d, root, pixmap);
   XClearWindow(d, root);
   XSetCloseDownMode(d, RetainPermanent);
-  ReleaseAndClose(std::move(display));
+  ReleaseAndClose(std::move(opened->display));
   return true;
 }
 
 bool SaveRootBackgroundAsBmp(const std::string& hostPath) {
   XErrorTrap trap;
-  DisplayPtr display = OpenDisplay();
-  if (!display) return false;
-  Display* d = display.get();
-  const int screen = DefaultScreen(d);
-  const Window root = RootWindow(d, screen);
-  Visual* visual = DefaultVisual(d, screen);
-  const Pixmap pixmap = RootPixmapProperty(d, root, "_XROOTPMAP_ID");
+  std::optional<RootScreen> opened = OpenRootScreen();
+  if (!opened) return false;
+  Display* d = opened->d;
+  Visual* visual = opened->visual;
+  const Pixmap pixmap = RootPixmapProperty(d, opened->root, "_XROOTPMAP_ID");
   if (pixmap == 0 || !IsTrueColour(visual)) return false;
   Window ignoredRoot = 0;
   int x = 0, y = 0;
@@ -254,7 +273,7 @@ bool SaveRootBackgroundAsBmp(const std::string& hostPath) {
   const Status known = XGetGeometry(d, pixmap, &ignoredRoot, &x, &y, &width, &height, &border, &depth);
   XSync(d, False);
   if (!known || g_xErrors != errorsBefore || width == 0 || height == 0 || width > 16384 || height > 16384 ||
-      depth != static_cast<unsigned>(DefaultDepth(d, screen)))
+      depth != static_cast<unsigned>(opened->depth))
     return false;
   XImage* image = XGetImage(d, pixmap, 0, 0, width, height, AllPlanes, ZPixmap);
   if (image == nullptr) return false;
@@ -288,17 +307,16 @@ bool X11ScreenSize(int* width, int* height) {
 
 bool ClearRootBackground() {
   XErrorTrap trap;
-  DisplayPtr display = OpenDisplay();
-  if (!display) return false;
-  Display* d = display.get();
-  const int screen = DefaultScreen(d);
-  const Window root = RootWindow(d, screen);
+  std::optional<RootScreen> opened = OpenRootScreen();
+  if (!opened) return false;
+  Display* d = opened->d;
+  const Window root = opened->root;
   FreePreviousSetterPixmap(d, root);
   XDeleteProperty(d, root, XInternAtom(d, "_XROOTPMAP_ID", False));
   XDeleteProperty(d, root, XInternAtom(d, "ESETROOT_PMAP_ID", False));
-  XSetWindowBackground(d, root, BlackPixel(d, screen));
+  XSetWindowBackground(d, root, BlackPixel(d, opened->screen));
   XClearWindow(d, root);
-  ReleaseAndClose(std::move(display));
+  ReleaseAndClose(std::move(opened->display));
   return true;
 }
 
