@@ -22,8 +22,7 @@ constexpr char kUsage[] =
     "Files live in the prefix $OSSEN_PREFIX (default ~/.local/share/ossen).\n";
 
 // Qt ends a program that finds no display; ossen needs none to keep its schedule or to end
-// the running copy (-k from a terminal without a desktop). Without one it runs off screen,
-// as scripts/start.sh starts it there.
+// the running copy (-k from a terminal without a desktop). Without one it runs off screen.
 void RunOffScreenWithoutDisplay(int argc, char** argv) {
   for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
     const char* value = std::getenv(name);

@@ -13,10 +13,5 @@ mkdir -p "$prefix/drive_c/OSSEN" "$prefix/drive_c/WINDOWS/SYSTEM"
 # is always the fresh build and finds the picture library beside its real self.
 ln -sfn "$PWD/build/app/ossen.scr" "$prefix/drive_c/WINDOWS/SYSTEM/ossen.scr"
 cd "$prefix/drive_c/OSSEN"
-if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
-  # No desktop to show the window on: the scheduler still runs, without a window or tray icon.
-  echo "start: no display (DISPLAY and WAYLAND_DISPLAY are unset); ossen runs headless." \
-       "End it with: $program -k" >&2
-  export QT_QPA_PLATFORM=offscreen
-fi
+# Without a desktop the program runs off screen by itself and says how to end it.
 exec "$program" "$@"
