@@ -19,8 +19,8 @@
 
 #include <gtest/gtest.h>
 
-#include "app/test/program_run.h"
-#include "platform/test/temp_prefix.h"
+#include "test_support/program_run.h"
+#include "test_support/temp_prefix.h"
 
 namespace ossen {
 namespace {

@@ -4,8 +4,8 @@
 #include <cstring>
 #include <thread>
 
-#include "platform/temp_files.h"
-#include "platform/trace.h"
+#include "platform/win32/temp_files.h"
+#include "platform/base/trace.h"
 
 namespace ossen {
 namespace {

@@ -11,11 +11,12 @@
 #include <memory>
 
 #include "image/file_source.h"
-#include "platform/window_commands.h"
+#include "platform/win32/window_commands.h"
+#include "product/product_names.h"
 
 namespace ossen {
 
-inline constexpr char kInstanceMarkerName[] = "OSSEN_RUNNING";
+inline constexpr auto& kInstanceMarkerName = product::kRunningMarkerName;
 inline constexpr DWORD kInstanceMarkerSize = 10;
 inline constexpr char kInstanceMarkerPrefix[] = "OS_";
 

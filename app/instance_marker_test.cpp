@@ -7,7 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "app/theme_app.h"
-#include "platform/test/temp_prefix.h"
+#include "test_support/temp_prefix.h"
 
 namespace ossen {
 namespace {

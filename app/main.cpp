@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "app/theme_app.h"
+#include "product/product_names.h"
 
 namespace {
 
@@ -47,7 +48,7 @@ int main(int argc, char** argv) {
       return 0;
     }
     if (std::strcmp(argv[i], "--version") == 0) {
-      std::puts("ossen 1.00 (Vintra Ossens Screen Savers)");
+      std::puts(ossen::product::kVersionLine);
       return 0;
     }
   }

@@ -13,11 +13,11 @@
 
 #include <gtest/gtest.h>
 
-#include "app/test/program_run.h"
-#include "platform/paths.h"
-#include "platform/prefix.h"
-#include "platform/registry_helpers.h"
-#include "platform/test/temp_prefix.h"
+#include "test_support/program_run.h"
+#include "platform/win32/paths.h"
+#include "platform/win32/prefix.h"
+#include "platform/win32/registry_helpers.h"
+#include "test_support/temp_prefix.h"
 
 namespace ossen {
 namespace {

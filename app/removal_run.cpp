@@ -5,11 +5,11 @@
 #include <system_error>
 
 #include "book/book_dialog.h"
-#include "platform/desktop_settings.h"
-#include "platform/paths.h"
-#include "platform/process.h"
-#include "platform/registry_helpers.h"
-#include "platform/trace.h"
+#include "desktop/desktop_wallpaper.h"
+#include "platform/win32/paths.h"
+#include "platform/win32/process.h"
+#include "platform/win32/registry_helpers.h"
+#include "platform/base/trace.h"
 
 namespace ossen {
 

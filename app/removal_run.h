@@ -1,12 +1,13 @@
 // The removal run: ends a running copy, puts the saved start-up image back and starts the
 // product's uninstaller.
 #pragma once
-#include "platform/window_commands.h"
+#include "platform/win32/window_commands.h"
+#include "product/product_names.h"
 
 namespace ossen {
 
-inline constexpr char kStartupImageName[] = "logo.sys";
-inline constexpr char kStartupBackupName[] = "logo.bak";
+inline constexpr auto& kStartupImageName = product::kStartupImageFile;
+inline constexpr auto& kStartupBackupName = product::kStartupBackupFile;
 
 // Sends Exit to `runningWindow` (0 sends nothing) and waits for its whole shut-down, gives
 // the desktop the person's own wallpaper back (when ossen kept one), copies

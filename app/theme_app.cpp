@@ -7,10 +7,11 @@
 #include "app/instance_marker.h"
 #include "app/removal_run.h"
 #include "book/book_dialog.h"
-#include "platform/ascii_case.h"
-#include "platform/registry_helpers.h"
-#include "platform/session_end.h"
-#include "platform/trace.h"
+#include "platform/base/ascii_case.h"
+#include "platform/win32/registry_helpers.h"
+#include "platform/win32/session_end.h"
+#include "platform/base/trace.h"
+#include "product/product_names.h"
 
 namespace ossen {
 namespace {
@@ -87,7 +88,7 @@ void ThemeApp::RunResident(std::unique_ptr<FileSource> marker) {
   // "<sourcepath>\ossen.exe -h", with one backslash between folder and name whether or not
   // the installer ended the folder with one; no folder gives "\ossen.exe -h".
   const std::string folder = ReadSourcePathFolder();
-  const std::string runCommand = (folder.empty() ? std::string("\\") : folder) + "ossen.exe -h";
+  const std::string runCommand = (folder.empty() ? std::string("\\") : folder) + product::kProgramExeName + " -h";
   RegWriteString(HKEY_LOCAL_MACHINE, kRunKeyPath, kRunValue, runCommand.c_str());
 
   const bool startHidden = ContainsLetter(commandLine_, 'h');

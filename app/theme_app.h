@@ -8,7 +8,7 @@
 #include <QApplication>
 
 #include "image/file_source.h"
-#include "platform/window_commands.h"
+#include "platform/win32/window_commands.h"
 
 namespace ossen {
 

@@ -13,10 +13,10 @@
 
 #include <gtest/gtest.h>
 
-#include "app/test/program_run.h"
-#include "platform/test/temp_prefix.h"
-#include "platform/test/xvfb_server.h"
-#include "platform/tool_run.h"
+#include "test_support/program_run.h"
+#include "test_support/temp_prefix.h"
+#include "test_support/xvfb_display.h"
+#include "desktop/tool_run.h"
 
 namespace ossen {
 namespace {
@@ -65,7 +65,7 @@ class RealTrayTest : public ::testing::Test {
   void SetUp() override {
     for (const char* tool : {"openbox", "trayer", "xdotool", "xprop", "Xvfb"})
       if (FindProgram(tool).empty()) GTEST_SKIP() << tool << " is not installed (scripts/setup.sh installs it)";
-    ASSERT_TRUE(xvfb_.ok());
+    ASSERT_TRUE(xvfb_.Running());
     for (const char* name : {"DISPLAY", "QT_QPA_PLATFORM", "HOME", "XDG_RUNTIME_DIR", "DBUS_SESSION_BUS_ADDRESS",
                              "OSSEN_DESKTOP_BRIDGE", "OSSEN_TRACE", "WAYLAND_DISPLAY"}) {
       if (const char* value = std::getenv(name)) saved_[name] = value;
@@ -75,7 +75,7 @@ class RealTrayTest : public ::testing::Test {
     std::filesystem::create_directories(home);
     std::filesystem::create_directories(runtime);
     std::filesystem::permissions(runtime, std::filesystem::perms::owner_all);
-    ::setenv("DISPLAY", xvfb_.display().c_str(), 1);
+    ::setenv("DISPLAY", xvfb_.Display().c_str(), 1);
     ::setenv("HOME", home.c_str(), 1);
     ::setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
     ::setenv("OSSEN_DESKTOP_BRIDGE", "off", 1);
@@ -130,7 +130,7 @@ class RealTrayTest : public ::testing::Test {
   }
 
   testing::TempPrefix prefix_;
-  testing::XvfbServer xvfb_{800, 600};
+  testing::XvfbDisplay xvfb_{800, 600};
   std::map<std::string, std::string> saved_;
   std::unique_ptr<ProgramRun> openbox_, trayer_, ossen_;
   std::string icon_;

@@ -20,13 +20,14 @@
 #include "gfx/pixel_convert.h"
 #include "image/packed_dib.h"
 #include "image/resource_source.h"
-#include "platform/desktop_settings.h"
-#include "platform/paths.h"
-#include "platform/profile.h"
-#include "platform/registry_helpers.h"
+#include "platform/win32/desktop_settings.h"
+#include "platform/win32/paths.h"
+#include "platform/win32/profile.h"
+#include "platform/win32/registry_helpers.h"
 #include "schedule/slot_store.h"
-#include "theme/apply_engine.h"
-#include "theme/painting_picture.h"
+#include "engine/apply_engine.h"
+#include "engine/painting_picture.h"
+#include "product/product_names.h"
 // Last: its TRUE and FALSE macros would clash with the platform's constants.
 #include "bench/libjpeg_peer.h"  // includes <jpeglib.h>
 
@@ -64,7 +65,7 @@ struct Setting {
     ::setenv("OSSEN_DESKTOP_BRIDGE", "off", 1);
     ::chdir((root + "/program").c_str());
     std::filesystem::copy_file(OSSEN_PICTURE_LIBRARY_FILE, root + "/program/OssenDLL.rcc");
-    library = LoadLibrary("OssenDLL");
+    library = LoadLibrary(product::kPictureLibraryName);
     programDir = WinPathFromHost(root + "/program") + "\\";
     std::filesystem::create_directories(HostPathFromWin(kTempDirectory));
     SetScreenSizeOverride(kScreenWidth, kScreenHeight);
@@ -145,7 +146,7 @@ void StepWriteFiles(benchmark::State& state) {
   SurfaceRef<DibImage> boot = ScaledPicture(*EightBitPicture(), 320, 400);
   const std::string folder = Shared().root + "/program/";
   for (auto _ : state) {
-    WriteBitmapFile(folder + "ossen.bmp", *wall);
+    WriteBitmapFile(folder + product::kWallpaperFile, *wall);
     WriteBitmapFile(HostPathFromWin("C:\\logo.sys"), *boot);
   }
 }

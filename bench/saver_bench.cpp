@@ -17,10 +17,10 @@
 #include <thread>
 #include <vector>
 
-#include "platform/module.h"
-#include "platform/paths.h"
-#include "platform/registry_helpers.h"
-#include "platform/test/xvfb_server.h"
+#include "platform/win32/module.h"
+#include "platform/win32/paths.h"
+#include "platform/win32/registry_helpers.h"
+#include "test_support/xvfb_display.h"
 #include "saver/painting_library.h"
 #include "saver/test/x_screen.h"
 
@@ -100,12 +100,12 @@ double TimeToPicture(ossen::testing::XScreen& screen, const std::vector<std::str
 
 int main(int argc, char** argv) {
   const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 7;
-  ossen::testing::XvfbServer server(kWidth, kHeight, 24);
-  if (!server.ok()) {
+  ossen::testing::XvfbDisplay server(kWidth, kHeight, 24);
+  if (!server.Running()) {
     std::fprintf(stderr, "saver_bench: Xvfb did not start\n");
     return 1;
   }
-  setenv("DISPLAY", server.display().c_str(), 1);
+  setenv("DISPLAY", server.Display().c_str(), 1);
   setenv("QT_QPA_PLATFORM", "xcb", 1);
   char root[] = "/tmp/ossen-saver-bench-XXXXXX";
   if (!mkdtemp(root)) return 1;
@@ -134,7 +134,7 @@ int main(int argc, char** argv) {
                             {kWidth - 24, kHeight - 24, 24, {}}};
   for (Probe& probe : probes) probe.expected = MeanOfPainting(painting.get(), probe);
 
-  ossen::testing::XScreen screen(server.display());
+  ossen::testing::XScreen screen(server.Display());
   std::vector<double> saver;
   std::vector<double> peer;
   for (int run = 0; run < runs; ++run) {

@@ -3,7 +3,7 @@
 #include <QPainter>
 #include <QPixmap>
 
-#include "platform/module.h"
+#include "platform/win32/module.h"
 #include "res/program/program_resources.h"
 
 namespace ossen {

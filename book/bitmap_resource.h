@@ -3,7 +3,7 @@
 #include <QCursor>
 #include <QImage>
 
-#include "platform/module.h"
+#include "platform/win32/module.h"
 
 namespace ossen {
 

@@ -4,7 +4,7 @@
 #include "book/option_box.h"
 #include "book/picture_button.h"
 #include "book/slot_field.h"
-#include "platform/registry_helpers.h"
+#include "platform/win32/registry_helpers.h"
 #include "schedule/slot_store.h"
 
 namespace ossen {

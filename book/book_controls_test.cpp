@@ -9,8 +9,8 @@
 #include "book/bitmap_resource.h"
 #include "book/intro_window.h"
 #include "book/test/open_book.h"
-#include "platform/registry.h"
-#include "platform/registry_helpers.h"
+#include "platform/win32/registry.h"
+#include "platform/win32/registry_helpers.h"
 
 namespace ossen {
 namespace {

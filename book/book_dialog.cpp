@@ -18,16 +18,17 @@
 #include "book/program_strings.h"
 #include "book/tray_icon.h"
 #include "image/packed_dib.h"
-#include "platform/module.h"
-#include "platform/paths.h"
-#include "platform/registry_helpers.h"
-#include "platform/trace.h"
+#include "platform/win32/module.h"
+#include "platform/win32/paths.h"
+#include "platform/win32/registry_helpers.h"
+#include "platform/base/trace.h"
 #include "schedule/slot_store.h"
+#include "product/product_names.h"
 
 namespace ossen {
 namespace {
 
-constexpr char kPictureLibraryName[] = "OssenDLL";
+using product::kPictureLibraryName;
 
 }  // namespace
 

@@ -21,13 +21,13 @@
 
 #include "gfx/dib_section_surface.h"
 #include "gfx/graphics_context.h"
-#include "platform/module.h"
-#include "platform/window_commands.h"
+#include "platform/win32/module.h"
+#include "platform/win32/window_commands.h"
 #include "res/program/program_resources.h"
 #include "schedule/clock.h"
 #include "schedule/slot_list.h"
-#include "theme/apply_engine.h"
-#include "theme/scheduler_clock.h"
+#include "engine/apply_engine.h"
+#include "engine/scheduler_clock.h"
 
 class QEventLoop;
 class QMenu;

@@ -19,10 +19,10 @@
 #include "book/surface_image.h"
 #include "book/tray_icon.h"
 #include "book/test/qt_app.h"
-#include "platform/paths.h"
-#include "platform/registry_helpers.h"
-#include "platform/test/temp_prefix.h"
-#include "platform/trace.h"
+#include "platform/win32/paths.h"
+#include "platform/win32/registry_helpers.h"
+#include "test_support/temp_prefix.h"
+#include "platform/base/trace.h"
 
 namespace ossen {
 namespace {

@@ -13,7 +13,7 @@
 #include "book/surface_image.h"
 #include "gfx/dib_image.h"
 #include "image/packed_dib.h"
-#include "platform/trace.h"
+#include "platform/base/trace.h"
 
 namespace ossen {
 namespace {

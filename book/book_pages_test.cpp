@@ -7,7 +7,7 @@
 #include "book/surface_image.h"
 #include "book/test/open_book.h"
 #include "gfx/dib_image.h"
-#include "platform/module.h"
+#include "platform/win32/module.h"
 
 namespace ossen {
 namespace {

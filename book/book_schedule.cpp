@@ -6,7 +6,7 @@
 #include "book/book_dialog.h"
 #include "book/message_box.h"
 #include "book/program_strings.h"
-#include "platform/trace.h"
+#include "platform/base/trace.h"
 
 namespace ossen {
 

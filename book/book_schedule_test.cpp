@@ -14,11 +14,11 @@
 #include <gtest/gtest.h>
 
 #include "book/test/qt_app.h"
-#include "platform/desktop_settings.h"
-#include "platform/paths.h"
-#include "platform/profile.h"
-#include "platform/test/temp_prefix.h"
-#include "platform/trace.h"
+#include "platform/win32/desktop_settings.h"
+#include "platform/win32/paths.h"
+#include "platform/win32/profile.h"
+#include "test_support/temp_prefix.h"
+#include "platform/base/trace.h"
 #include "schedule/local_time.h"
 #include "schedule/slot_store.h"
 #include "schedule/test/schedule_test_support.h"

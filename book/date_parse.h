@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/win_types.h"
+#include "platform/base/win_types.h"
 
 namespace ossen {
 

@@ -8,9 +8,9 @@
 #include <string>
 #include <utility>
 
-#include "platform/date_format.h"
-#include "platform/registry_helpers.h"
-#include "platform/test/temp_prefix.h"
+#include "platform/win32/date_format.h"
+#include "platform/win32/registry_helpers.h"
+#include "test_support/temp_prefix.h"
 
 namespace ossen {
 namespace {

@@ -7,7 +7,7 @@
 #include <QTimerEvent>
 
 #include "book/bitmap_resource.h"
-#include "platform/trace.h"
+#include "platform/base/trace.h"
 #include "res/program/program_resources.h"
 
 namespace ossen {

@@ -4,7 +4,7 @@
 
 #include "book/program_strings.h"
 #include "res/program/program_resources.h"
-#include "platform/trace.h"
+#include "platform/base/trace.h"
 
 namespace ossen {
 

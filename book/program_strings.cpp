@@ -1,6 +1,6 @@
 #include "book/program_strings.h"
 
-#include "platform/module.h"
+#include "platform/win32/module.h"
 
 namespace ossen {
 

@@ -2,7 +2,7 @@
 #pragma once
 #include <string>
 
-#include "platform/win_types.h"
+#include "platform/base/win_types.h"
 
 namespace ossen {
 

@@ -6,7 +6,7 @@
 #include "book/message_box.h"
 #include "book/picture_button.h"
 #include "book/slot_field.h"
-#include "platform/date_format.h"
+#include "platform/win32/date_format.h"
 #include "schedule/local_time.h"
 #include "schedule/slot_store.h"
 

@@ -7,7 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "book/test/open_book.h"
-#include "platform/registry_helpers.h"
+#include "platform/win32/registry_helpers.h"
 #include "schedule/local_time.h"
 
 namespace ossen {

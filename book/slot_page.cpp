@@ -8,7 +8,7 @@
 #include "book/slot_field.h"
 #include "book/surface_image.h"
 #include "gfx/dib_image.h"
-#include "platform/date_format.h"
+#include "platform/win32/date_format.h"
 #include "schedule/local_time.h"
 
 namespace ossen {

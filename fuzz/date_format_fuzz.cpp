@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/date_format.h"
+#include "platform/win32/date_format.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace ossen;

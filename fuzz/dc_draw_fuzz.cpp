@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/device_context.h"
+#include "platform/draw/device_context.h"
 
 namespace {
 

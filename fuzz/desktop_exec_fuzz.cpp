@@ -12,8 +12,8 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/autostart.h"
-#include "platform/process.h"
+#include "platform/win32/autostart.h"
+#include "platform/win32/process.h"
 
 namespace {
 

@@ -17,7 +17,7 @@
 #include "gfx/pixel_convert.h"
 #include "image/packed_dib.h"
 #include "image/pointer_source.h"
-#include "theme/painting_picture.h"
+#include "engine/painting_picture.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 #include <string>
 #include <string_view>
 
-#include "platform/ascii_case.h"
-#include "platform/profile.h"
+#include "platform/base/ascii_case.h"
+#include "platform/win32/profile.h"
 
 namespace {
 

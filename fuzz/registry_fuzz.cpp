@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/registry_hive.h"
+#include "platform/win32/registry_hive.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   std::string_view input(reinterpret_cast<const char*>(data), size);

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <span>
 
-#include "platform/root_background.h"
+#include "desktop/root_background.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::optional<ossen::RgbPicture> picture = ossen::DecodeBmpPicture(std::span(data, size));

@@ -8,7 +8,7 @@
 #include "gfx/blit_engine.h"
 #include "gfx/blit_kernels.h"
 #include "gfx/blit_tables.h"
-#include "platform/nearest_stepper.h"
+#include "platform/draw/nearest_stepper.h"
 
 namespace ossen::blit {
 

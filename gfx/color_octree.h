@@ -9,7 +9,7 @@
 #include <memory>
 
 #include "gfx/object_list.h"
-#include "platform/win_types.h"
+#include "platform/base/win_types.h"
 
 namespace ossen {
 

@@ -15,7 +15,7 @@
 #include "image/pointer_source.h"
 #include "image/resource_source.h"
 #include "image/trle_codec.h"
-#include "platform/cpu.h"
+#include "platform/base/cpu.h"
 
 namespace ossen {
 

@@ -6,7 +6,7 @@
 
 #include "gfx/dib_image.h"
 #include "image/packed_dib.h"
-#include "platform/cpu.h"
+#include "platform/base/cpu.h"
 
 namespace ossen {
 

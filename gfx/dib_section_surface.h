@@ -9,7 +9,7 @@
 
 #include "gfx/surface.h"
 #include "image/global_block.h"
-#include "platform/device_context.h"
+#include "platform/draw/device_context.h"
 
 namespace ossen {
 

@@ -14,7 +14,7 @@
 
 #include "gfx/dib_section_surface.h"
 #include "gfx/window_surface.h"
-#include "platform/screen_window.h"
+#include "platform/draw/screen_window.h"
 
 namespace ossen {
 

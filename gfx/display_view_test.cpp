@@ -11,7 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "gfx/graphics_context.h"
-#include "platform/test/xvfb_server.h"
+#include "test_support/xvfb_display.h"
 
 namespace ossen {
 namespace {
@@ -268,12 +268,12 @@ TEST(DisplayOnXServer, SixteenBitDisplayIsTaken555) {
     EXPECT_EQ(surface->format, 0x10E40555u);
     return;
   }
-  testing::XvfbServer server(320, 240, 16);
-  ASSERT_TRUE(server.ok()) << "Xvfb did not start";
+  testing::XvfbDisplay server(320, 240, 16);
+  ASSERT_TRUE(server.Running()) << "Xvfb did not start";
   const pid_t child = fork();
   if (child == 0) {
     setenv("OSSEN_DEPTH_CHILD", "1", 1);
-    setenv("DISPLAY", server.display().c_str(), 1);
+    setenv("DISPLAY", server.Display().c_str(), 1);
     setenv("QT_QPA_PLATFORM", "xcb", 1);
     execl("/proc/self/exe", "gfx_tests", "--gtest_filter=DisplayOnXServer.SixteenBitDisplayIsTaken555",
           static_cast<char*>(nullptr));

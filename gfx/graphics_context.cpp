@@ -3,7 +3,7 @@
 #include <new>
 
 #include "gfx/object_registry.h"
-#include "platform/cpu.h"
+#include "platform/base/cpu.h"
 
 namespace ossen {
 

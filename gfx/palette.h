@@ -14,7 +14,7 @@
 
 #include "gfx/color_octree.h"
 #include "gfx/object_list.h"
-#include "platform/win_types.h"
+#include "platform/base/win_types.h"
 
 namespace ossen {
 

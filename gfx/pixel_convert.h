@@ -12,7 +12,7 @@
 
 #include "gfx/palette.h"
 #include "image/global_block.h"
-#include "platform/win_types.h"
+#include "platform/base/win_types.h"
 
 namespace ossen {
 

@@ -9,7 +9,7 @@
 
 #include <cstddef>
 
-#include "platform/win_types.h"
+#include "platform/base/win_types.h"
 
 namespace ossen {
 

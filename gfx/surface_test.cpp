@@ -12,7 +12,7 @@
 #include "gfx/graphics_context.h"
 #include "gfx/object_registry.h"
 #include "image/four_cc.h"
-#include "platform/cpu.h"
+#include "platform/base/cpu.h"
 
 namespace ossen {
 namespace {

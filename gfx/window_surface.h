@@ -6,7 +6,7 @@
 #pragma once
 
 #include "gfx/surface.h"
-#include "platform/screen_window.h"
+#include "platform/draw/screen_window.h"
 
 namespace ossen {
 

@@ -18,7 +18,7 @@
 
 #include "image/four_cc.h"
 #include "image/global_block.h"
-#include "platform/win_types.h"
+#include "platform/base/win_types.h"
 
 namespace ossen {
 

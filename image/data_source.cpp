@@ -5,7 +5,7 @@
 #include <string>
 #include <unistd.h>
 
-#include "platform/paths.h"
+#include "platform/win32/paths.h"
 
 namespace ossen {
 

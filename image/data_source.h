@@ -9,7 +9,7 @@
 
 #include <cstdint>
 
-#include "platform/win_types.h"
+#include "platform/base/win_types.h"
 
 namespace ossen {
 

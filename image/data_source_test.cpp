@@ -11,8 +11,8 @@
 #include "image/global_block.h"
 #include "image/global_block_source.h"
 #include "image/pointer_source.h"
-#include "platform/prefix.h"
-#include "platform/test/temp_prefix.h"
+#include "platform/win32/prefix.h"
+#include "test_support/temp_prefix.h"
 
 namespace ossen {
 namespace {

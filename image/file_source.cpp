@@ -6,7 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "platform/paths.h"
+#include "platform/win32/paths.h"
 
 namespace ossen {
 

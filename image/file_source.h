@@ -14,7 +14,7 @@
 #include <string>
 
 #include "image/data_source.h"
-#include "platform/named_mapping.h"
+#include "platform/win32/named_mapping.h"
 
 namespace ossen {
 

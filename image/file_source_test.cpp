@@ -11,9 +11,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "platform/paths.h"
-#include "platform/temp_files.h"
-#include "platform/test/temp_prefix.h"
+#include "platform/win32/paths.h"
+#include "platform/win32/temp_files.h"
+#include "test_support/temp_prefix.h"
 
 namespace ossen {
 namespace {

@@ -9,8 +9,8 @@
 
 #include "image/packed_dib.h"
 #include "image/test/jpeg_writer.h"
-#include "platform/test/temp_prefix.h"
-#include "platform/trace.h"
+#include "test_support/temp_prefix.h"
+#include "platform/base/trace.h"
 
 namespace ossen {
 namespace {

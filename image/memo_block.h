@@ -9,7 +9,7 @@
 #include <span>
 
 #include "image/global_block.h"
-#include "platform/win_types.h"
+#include "platform/base/win_types.h"
 
 namespace ossen {
 

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "image/global_block.h"
-#include "platform/win_types.h"
+#include "platform/base/win_types.h"
 
 namespace ossen {
 

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "image/data_source.h"
-#include "platform/module.h"
+#include "platform/win32/module.h"
 
 namespace ossen {
 

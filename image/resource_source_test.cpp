@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/file_io.h"
-#include "platform/module.h"
+#include "platform/base/file_io.h"
+#include "platform/win32/module.h"
 
 namespace ossen {
 namespace {

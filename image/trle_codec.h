@@ -11,7 +11,7 @@
 #include <cstdint>
 
 #include "image/global_block.h"
-#include "platform/win_types.h"
+#include "platform/base/win_types.h"
 
 namespace ossen {
 

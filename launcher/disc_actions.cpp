@@ -7,10 +7,10 @@
 #include <vector>
 
 #include "launcher/install_dir.h"
-#include "platform/file_io.h"
-#include "platform/paths.h"
-#include "platform/process.h"
-#include "platform/trace.h"
+#include "platform/base/file_io.h"
+#include "platform/win32/paths.h"
+#include "platform/win32/process.h"
+#include "platform/base/trace.h"
 
 namespace discmenu {
 namespace {

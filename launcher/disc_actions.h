@@ -2,14 +2,16 @@
 // disc, start the installed program, and the messages either may give.
 #pragma once
 
+#include "product/product_names.h"
+
 #include <functional>
 #include <string>
 
 namespace discmenu {
 
-inline constexpr char kProductName[] = "Vintra Ossens Screen Savers";
-inline constexpr char kInstallerName[] = "SETUP.EXE";
-inline constexpr char kProgramName[] = "Ossen.EXE";
+inline constexpr auto& kProductName = ossen::product::kProductName;
+inline constexpr auto& kInstallerName = ossen::product::kInstallerName;
+inline constexpr auto& kProgramName = ossen::product::kLauncherProgramName;
 inline constexpr char kMessageTitle[] = "Information";
 
 // "In order to run Vintra Ossens Screen Savers, you should install first."

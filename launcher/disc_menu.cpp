@@ -5,7 +5,7 @@
 #include <QPainter>
 
 #include "launcher/launcher_art.h"
-#include "platform/trace.h"
+#include "platform/base/trace.h"
 
 namespace discmenu {
 

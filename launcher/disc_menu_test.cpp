@@ -12,8 +12,8 @@
 #include <thread>
 #include <vector>
 
-#include "platform/prefix.h"
-#include "platform/test/temp_prefix.h"
+#include "platform/win32/prefix.h"
+#include "test_support/temp_prefix.h"
 
 namespace discmenu {
 namespace {

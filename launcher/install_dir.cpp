@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/profile.h"
+#include "platform/win32/profile.h"
 
 namespace discmenu {
 

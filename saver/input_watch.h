@@ -5,7 +5,7 @@
 
 #include <cstdlib>
 
-#include "platform/screen_window.h"
+#include "platform/draw/screen_window.h"
 
 namespace ossen {
 

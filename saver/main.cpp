@@ -15,18 +15,19 @@
 #include <thread>
 #include <vector>
 
-#include "platform/trace.h"
+#include "platform/base/trace.h"
 #include "saver/input_watch.h"
 #include "saver/saver_command.h"
 #include "saver/saver_settings.h"
 #include "saver/saver_show.h"
 #include "schedule/catalogue.h"
+#include "product/product_names.h"
 
 namespace {
 
 using namespace ossen;
 
-constexpr char kTitle[] = "Vintra Ossens Screen Savers";
+constexpr auto& kTitle = ossen::product::kProductName;
 constexpr char kUsage[] =
     "usage: ossen.scr [-s | /s | /p WINDOW | /c | -root | -window-id WINDOW]\n"
     "  -s             preview the painting chosen with the Preview button\n"

@@ -9,16 +9,17 @@
 
 #include "gfx/blit_engine.h"
 #include "image/jpeg_loader.h"
-#include "platform/paths.h"
-#include "platform/registry_helpers.h"
-#include "platform/temp_files.h"
-#include "platform/trace.h"
+#include "platform/win32/paths.h"
+#include "platform/win32/registry_helpers.h"
+#include "platform/win32/temp_files.h"
+#include "platform/base/trace.h"
+#include "product/product_names.h"
 
 namespace ossen {
 
 namespace {
 
-constexpr char kLibraryName[] = "OssenDLL";
+constexpr auto& kLibraryName = product::kPictureLibraryName;
 
 // Removes the temporary copy of a painting however the decode ends.
 class TempFile {

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "gfx/dib_section_surface.h"
-#include "platform/module.h"
+#include "platform/win32/module.h"
 
 namespace ossen {
 

@@ -16,12 +16,12 @@
 #include <gtest/gtest.h>
 
 #include "image/jpeg_loader.h"
-#include "platform/paths.h"
-#include "platform/profile.h"
-#include "platform/process.h"
-#include "platform/registry_helpers.h"
-#include "platform/test/temp_prefix.h"
-#include "platform/test/xvfb_server.h"
+#include "platform/win32/paths.h"
+#include "platform/win32/profile.h"
+#include "platform/win32/process.h"
+#include "platform/win32/registry_helpers.h"
+#include "test_support/temp_prefix.h"
+#include "test_support/xvfb_display.h"
 #include "saver/painting_library.h"
 #include "saver/test/x_screen.h"
 
@@ -71,10 +71,10 @@ bool WaitFor(Condition condition, std::chrono::milliseconds limit) {
 class SaverProcess : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(server_.ok()) << "Xvfb did not start";
-    screen_ = std::make_unique<testing::XScreen>(server_.display());
+    ASSERT_TRUE(server_.Running()) << "Xvfb did not start";
+    screen_ = std::make_unique<testing::XScreen>(server_.Display());
     ASSERT_TRUE(screen_->ok());
-    setenv("DISPLAY", server_.display().c_str(), 1);
+    setenv("DISPLAY", server_.Display().c_str(), 1);
     setenv("QT_QPA_PLATFORM", "xcb", 1);
     // A sanitizer build of the saver reports leaks at exit; the desktop libraries' own are
     // not the saver's.
@@ -119,7 +119,7 @@ class SaverProcess : public ::testing::Test {
   Rgb ScreenCentre() { return screen_->Mean(screen_->root(), 270, 190, 100, 100); }
 
   testing::TempPrefix prefix_;
-  testing::XvfbServer server_{kScreenWidth, kScreenHeight, 24};
+  testing::XvfbDisplay server_{kScreenWidth, kScreenHeight, 24};
   std::unique_ptr<testing::XScreen> screen_;
   pid_t saver_ = -1;
   Clock::time_point started_;

@@ -2,9 +2,9 @@
 
 #include <cstring>
 
-#include "platform/profile.h"
-#include "platform/registry.h"
-#include "platform/registry_helpers.h"
+#include "platform/win32/profile.h"
+#include "platform/win32/registry.h"
+#include "platform/win32/registry_helpers.h"
 
 namespace ossen {
 

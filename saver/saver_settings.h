@@ -2,7 +2,7 @@
 // Config key and the screen-saver entry of system.ini, and which picture a run shows.
 #pragma once
 
-#include "platform/win_types.h"
+#include "platform/base/win_types.h"
 #include "saver/saver_command.h"
 
 namespace ossen {

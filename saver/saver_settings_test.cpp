@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/profile.h"
-#include "platform/registry_helpers.h"
-#include "platform/test/temp_prefix.h"
+#include "platform/win32/profile.h"
+#include "platform/win32/registry_helpers.h"
+#include "test_support/temp_prefix.h"
 
 namespace ossen {
 namespace {

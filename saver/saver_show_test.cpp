@@ -9,9 +9,9 @@
 #include <gtest/gtest.h>
 
 #include "gfx/blit_engine.h"
-#include "platform/paths.h"
-#include "platform/registry_helpers.h"
-#include "platform/test/temp_prefix.h"
+#include "platform/win32/paths.h"
+#include "platform/win32/registry_helpers.h"
+#include "test_support/temp_prefix.h"
 #include "saver/canvas.h"
 
 namespace ossen {

@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "platform/trace.h"
-#include "platform/win_types.h"
+#include "platform/base/trace.h"
+#include "platform/base/win_types.h"
 #include "schedule/picture_catalogue.h"
 
 namespace ossen {

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/module.h"
+#include "platform/win32/module.h"
 
 namespace ossen {
 

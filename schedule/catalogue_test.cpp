@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "platform/test/temp_prefix.h"
+#include "test_support/temp_prefix.h"
 #include "schedule/slot_store.h"
 #include "schedule/test/schedule_test_support.h"
 

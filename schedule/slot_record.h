@@ -9,7 +9,7 @@
 #include <string_view>
 #include <type_traits>
 
-#include "platform/win_types.h"
+#include "platform/base/win_types.h"
 
 namespace ossen {
 

@@ -5,8 +5,8 @@
 #include <utility>
 #include <vector>
 
-#include "platform/file_io.h"
-#include "platform/trace.h"
+#include "platform/base/file_io.h"
+#include "platform/base/trace.h"
 #include "schedule/catalogue.h"
 #include "schedule/crt_rand.h"
 #include "schedule/local_time.h"

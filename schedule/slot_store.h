@@ -10,11 +10,12 @@
 #include "schedule/clock.h"
 #include "schedule/slot_list.h"
 #include "schedule/slot_record.h"
+#include "product/product_names.h"
 
 namespace ossen {
 
 // The list's file, relative to the current directory (the program folder).
-inline constexpr char kSlotFileName[] = "data.bin";
+inline constexpr auto& kSlotFileName = product::kScheduleFile;
 
 // The due time a slot gets when its next date cannot be held by a `dueTime` (a clock in
 // 2105 or later): the last moment that can, so the slot is never due rather than always

@@ -13,7 +13,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/test/temp_prefix.h"
+#include "test_support/temp_prefix.h"
 #include "schedule/catalogue.h"
 #include "schedule/local_time.h"
 #include "schedule/slot_file.h"

@@ -8,14 +8,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "platform/paths.h"
-#include "platform/profile.h"
-#include "platform/registry_helpers.h"
-#include "platform/trace.h"
-#include "platform/unique_fd.h"
+#include "platform/win32/paths.h"
+#include "platform/win32/profile.h"
+#include "platform/win32/registry_helpers.h"
+#include "platform/base/trace.h"
+#include "platform/base/unique_fd.h"
 #include "setup/menu_entry.h"
 #include "setup/product.h"
 #include "setup/running_copy.h"
+#include "product/product_names.h"
 
 namespace ossen::setup {
 namespace {
@@ -189,11 +190,12 @@ InstallResult Install(const InstallRequest& request) {
 
   // The start-up image the system had before the program ever wrote one: kept once, never
   // overwritten by a later installation (that would keep the program's own picture).
-  const std::string image = HostPathFromWin(WindowsDriveRoot() + "logo.sys");
-  const std::string backup = HostPathFromWin(WindowsDriveRoot() + "logo.bak");
+  const std::string image = HostPathFromWin(WindowsDriveRoot() + product::kStartupImageFile);
+  const std::string backup = HostPathFromWin(WindowsDriveRoot() + product::kStartupBackupFile);
   std::error_code copyError;
   if (IsRegularFile(image) && !fs::exists(backup) && fs::copy_file(image, backup, copyError))
-    result.steps.push_back("saved " + WindowsDriveRoot() + "logo.sys as " + WindowsDriveRoot() + "logo.bak");
+    result.steps.push_back("saved " + WindowsDriveRoot() + product::kStartupImageFile + " as " + WindowsDriveRoot() +
+                           product::kStartupBackupFile);
 
   if (WriteMenuEntry((hostFolder / kProgramFile).string(), request.iconPng))
     result.steps.push_back("added " + std::string(kProductName) + " to the application menu");

@@ -12,13 +12,13 @@
 #include <sstream>
 #include <thread>
 
-#include "app/test/program_run.h"
-#include "platform/paths.h"
-#include "platform/prefix.h"
-#include "platform/process.h"
-#include "platform/profile.h"
-#include "platform/registry_helpers.h"
-#include "platform/test/temp_prefix.h"
+#include "test_support/program_run.h"
+#include "platform/win32/paths.h"
+#include "platform/win32/prefix.h"
+#include "platform/win32/process.h"
+#include "platform/win32/profile.h"
+#include "platform/win32/registry_helpers.h"
+#include "test_support/temp_prefix.h"
 #include "setup/menu_entry.h"
 #include "setup/product.h"
 #include "setup/uninstaller.h"

@@ -4,9 +4,9 @@
 #include <cstring>
 #include <thread>
 
-#include "platform/named_mapping.h"
-#include "platform/trace.h"
-#include "platform/window_commands.h"
+#include "platform/win32/named_mapping.h"
+#include "platform/base/trace.h"
+#include "platform/win32/window_commands.h"
 #include "setup/product.h"
 
 namespace ossen::setup {

@@ -1,7 +1,7 @@
 // Ending a running copy of the program before its files are replaced or removed.
 #pragma once
 
-#include "platform/win_types.h"
+#include "platform/base/win_types.h"
 
 namespace ossen::setup {
 

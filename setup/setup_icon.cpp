@@ -4,7 +4,7 @@
 #include <QImage>
 #include <QImageReader>
 
-#include "platform/module.h"
+#include "platform/win32/module.h"
 #include "res/program/program_resources.h"
 
 namespace ossen::setup {

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/paths.h"
+#include "platform/win32/paths.h"
 #include "setup/installer.h"
 #include "setup/product.h"
 #include "setup/setup_icon.h"

@@ -7,11 +7,12 @@
 #include <QPixmap>
 #include <QVBoxLayout>
 
-#include "platform/paths.h"
-#include "platform/process.h"
+#include "platform/win32/paths.h"
+#include "platform/win32/process.h"
 #include "setup/installer.h"
 #include "setup/product.h"
 #include "setup/setup_icon.h"
+#include "product/product_names.h"
 
 namespace ossen::setup {
 namespace {
@@ -74,7 +75,7 @@ void SetupWindow::InstallNow() {
       this, windowTitle(), Latin1(result.message + "\n\nStart " + kProductName + " now?"),
       QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
   if (answer == QMessageBox::Yes) {
-    const std::string command = "\"" + result.folder + "\\ossen.exe\"";
+    const std::string command = "\"" + result.folder + "\\" + product::kProgramExeName + "\"";
     if (WinExec(command.c_str(), SW_SHOWNORMAL) < 32)
       QMessageBox::warning(this, windowTitle(), Latin1("Cannot start " + command + "."));
   }

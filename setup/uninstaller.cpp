@@ -6,14 +6,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "platform/paths.h"
-#include "platform/profile.h"
-#include "platform/registry.h"
-#include "platform/registry_helpers.h"
-#include "platform/trace.h"
+#include "platform/win32/paths.h"
+#include "platform/win32/profile.h"
+#include "platform/win32/registry.h"
+#include "platform/win32/registry_helpers.h"
+#include "platform/base/trace.h"
 #include "setup/menu_entry.h"
 #include "setup/product.h"
 #include "setup/running_copy.h"
+#include "product/product_names.h"
 
 namespace ossen::setup {
 namespace {
@@ -178,13 +179,13 @@ RemovalResult Uninstall() {
   }
 
   // The start-up image saved at installation goes back, as the removal run would have done.
-  const std::string image = HostPathFromWin(WindowsDriveRoot() + "logo.sys");
-  const std::string backup = HostPathFromWin(WindowsDriveRoot() + "logo.bak");
+  const std::string image = HostPathFromWin(WindowsDriveRoot() + product::kStartupImageFile);
+  const std::string backup = HostPathFromWin(WindowsDriveRoot() + product::kStartupBackupFile);
   std::error_code error;
   if (!backup.empty() && fs::is_regular_file(backup) &&
       fs::copy_file(backup, image, fs::copy_options::overwrite_existing, error)) {
     const std::size_t before = removal.result.removed.size();
-    removal.RemoveFile(WindowsDriveRoot() + "logo.bak");
+    removal.RemoveFile(WindowsDriveRoot() + product::kStartupBackupFile);
     if (removal.result.removed.size() > before) removal.result.removed.back() += " (put back as logo.sys)";
   }
   return removal.result;

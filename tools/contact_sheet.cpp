@@ -22,9 +22,9 @@
 
 #include "book/surface_image.h"
 #include "gfx/dib_image.h"
-#include "platform/ascii_case.h"
-#include "platform/file_io.h"
-#include "platform/module.h"
+#include "platform/base/ascii_case.h"
+#include "platform/base/file_io.h"
+#include "platform/win32/module.h"
 #include "res/program/program_resources.h"
 #include "schedule/catalogue.h"
 

@@ -1,2 +1,2 @@
 # dibtool maps and scales pictures with the apply engine's own steps.
-target_link_libraries(dibtool PRIVATE theme)
+target_link_libraries(dibtool PRIVATE engine)

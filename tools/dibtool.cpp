@@ -29,9 +29,9 @@
 #include "image/pkc_codec.h"
 #include "image/pointer_source.h"
 #include "image/trle_codec.h"
-#include "platform/file_io.h"
-#include "platform/trace.h"
-#include "theme/painting_picture.h"
+#include "platform/base/file_io.h"
+#include "platform/base/trace.h"
+#include "engine/painting_picture.h"
 
 namespace ossen {
 namespace {

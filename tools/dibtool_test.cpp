@@ -14,7 +14,7 @@
 #include "image/packed_dib.h"
 #include "image/test/jpeg_writer.h"
 #include "image/test/test_images.h"
-#include "platform/test/temp_prefix.h"
+#include "test_support/temp_prefix.h"
 
 namespace ossen {
 namespace {

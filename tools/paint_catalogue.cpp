@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/file_io.h"
+#include "platform/base/file_io.h"
 #include "res/library/painting_jpeg.h"
 #include "res/painter/painter.h"
 

@@ -11,7 +11,7 @@
 
 #include <jpeglib.h>
 
-#include "platform/test/temp_prefix.h"
+#include "test_support/temp_prefix.h"
 #include "res/painter/painter.h"
 
 namespace ossen {

@@ -27,12 +27,13 @@
 #include <vector>
 
 #include "image/jpeg_loader.h"
-#include "platform/file_io.h"
-#include "platform/module.h"
+#include "platform/base/file_io.h"
+#include "platform/win32/module.h"
 #include "res/library/colour_quantizer.h"
 #include "res/library/module_folder.h"
 #include "schedule/picture_catalogue.h"
 #include "res/library/preview_picture.h"
+#include "product/product_names.h"
 
 namespace ossen {
 namespace {
@@ -249,8 +250,8 @@ int Run(const std::string& cataloguePath, const std::string& outputPath, const s
     return Refuse(reason);
   }
   if (!module.Add("TXT", "CATALOGUE", text)) return Refuse("cannot write into " + scratch.path().string());
-  const std::filesystem::path list = module.WriteResourceList("OssenDLL.qrc");
-  const std::string packed = (scratch.path() / "OssenDLL.rcc").string();
+  const std::filesystem::path list = module.WriteResourceList(product::kPictureLibraryList);
+  const std::string packed = (scratch.path() / product::kPictureLibraryFile).string();
   if (list.empty() || !RunProgram(RccCommand(RccProgram(), list.string(), packed))) {
     return Refuse("rcc (" + RccProgram() + ") could not pack the library; set OSSEN_RCC to Qt's rcc");
   }

@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "image/packed_dib.h"
-#include "platform/module.h"
-#include "platform/test/temp_prefix.h"
+#include "platform/win32/module.h"
+#include "test_support/temp_prefix.h"
 #include "res/library/painting_jpeg.h"
 #include "schedule/catalogue.h"
 

@@ -15,8 +15,8 @@
 
 #include "book/book_dialog.h"
 #include "book/test/qt_app.h"
-#include "platform/test/temp_prefix.h"
-#include "platform/trace.h"
+#include "test_support/temp_prefix.h"
+#include "platform/base/trace.h"
 #include "schedule/slot_record.h"
 
 namespace ossen::testing {

@@ -15,7 +15,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/file_io.h"
+#include "platform/base/file_io.h"
 #include "res/library/colour_error.h"
 #include "res/library/colour_quantizer.h"
 #include "res/library/module_folder.h"

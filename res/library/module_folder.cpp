@@ -2,7 +2,7 @@
 
 #include <system_error>
 
-#include "platform/file_io.h"
+#include "platform/base/file_io.h"
 
 namespace ossen {
 namespace {

@@ -13,6 +13,8 @@
 // (16, 32 and 48 pixels), menu kMenuTray the text form of menu_resource.h.
 #pragma once
 
+#include "product/product_names.h"
+
 namespace ossen {
 
 inline constexpr char kResourceTypeBin[] = "BIN";
@@ -39,8 +41,8 @@ inline constexpr int kStringScreenSaverKey = 57369;  // "SCRNSAVE.EXE"
 inline constexpr int kStringApplyNow = 57377;      // "Do you want to apply the settings now?"
 
 // Tray menu commands.
-inline constexpr int kCommandProperties = 32771;
-inline constexpr int kCommandExit = 32773;
+using product::kCommandProperties;
+using product::kCommandExit;
 
 // Page sizes and the picture band of the window palette.
 inline constexpr int kPageWidth = 640;

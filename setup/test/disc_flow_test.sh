@@ -28,7 +28,7 @@ step() { echo "== $*"; }
 # A home and prefix of the test's own; the user's settings never count.
 export HOME=$work/home OSSEN_PREFIX=$work/prefix OSSEN_TRACE=1
 # Under the leak checker: what Qt's X11 platform leaves in the session bus library is not ours.
-export LSAN_OPTIONS="${LSAN_OPTIONS:+$LSAN_OPTIONS:}suppressions=$(cd "$(dirname "$0")/../../platform/test" && pwd)/lsan.supp"
+export LSAN_OPTIONS="${LSAN_OPTIONS:+$LSAN_OPTIONS:}suppressions=$(cd "$(dirname "$0")/../../test_support" && pwd)/lsan.supp"
 unset XDG_CONFIG_HOME XDG_DATA_HOME QT_QPA_PLATFORM WAYLAND_DISPLAY
 mkdir -p "$HOME"
 # The disc is copied so that its programs' folder lies under $work (and is killed with it).

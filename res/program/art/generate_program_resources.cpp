@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/ascii_case.h"
+#include "platform/base/ascii_case.h"
 #include "res/program/art/book_art.h"
 #include "res/program/art/drawing.h"
 #include "res/program/art/picture_art.h"

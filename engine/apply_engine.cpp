@@ -1,0 +1,145 @@
+#include "engine/apply_engine.h"
+
+#include <unistd.h>
+
+#include <cstdint>
+
+#include "gfx/dib_section_surface.h"
+#include "image/packed_dib.h"
+#include "platform/win32/desktop_settings.h"
+#include "platform/win32/paths.h"
+#include "platform/win32/process.h"
+#include "platform/win32/profile.h"
+#include "platform/win32/registry_helpers.h"
+#include "platform/base/trace.h"
+#include "res/program/program_resources.h"
+#include "schedule/slot_record.h"
+#include "engine/painting_picture.h"
+#include "desktop/desktop_wallpaper.h"
+#include "product/product_names.h"
+
+namespace ossen {
+namespace {
+
+constexpr char kSystemIni[] = "system.ini";
+constexpr auto& kScreenSaverFileName = product::kSaverFile;
+// WinExec results from this on mean the program was started.
+constexpr UINT kWinExecStarted = 31;
+
+// A string of the program's own module, or the text it holds when the module does not
+// carry it (a program built without its resources).
+std::string ProgramText(UINT id, const char* builtIn) {
+  char buffer[MAX_PATH] = "";
+  const int length = LoadString(nullptr, id, buffer, sizeof buffer);
+  return length > 0 ? std::string(buffer, static_cast<std::size_t>(length)) : std::string(builtIn);
+}
+
+bool Has(std::uint16_t elements, Element element) { return (elements & static_cast<std::uint16_t>(element)) != 0; }
+
+void SetWallpaper(const char* winPath) {
+  SetDesktopWallpaper(winPath, SPIF_UPDATEINIFILE | SPIF_SENDWININICHANGE);
+}
+
+bool IsWindows95Family() {
+  OSVERSIONINFO version{};
+  version.dwOSVersionInfoSize = sizeof version;
+  return GetVersionEx(&version) != 0 && version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS;
+}
+
+std::string SystemFolderFile(const char* name) {
+  char folder[MAX_PATH] = "";
+  GetSystemDirectory(folder, sizeof folder);
+  return std::string(folder) + "\\" + name;
+}
+
+// The wait cursor for as long as the painting is being read.
+class WaitCursor {
+ public:
+  explicit WaitCursor(ApplyHost& host) : host_(host) { host_.BeginWaitCursor(); }
+  ~WaitCursor() { host_.EndWaitCursor(); }
+  WaitCursor(const WaitCursor&) = delete;
+  WaitCursor& operator=(const WaitCursor&) = delete;
+
+ private:
+  ApplyHost& host_;
+};
+
+void WriteWallpaper(const ApplyInputs& inputs, DibImage& picture) {
+  const int width = GetSystemMetrics(SM_CXSCREEN);
+  const int height = GetSystemMetrics(SM_CYSCREEN);
+  // The paintings are made at 1024 x 768: a screen of that width or height takes the
+  // painting as it is.
+  const bool ownSize = width == kPaintingWidth || height == kPaintingHeight;
+  SurfaceRef<DibImage> wall =
+      ownSize ? ScaledPicture(picture, picture.Width(), picture.Height()) : ScaledPicture(picture, width, height);
+  const std::string winPath = inputs.programDir + kWallpaperFileName;
+  if (!wall || !WriteBitmapFile(HostPathFromWin(winPath), *wall)) {
+    Trace("ApplySlot: %s not written", winPath.c_str());
+    return;
+  }
+  SetWallpaper(winPath.c_str());
+}
+
+void WriteStartupImage(DibImage* picture, bool windowsDefault) {
+  const std::string winPath = WindowsDriveRoot() + kStartupImageFileName;
+  const std::string hostPath = HostPathFromWin(winPath);
+  if (windowsDefault) {
+    if (!hostPath.empty()) ::unlink(hostPath.c_str());
+    return;
+  }
+  if (picture == nullptr) return;
+  SurfaceRef<DibImage> boot = ScaledPicture(*picture, kStartupImageWidth, kStartupImageHeight);
+  if (!boot || !WriteBitmapFile(hostPath, *boot)) Trace("ApplySlot: %s not written", winPath.c_str());
+}
+
+void ApplyScreenSaver(std::int32_t slotId) {
+  std::string value;
+  if (slotId != kWindowsDefaultSlotId) {
+    value = SystemFolderFile(kScreenSaverFileName);
+    RegWriteDword(HKEY_CURRENT_USER, kConfigKeyPath, kPicValue, static_cast<DWORD>(slotId));
+  }
+  const std::string section = ProgramText(kStringBoot, "boot");
+  const std::string key = ProgramText(kStringScreenSaverKey, "SCRNSAVE.EXE");
+  WritePrivateProfileString(section.c_str(), key.c_str(), value.c_str(), kSystemIni);
+  SystemParametersInfo(SPI_SETSCREENSAVEACTIVE, 1, nullptr, SPIF_UPDATEINIFILE);
+}
+
+}  // namespace
+
+void ApplySlot(const ApplyInputs& inputs, ApplyHost& host, int index) {
+  const SlotRecord* record = inputs.slotList.ItemData(index);
+  if (record == nullptr) return;
+  // Copied: nothing below reads the record again.
+  const std::uint16_t elements = record->elements;
+  const std::int32_t slotId = record->slotId;
+  const bool windowsDefault = slotId == kWindowsDefaultSlotId;
+
+  if (Has(elements, Element::Wallpaper) || Has(elements, Element::Startup)) {
+    SurfaceRef<DibImage> picture;
+    if (!windowsDefault) {
+      WaitCursor wait(host);
+      picture = LoadPaintingPicture(inputs.library, slotId);
+      if (!picture) Trace("ApplySlot: painting %d unreadable, wallpaper and start-up image left as they were", slotId);
+    }
+    if (windowsDefault) SetWallpaper("");
+    if (Has(elements, Element::Wallpaper) && picture) WriteWallpaper(inputs, *picture);
+    if (Has(elements, Element::Startup) && IsWindows95Family()) WriteStartupImage(picture.get(), windowsDefault);
+  }
+  if (Has(elements, Element::Saver)) ApplyScreenSaver(slotId);
+  if (host.IsRandomTicked()) RegWriteDword(HKEY_CURRENT_USER, kConfigKeyPath, kPicValue, 0);
+}
+
+void PreviewSlot(const ApplyInputs& inputs, ApplyHost& host, int index) {
+  const SlotRecord* record = inputs.slotList.ItemData(index);
+  if (record != nullptr) {
+    std::string command;
+    if (record->slotId != kWindowsDefaultSlotId) {
+      RegWriteDword(HKEY_CURRENT_USER, kConfigKeyPath, kPrevValue, static_cast<DWORD>(record->slotId));
+      command = SystemFolderFile(kScreenSaverFileName) + " -s";
+    }
+    if (WinExec(command.c_str(), SW_SHOW) >= kWinExecStarted) return;
+  }
+  host.ShowMessage(kNoScreenSaverText);
+}
+
+}  // namespace ossen
