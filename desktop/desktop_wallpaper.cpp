@@ -4,8 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "desktop/desktop_bridge.h"
-#include "desktop/desktop_kind.h"
+#include "desktop/desktop_backend.h"
 #include "platform/base/trace.h"
 #include "platform/win32/desktop_settings.h"
 #include "platform/win32/paths.h"
@@ -22,10 +21,10 @@ BOOL SetDesktopWallpaper(const char* winPath, UINT winIni) {
   if (!DesktopBridgeEnabled()) return recorded;
 
   const std::string wallpaper = winPath ? winPath : "";
-  const DesktopKind kind = DetectDesktop();
+  const std::unique_ptr<DesktopBackend> desktop = MakeDesktopBackend(DetectDesktop());
   if (wallpaper.empty()) {
     // No wallpaper would leave the person's desktop blank: give back their own instead.
-    RestoreOwnWallpaper(kind);
+    desktop->RestoreOwnWallpaper();
     return recorded;
   }
   const std::string hostPath = HostPathFromWin(wallpaper);
@@ -33,12 +32,12 @@ BOOL SetDesktopWallpaper(const char* winPath, UINT winIni) {
     Trace("desktop: wallpaper \"%s\" has no host path", wallpaper.c_str());
     return recorded;
   }
-  ShowWallpaperOnDesktop(kind, hostPath);
+  desktop->ShowWallpaper(hostPath);
   return recorded;
 }
 
 void RestoreDesktopWallpaper() {
-  if (DesktopBridgeEnabled()) RestoreOwnWallpaper(DetectDesktop());
+  MakeDesktopBackendForSession()->RestoreOwnWallpaper();
 }
 
 }  // namespace ossen
