@@ -21,7 +21,7 @@ namespace {
 
 using DesktopBackendTest = testing::FakeDesktopToolsTest;
 
-TEST_F(DesktopBackendTest, TheSessionsBackendIsTheDetectedDesktops) {
+TEST_F(DesktopBackendTest, EachDesktopGetsItsOwnBackendAndTheSessionTheDetectedOne) {
   ::setenv("XDG_CURRENT_DESKTOP", "ubuntu:GNOME", 1);
   EXPECT_STREQ(MakeDesktopBackendForSession()->Name(), "gnome");
   ::setenv("XDG_CURRENT_DESKTOP", "X-Cinnamon", 1);

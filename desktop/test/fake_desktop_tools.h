@@ -14,7 +14,6 @@
 #include <vector>
 
 #include "desktop/desktop_backend.h"
-#include "platform/win32/paths.h"
 #include "test_support/temp_prefix.h"
 
 namespace ossen::testing {
