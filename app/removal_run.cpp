@@ -5,7 +5,7 @@
 #include <system_error>
 
 #include "book/book_dialog.h"
-#include "desktop/desktop_wallpaper.h"
+#include "desktop/desktop_backend.h"
 #include "platform/win32/paths.h"
 #include "platform/win32/process.h"
 #include "platform/win32/registry_helpers.h"
@@ -17,7 +17,7 @@ void RunRemoval(HWND runningWindow, DWORD exitTimeoutMs) {
   if (runningWindow != 0) SendCommand(runningWindow, kCommandExit, exitTimeoutMs);
 
   // The desktop gets the person's own wallpaper back, not the last painting.
-  RestoreDesktopWallpaper();
+  MakeDesktopBackendForSession()->RestoreOwnWallpaper();
 
   const std::string root = WindowsDriveRoot();
   const std::string image = HostPathFromWin(root + kStartupImageName);

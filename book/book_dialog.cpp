@@ -68,6 +68,7 @@ int BookDialog::OnCreate() {
 }
 
 void BookDialog::InitBookWindow(const PublishWindowHandler& publish) {
+  desktop_ = MakeDesktopBackendForSession();
   commandReceiver_ = CommandReceiver::Create([this](WORD id) { Command(id); });
   if (publish) publish(commandReceiver_ ? commandReceiver_->handle() : 0);
   SetIntroEnabled(1);

@@ -242,6 +242,8 @@ class BookDialog : public QDialog, private ClockWindow, private ApplyHost {
   SurfaceRef<DibSectionSurface> credits2Image;
   std::unique_ptr<TrayIcon> trayIcon_;
   std::unique_ptr<CommandReceiver> commandReceiver_;
+  // The session's desktop, chosen once: the engine shows each wallpaper on it.
+  std::unique_ptr<DesktopBackend> desktop_;
   QBasicTimer scheduleTimer_;
   QEventLoop* modalLoop_ = nullptr;
   bool slotsLoaded_ = false;  // the list holds the schedule, so saving it is safe

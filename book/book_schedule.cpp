@@ -16,7 +16,9 @@ void BookDialog::OnScheduleTimer() {
   schedulerClock_.OnTimer(timerOn != 0);
 }
 
-ApplyInputs BookDialog::EngineInputs() const { return ApplyInputs{slotList_, programDir, resourceLibrary}; }
+ApplyInputs BookDialog::EngineInputs() const {
+  return ApplyInputs{slotList_, programDir, resourceLibrary, desktop_.get()};
+}
 
 void BookDialog::ApplySlot(int index) {
   if (destroyed_) return;

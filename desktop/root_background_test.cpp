@@ -17,10 +17,8 @@
 #include <unistd.h>
 
 #include "image/packed_dib.h"
-#include "desktop/desktop_wallpaper.h"
-#include "platform/win32/desktop_settings.h"
+#include "desktop/desktop_backend.h"
 #include "platform/base/file_io.h"
-#include "platform/win32/paths.h"
 #include "test_support/temp_prefix.h"
 #include "test_support/xvfb_display.h"
 
@@ -171,37 +169,29 @@ TEST_F(RootBackgroundTest, TheScaledPictureStaysAfterTheSetterAndTheNextSetterFr
   EXPECT_EQ(DifferentPixels(kSecond), 0);
 }
 
-TEST_F(RootBackgroundTest, TheBridgeKeepsThePersonsOwnBackgroundAndGivesItBack) {
+TEST_F(RootBackgroundTest, TheX11BackendKeepsThePersonsOwnBackgroundAndGivesItBack) {
   // The person's own background, set by another setter before ossen ran.
   const std::string own = WriteBmp("own.bmp", kFirst);
   ASSERT_EQ(InChild([&] { return SetRootBackgroundFromBmp(own); }), 0);
   const Pixmap ownPixmap = Property("_XROOTPMAP_ID");
 
-  const std::string painting = WinPathFromHost(WriteBmp("ossen.bmp", kSecond));
-  ASSERT_EQ(InChild([&] {
-              char* path = const_cast<char*>(painting.c_str());
-              return SetDesktopWallpaper(path, SPIF_UPDATEINIFILE) == 1;
-            }),
-            0);
+  const std::string painting = WriteBmp("ossen.bmp", kSecond);
+  ASSERT_EQ(InChild([&] { return MakeDesktopBackendForSession()->ShowWallpaper(painting); }), 0);
   EXPECT_EQ(DifferentPixels(kSecond), 0);
   EXPECT_FALSE(PixmapAlive(ownPixmap));
 
-  char none[] = "";
-  ASSERT_EQ(InChild([&] { return SetDesktopWallpaper(none, SPIF_UPDATEINIFILE) == 1; }),
-            0);
+  ASSERT_EQ(InChild([&] { return MakeDesktopBackendForSession()->RestoreOwnWallpaper(); }), 0);
   EXPECT_EQ(DifferentPixels(kFirst), 0) << "\"no wallpaper\" shows the person's own picture again";
   EXPECT_FALSE(std::filesystem::exists(prefix_.prefix() + "/desktop-own-x11.bmp")) << "the kept copy goes with it";
   EXPECT_NE(Property("_XROOTPMAP_ID"), 0u);
 }
 
 TEST_F(RootBackgroundTest, WithoutAnOwnBackgroundNoWallpaperClearsTheRoot) {
-  const std::string painting = WinPathFromHost(WriteBmp("ossen.bmp", kSecond));
-  char* path = const_cast<char*>(painting.c_str());
-  ASSERT_EQ(InChild([&] { return SetDesktopWallpaper(path, 0) == 1; }), 0);
+  const std::string painting = WriteBmp("ossen.bmp", kSecond);
+  ASSERT_EQ(InChild([&] { return MakeDesktopBackendForSession()->ShowWallpaper(painting); }), 0);
   const Pixmap pixmap = Property("_XROOTPMAP_ID");
   ASSERT_NE(pixmap, 0u);
-  char none[] = "";
-  ASSERT_EQ(InChild([&] { return SetDesktopWallpaper(none, 0) == 1; }), 0);
+  ASSERT_EQ(InChild([&] { return MakeDesktopBackendForSession()->RestoreOwnWallpaper(); }), 0);
   EXPECT_EQ(Property("_XROOTPMAP_ID"), 0u);
   EXPECT_FALSE(PixmapAlive(pixmap));
   EXPECT_EQ(DifferentPixels({{0x000000}}), 0);

@@ -15,7 +15,6 @@
 #include "res/program/program_resources.h"
 #include "schedule/slot_record.h"
 #include "engine/painting_picture.h"
-#include "desktop/desktop_wallpaper.h"
 #include "product/product_names.h"
 
 namespace ossen {
@@ -36,8 +35,22 @@ std::string ProgramText(UINT id, const char* builtIn) {
 
 bool Has(std::uint16_t elements, Element element) { return (elements & static_cast<std::uint16_t>(element)) != 0; }
 
-void SetWallpaper(const char* winPath) {
-  SetDesktopWallpaper(winPath, SPIF_UPDATEINIFILE | SPIF_SENDWININICHANGE);
+// The Windows records first, then the desktop shows the file. No wallpaper would leave the
+// person's desktop blank: it gets their own back instead.
+void SetWallpaper(DesktopBackend* desktop, const std::string& winPath) {
+  SystemParametersInfo(SPI_SETDESKWALLPAPER, 0, const_cast<char*>(winPath.c_str()),
+                       SPIF_UPDATEINIFILE | SPIF_SENDWININICHANGE);
+  if (desktop == nullptr) return;
+  if (winPath.empty()) {
+    desktop->RestoreOwnWallpaper();
+    return;
+  }
+  const std::string hostPath = HostPathFromWin(winPath);
+  if (hostPath.empty()) {
+    Trace("desktop: wallpaper \"%s\" has no host path", winPath.c_str());
+    return;
+  }
+  desktop->ShowWallpaper(hostPath);
 }
 
 bool IsWindows95Family() {
@@ -77,7 +90,7 @@ void WriteWallpaper(const ApplyInputs& inputs, DibImage& picture) {
     Trace("ApplySlot: %s not written", winPath.c_str());
     return;
   }
-  SetWallpaper(winPath.c_str());
+  SetWallpaper(inputs.desktop, winPath);
 }
 
 void WriteStartupImage(DibImage* picture, bool windowsDefault) {
@@ -121,7 +134,7 @@ void ApplySlot(const ApplyInputs& inputs, ApplyHost& host, int index) {
       picture = LoadPaintingPicture(inputs.library, slotId);
       if (!picture) Trace("ApplySlot: painting %d unreadable, wallpaper and start-up image left as they were", slotId);
     }
-    if (windowsDefault) SetWallpaper("");
+    if (windowsDefault) SetWallpaper(inputs.desktop, "");
     if (Has(elements, Element::Wallpaper) && picture) WriteWallpaper(inputs, *picture);
     if (Has(elements, Element::Startup) && IsWindows95Family()) WriteStartupImage(picture.get(), windowsDefault);
   }

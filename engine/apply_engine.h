@@ -10,6 +10,7 @@
 
 #include <string>
 
+#include "desktop/desktop_backend.h"
 #include "platform/win32/module.h"
 #include "schedule/slot_list.h"
 #include "product/product_names.h"
@@ -29,11 +30,13 @@ class ApplyHost {
 };
 
 // What the engine reads of the window: the slot list, the program folder (a Windows path
-// ending in a backslash) and the loaded picture library.
+// ending in a backslash), the loaded picture library and the desktop that shows the
+// wallpaper (null: only the Windows records are written).
 struct ApplyInputs {
   const SlotList& slotList;
   std::string programDir;
   HMODULE library = nullptr;
+  DesktopBackend* desktop = nullptr;
 };
 
 inline constexpr auto& kWallpaperFileName = product::kWallpaperFile;

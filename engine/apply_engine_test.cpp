@@ -28,6 +28,7 @@ using testing::MakeRecord;
 using testing::PaintingLibrary;
 using testing::ProfileValue;
 using testing::ReadBitmapFile;
+using testing::RecordingDesktop;
 using testing::RecordingHost;
 using testing::RegistryText;
 using testing::RgbOf;
@@ -55,7 +56,7 @@ class ApplyEngineTest : public ::testing::Test {
     InsertSlot(slots_, std::move(record));
     ApplySlot(Inputs(), host_, 0);
   }
-  ApplyInputs Inputs() const { return ApplyInputs{slots_, library_.programDir(), library_.library()}; }
+  ApplyInputs Inputs() const { return ApplyInputs{slots_, library_.programDir(), library_.library(), desktop_}; }
   std::vector<PaletteEntry> PreviewColours(int painting) const {
     PaletteRef palette = LoadPreviewPalette(library_.library(), painting);
     return palette ? RgbOf(*palette) : std::vector<PaletteEntry>();
@@ -65,6 +66,7 @@ class ApplyEngineTest : public ::testing::Test {
   PaintingLibrary library_;
   SlotList slots_;
   RecordingHost host_;
+  DesktopBackend* desktop_ = nullptr;  // null: the records alone
   TraceSink oldSink_ = nullptr;
 };
 
@@ -171,6 +173,36 @@ TEST_F(ApplyEngineTest, WindowsDefaultClearsWallpaperDeletesStartupImageAndNames
   EXPECT_EQ(ProfileValue("boot", "SCRNSAVE.EXE", "system.ini"), "");
   EXPECT_EQ(RegistryText(HKEY_CURRENT_USER, kDesktopKey, "ScreenSaveActive"), "1");
   EXPECT_EQ(ConfigDword("Pic"), kPainting);
+}
+
+TEST_F(ApplyEngineTest, TheDesktopShowsTheWallpaperOnceTheRecordsNameIt) {
+  RecordingDesktop desktop;
+  desktop_ = &desktop;
+  SetScreenSizeOverride(800, 600);
+  Apply(kPainting, 1 | 4);
+  EXPECT_TRUE(desktop.calls.empty()) << "no wallpaper element, nothing for the desktop";
+  Apply(kPainting, 2);
+  const std::vector<std::string> shown = {"show " + library_.WallpaperHostPath() + " (records: " +
+                                          WallpaperWinPath() + ")"};
+  EXPECT_EQ(desktop.calls, shown);
+  EXPECT_EQ(ReadBitmapFile(library_.WallpaperHostPath()).width, 800) << "the file is written before it is shown";
+
+  desktop.calls.clear();
+  Apply(99, kAllElements);  // the library holds no painting 99
+  EXPECT_TRUE(desktop.calls.empty()) << "an unreadable painting leaves the desktop as it was";
+}
+
+TEST_F(ApplyEngineTest, WindowsDefaultGivesTheDesktopThePersonsOwnWallpaperBack) {
+  RecordingDesktop desktop;
+  desktop_ = &desktop;
+  Apply(kWindowsDefaultSlotId, 2);
+  Apply(kWindowsDefaultSlotId, 4);  // the start-up image alone clears the wallpaper too
+  const std::vector<std::string> restored = {"restore (records: )", "restore (records: )"};
+  EXPECT_EQ(desktop.calls, restored);
+  desktop.calls.clear();
+  Apply(kWindowsDefaultSlotId, 1);
+  EXPECT_TRUE(desktop.calls.empty()) << "the screen saver alone leaves the wallpaper";
+  EXPECT_FALSE(Exists(library_.WallpaperHostPath()));
 }
 
 TEST_F(ApplyEngineTest, RandomSetsPicToZeroLastWhateverTheMask) {

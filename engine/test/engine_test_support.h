@@ -20,6 +20,7 @@
 #include "platform/win32/registry.h"
 #include "platform/win32/registry_helpers.h"
 #include "test_support/temp_prefix.h"
+#include "desktop/desktop_backend.h"
 #include "engine/apply_engine.h"
 #include "product/product_names.h"
 
@@ -131,6 +132,26 @@ inline std::string RegistryText(HKEY root, const char* key, const char* value) {
   if (RegReadString(root, key, value, buffer, sizeof buffer) == 0) return "<missing>";
   return buffer;
 }
+
+// A desktop that records what the engine asks of it, with the wallpaper the Windows records
+// named at that moment: "show <host path> (records: <win.ini's Wallpaper>)", "restore".
+class RecordingDesktop : public DesktopBackend {
+ public:
+  const char* Name() const override { return "recording"; }
+  bool ShowWallpaper(const std::string& hostPath) override {
+    calls.push_back("show " + hostPath + " (records: " + RecordedWallpaper() + ")");
+    return true;
+  }
+  bool RestoreOwnWallpaper() override {
+    calls.push_back("restore (records: " + RecordedWallpaper() + ")");
+    return true;
+  }
+
+  std::vector<std::string> calls;
+
+ private:
+  static std::string RecordedWallpaper() { return ProfileValue("Desktop", "Wallpaper", "win.ini"); }
+};
 
 // A REG_DWORD under the Config key; -1 when it is missing.
 inline std::int64_t ConfigDword(const char* value) {

@@ -4,7 +4,7 @@
 // SystemParametersInfo keeps the Windows 95 records (win.ini [Desktop] Wallpaper, and
 // HKEY_CURRENT_USER\Control Panel\Desktop "Wallpaper" and "ScreenSaveActive") when told to
 // update the profile. Showing the wallpaper on the desktop the person is looking at is the
-// desktop layer's (desktop/desktop_wallpaper.h).
+// desktop layer's (desktop/desktop_backend.h), which the apply engine asks after the records.
 #pragma once
 
 #include "platform/base/win_types.h"
