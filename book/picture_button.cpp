@@ -27,12 +27,12 @@ PictureButton::PictureButton(QWidget* parent) : QAbstractButton(parent) {
 int PictureButton::LoadBitmaps(const char* up, const char* down, const char* focus, const char* disabled) {
   upBitmap_ = downBitmap_ = focusBitmap_ = disabledBitmap_ = QImage();
   upBitmap_ = LoadButtonImage(up);
-  if (upBitmap_.isNull()) return 0;
-  int result = 1;
+  if (upBitmap_.isNull()) return kBitmapsMissing;
+  int result = kBitmapsLoaded;
   const auto load = [&result](const char* name, QImage& into) {
     if (name == nullptr) return;
     into = LoadButtonImage(name);
-    if (into.isNull()) result = 0;
+    if (into.isNull()) result = kBitmapsMissing;
   };
   load(down, downBitmap_);
   load(focus, focusBitmap_);

@@ -6,13 +6,17 @@
 
 namespace ossen {
 
+// What LoadBitmaps answers: 1 when every image asked for loaded.
+inline constexpr int kBitmapsLoaded = 1;
+inline constexpr int kBitmapsMissing = 0;
+
 class PictureButton : public QAbstractButton {
  public:
   explicit PictureButton(QWidget* parent);
 
   // Loads the named bitmaps of the program's module (null: no image of that kind), after
-  // dropping any held. The up image is required: without it 0 at once. A named image that
-  // fails makes the result 0 and loading goes on. 1 when everything asked for loaded.
+  // dropping any held. The up image is required: without it kBitmapsMissing at once. A named
+  // image that fails makes the result kBitmapsMissing and loading goes on.
   int LoadBitmaps(const char* up, const char* down, const char* focus, const char* disabled);
 
   // The image the button shows now (null: it draws nothing).
