@@ -4,7 +4,6 @@
 #include <string>
 #include <system_error>
 
-#include "book/book_dialog.h"
 #include "desktop/desktop_backend.h"
 #include "platform/win32/paths.h"
 #include "platform/win32/process.h"
@@ -14,7 +13,7 @@
 namespace ossen {
 
 void RunRemoval(HWND runningWindow, DWORD exitTimeoutMs) {
-  if (runningWindow != 0) SendCommand(runningWindow, kCommandExit, exitTimeoutMs);
+  if (runningWindow != 0) SendCommand(runningWindow, product::kCommandExit, exitTimeoutMs);
 
   // The desktop gets the person's own wallpaper back, not the last painting.
   MakeDesktopBackendForSession()->RestoreOwnWallpaper();
