@@ -6,7 +6,7 @@
 
 #include "app/instance_marker.h"
 #include "app/removal_run.h"
-#include "book/book_dialog.h"
+#include "app/resident/resident_program.h"
 #include "platform/base/ascii_case.h"
 #include "platform/win32/registry_helpers.h"
 #include "platform/win32/session_end.h"
@@ -69,12 +69,12 @@ void ThemeApp::InitInstance() {
                                  : "ossen: ended the running copy (its schedule is saved)");
     return;
   }
-  if (runningWindow != 0 && SendCommand(runningWindow, kCommandProperties, kWakeTimeoutMs)) {
+  if (runningWindow != 0 && SendCommand(runningWindow, product::kCommandProperties, kWakeTimeoutMs)) {
     Trace("start: woke the running copy");
     return;
   }
   instanceMarker.reset();
-  ResidencyOutcome outcome = BecomeResidentOrWake(kCommandProperties, kWakeTimeoutMs);
+  ResidencyOutcome outcome = BecomeResidentOrWake(product::kCommandProperties, kWakeTimeoutMs);
   if (!outcome.resident) {
     Trace("start: woke the running copy");
     return;
@@ -92,15 +92,15 @@ void ThemeApp::RunResident(std::unique_ptr<FileSource> marker) {
   RegWriteString(HKEY_LOCAL_MACHINE, kRunKeyPath, kRunValue, runCommand.c_str());
 
   const bool startHidden = ContainsLetter(commandLine_, 'h');
-  BookDialog book(nullptr, startHidden);
+  ResidentProgram resident(startHidden);
   // The session's end saves the schedule; the Run value stays, so the next logon starts us.
-  InstallSessionEndHandler([this, &book] {
-    book.OnEndSession();
+  InstallSessionEndHandler([this, &resident] {
+    resident.OnEndSession();
     instanceMarker.reset();
   });
-  connect(this, &QGuiApplication::commitDataRequest, &book, [&book] { book.OnEndSession(); });
-  book.RunModal([this](HWND window) { PublishWindow(window); });
-  // The window is gone; a signal from here on only ends the process.
+  connect(this, &QGuiApplication::commitDataRequest, &resident, [&resident] { resident.OnEndSession(); });
+  resident.Run([this](HWND window) { PublishWindow(window); });
+  // The program is shut down; a signal from here on only ends the process.
   InstallSessionEndHandler([] {});
 }
 

@@ -12,8 +12,6 @@
 
 namespace ossen {
 
-class BookDialog;
-
 // How long a start waits for a running copy's window to appear and answer.
 inline constexpr int kWakeTimeoutMs = 30000;
 // How long the removal run waits for the running copy's whole shut-down.

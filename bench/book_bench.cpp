@@ -14,6 +14,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include "app/resident/resident_program.h"
 #include "book/book_dialog.h"
 
 namespace {
@@ -84,16 +85,16 @@ int main(int argc, char** argv) {
 
   QApplication app(argc, argv);
   {
-    ossen::BookDialog window(nullptr, false);
-    if (window.OnCreate() != 0) return 1;
-    window.InitBookWindow([](ossen::HWND) {});
-    window.show();
+    ossen::ResidentProgram resident(false);
+    if (resident.Create() != ossen::kCreated) return 1;
+    resident.Initialise([](ossen::HWND) {});
+    resident.Book().show();
     QApplication::processEvents();
-    book = &window;
+    book = &resident.Book();
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    window.Command(ossen::kCommandExit);
+    resident.Command(ossen::kCommandExit);
     book = nullptr;
   }
   std::filesystem::remove_all(root);

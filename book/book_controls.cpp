@@ -87,14 +87,14 @@ void BookDialog::OptionCommand(int id) {
 }
 
 void BookDialog::ToggleElementOfCurrentSlot(int bit) {
-  ToggleElement(slotList_, pageStart + pageSlot, static_cast<Element>(1 << bit));
+  ToggleElement(host_.Slots(), cursor_.Index(), static_cast<Element>(1 << bit));
 }
 
 void BookDialog::SwitchChanged(int box, bool ticked) {
   if (box == kBoxSound) {
     WriteConfigDword(kMuteValue, ticked ? 0 : 1);
   } else if (box == kBoxTimer) {
-    timerOn = ticked ? 1 : 0;
+    host_.SetTimerOn(ticked);
     WriteConfigDword(kTimerValue, ticked ? 1 : 0);
   }
   // Random is only read when a slot is applied.

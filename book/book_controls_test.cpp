@@ -77,7 +77,7 @@ TEST(BookControlsTest, APressedButtonShowsItsDownImageWhileHeld) {
   QTest::mousePress(cover, Qt::LeftButton, Qt::NoModifier, QPoint(30, 20));
   EXPECT_EQ(Look(cover), ButtonImage("BTNCOVERU"));
   QTest::mouseRelease(cover, Qt::LeftButton, Qt::NoModifier, QPoint(200, 200));  // released away
-  EXPECT_EQ(open.book().currentPage, kContentPage);
+  EXPECT_EQ(open.book().Cursor().Page(), kContentPage);
 }
 
 TEST(BookControlsTest, ElementWordsAndBoxesFlipTheCurrentSlotsBits) {
@@ -110,16 +110,15 @@ TEST(BookControlsTest, ElementWordsAndBoxesFlipTheCurrentSlotsBits) {
 
 TEST(BookControlsTest, WithoutACurrentSlotTheWordsFlipOnlyTheirBoxes) {
   OpenBook open;
-  BookDialog& book = open.book();
-  book.Slots().DeleteItem(35);
+  open.Slots().DeleteItem(35);
   open.ClickControl(kCommandSet3);
   open.ClickRow(11);
   ASSERT_EQ(open.Current(), nullptr);
   std::vector<std::uint16_t> before;
-  for (int i = 0; i < book.Slots().Count(); ++i) before.push_back(book.Slots().ItemData(i)->elements);
+  for (int i = 0; i < open.Slots().Count(); ++i) before.push_back(open.Slots().ItemData(i)->elements);
   open.ClickControl(kCommandWallpaper);
   EXPECT_FALSE(Ticked(open, kBoxWallpaper));
-  for (int i = 0; i < book.Slots().Count(); ++i) EXPECT_EQ(book.Slots().ItemData(i)->elements, before[i]);
+  for (int i = 0; i < open.Slots().Count(); ++i) EXPECT_EQ(open.Slots().ItemData(i)->elements, before[i]);
   open.ClickRow(0);
   EXPECT_TRUE(Ticked(open, kBoxWallpaper));
 }
@@ -139,10 +138,10 @@ TEST(BookControlsTest, SoundRandomAndTimerSwitches) {
 
   open.ClickControl(kCommandTimer);
   EXPECT_FALSE(Ticked(open, kBoxTimer));
-  EXPECT_EQ(book.timerOn, 0);
+  EXPECT_FALSE(open.host().TimerOn());
   EXPECT_EQ(ConfigDword(kTimerValue), 0);
   open.ClickControl(kBoxTimer);
-  EXPECT_EQ(book.timerOn, 1);
+  EXPECT_TRUE(open.host().TimerOn());
   EXPECT_EQ(ConfigDword(kTimerValue), 1);
 
   open.ClickControl(kCommandRandom);
@@ -150,16 +149,6 @@ TEST(BookControlsTest, SoundRandomAndTimerSwitches) {
   open.ClickControl(kBoxRandom);
   EXPECT_FALSE(book.IsRandomTicked());
   EXPECT_EQ(ConfigDword("Random"), -1) << "Random is kept in the box only";
-}
-
-TEST(BookControlsTest, ANewStartBeginsWithSoundAndTimerOnWhateverTheRegistryHolds) {
-  OpenBook open([] {
-    RegWriteDword(HKEY_CURRENT_USER, kConfigKeyPath, kTimerValue, 0);
-    RegWriteDword(HKEY_CURRENT_USER, kConfigKeyPath, kMuteValue, 1);
-  });
-  EXPECT_TRUE(Ticked(open, kBoxSound));
-  EXPECT_TRUE(Ticked(open, kBoxTimer));
-  EXPECT_EQ(open.book().timerOn, 1);
 }
 
 TEST(BookControlsTest, TheIntroShowsCentredInTheWorkAreaOnceAndGoesAfterASecond) {

@@ -1,35 +1,31 @@
-// The book window: the program's one main window, a fixed 640 x 480 dialog run modally
-// for the whole life of the resident copy. Window messages arrive as Qt events and as
-// one Command(id) dispatch, so the program's command ids stay visible.
+// The book window: the program's one main window, a fixed 640 x 480 dialog shown by the
+// resident program for its whole life. It draws the pages and takes the clicks; the
+// schedule, the picture library and every save belong to the resident, reached through
+// BookHost. Window messages arrive as Qt events and as one Command(id) dispatch, so the
+// window's command ids stay visible.
 //
-// Its life: the constructor, the creation step (program folder, picture library), the
-// initialisation steps (publish the handle, tray icon, schedule, timer, pictures), then
-// the modal run until the Exit command destroys the window and runs the shut-down.
+// Its life: the constructor, the initialisation in two steps (the intro, then the pages
+// once the resident has loaded the schedule), then shown and hidden until the resident's
+// shut-down releases its drawing and closes it for good.
 #pragma once
 #include <array>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <string>
 
-#include <QBasicTimer>
 #include <QBrush>
 #include <QDialog>
 #include <QFont>
 #include <QIcon>
 #include <QImage>
 
+#include "book/book_host.h"
+#include "book/page_cursor.h"
 #include "gfx/dib_section_surface.h"
 #include "gfx/graphics_context.h"
-#include "platform/win32/module.h"
-#include "platform/win32/window_commands.h"
 #include "res/program/program_resources.h"
-#include "schedule/clock.h"
 #include "schedule/slot_list.h"
-#include "engine/apply_engine.h"
-#include "engine/scheduler_clock.h"
 
-class QEventLoop;
 class QMenu;
 class QMouseEvent;
 class QPainter;
@@ -39,19 +35,14 @@ namespace ossen {
 class OptionBox;
 class PictureButton;
 class SlotField;
-class TrayIcon;
 
-// Commands of the tray menu and of the window's own small system menu.
+// Commands of the window's own small system menu.
 inline constexpr int kSysCommandAbout = 16;
 inline constexpr int kSysCommandMinimize = 0xF020;
 inline constexpr int kSysCommandClose = 0xF060;
 
 inline constexpr int kBookWidth = 640;
 inline constexpr int kBookHeight = 480;
-inline constexpr int kScheduleTimerId = 1;
-inline constexpr int kScheduleTimerMs = 2000;
-
-enum BookPage { kCoverPage = 0, kContentPage = 1, kHelpPage = 2, kCreditPage = 3 };
 
 // Command ids of the bitmap buttons (103 + their index) and the controls of the window.
 inline constexpr int kFirstButtonCommand = 103;
@@ -86,35 +77,33 @@ inline constexpr int kFieldName = 1013;
 // A word button's command plus this is its check box.
 inline constexpr int kButtonToBox = 891;
 
-inline constexpr int kSlotsPerPage = 12;
 // The last list position, where "Windows Default" sorts: it has no date or time field.
 inline constexpr int kLastSlotIndex = 35;
 
-class BookDialog : public QDialog, private ClockWindow, private ApplyHost {
- public:
-  // Receives the window's handle once it can be addressed (0 when it cannot).
-  using PublishWindowHandler = std::function<void(HWND window)>;
+// What LoadPictureColours answers: 0 when the picture's colours are in the window palette.
+inline constexpr int kPictureColoursLoaded = 0;
+inline constexpr int kPictureColoursFailed = 1;
 
-  BookDialog(QWidget* parent, bool startHidden);
+class BookDialog : public QDialog {
+ public:
+  explicit BookDialog(BookHost& host, QWidget* parent = nullptr);
   ~BookDialog() override;
 
-  // The window's creation step: settles `programDir`, makes it the current directory and
-  // loads "OssenDLL". -1 (after the message box) when the library cannot be loaded.
-  int OnCreate();
-  // The initialisation steps, in their order; `publish` is the application's PublishWindow.
-  void InitBookWindow(const PublishWindowHandler& publish);
-  // Creation, initialisation, then the modal run until the window is destroyed. Returns -1
-  // when creation failed (the window never existed), else 0.
-  int RunModal(const PublishWindowHandler& publish);
+  // The initialisation, in two steps: the intro, the date picture, the fonts and the title;
+  // then (once the host has loaded the schedule) the switches, the pictures, the back
+  // buffer, the buttons and, unless the start is hidden, the Content page; a hidden start
+  // frees its pictures again until Properties.
+  void OpenIntro();
+  void InitialisePages(bool hidden);
 
-  // WM_COMMAND from the tray menu, another process or the window's own menus.
+  // WM_COMMAND from the window's own controls and menus.
   void Command(int id);
   // WM_SYSCOMMAND: About (low four bits ignored), Minimize, Close.
   void OnSysCommand(int command);
-  // WM_ENDSESSION: the schedule is saved, nothing else.
-  void OnEndSession();
-  // WM_DESTROY: the shut-down sequence; the modal run returns afterwards.
-  void DestroyWindow();
+  // The window's part of the shut-down: palette, fonts, pictures, buttons, back buffer.
+  void ReleaseDrawing();
+  // The end of the shut-down: an open box is closed, the window hides and never shows again.
+  void CloseForGood();
   bool IsDestroyed() const { return destroyed_; }
 
   void ShowBook();
@@ -126,41 +115,28 @@ class BookDialog : public QDialog, private ClockWindow, private ApplyHost {
   // Draws a whole page into the back buffer, shows its controls and invalidates `rect`.
   void ShowPage(int page, const QRect& rect);
 
-  // The Content page, also driven by the schedule's clock: redraw the twelve rows of the
-  // current set; show the current slot (`pageStart` + `pageSlot`) without redrawing the
-  // rows; commit what the date and time fields hold (1 after a refused date, else 0).
+  // The Content page, also driven by the resident's clock: redraw the twelve rows of the
+  // current set; show the current slot without redrawing the rows; commit what the date and
+  // time fields hold (1 after a refused date, else 0); make list item `index` the current
+  // slot (its set and row) and show it.
   void DrawSlotPage();
   void SelectSlot();
   int CommitSlotEdit();
+  void MakeSlotCurrent(int index);
   // Moves the keyboard focus to the Content tab, so an edit in progress is committed.
-  void FocusContentButton() override;
-  bool IsRandomTicked() const override;
+  void FocusContentButton();
+  bool IsRandomTicked() const;
+  // The application's boxes, owned by this window: the Yes/No question (true for Yes) and
+  // the message with its OK button.
+  bool AskYesNo(const char* text);
+  void ShowMessage(const char* text);
 
   // The small menu that stands in for the system menu (Alt+Space, right click).
   std::unique_ptr<QMenu> BuildSystemMenu();
 
-  SlotList& Slots() { return slotList_; }
-  TrayIcon* Tray() const { return trayIcon_.get(); }
+  const PageCursor& Cursor() const { return cursor_; }
   Surface* BackBuffer() const { return backBuffer.get(); }
   Surface* BookImage() const { return bookImage.get(); }
-  bool ScheduleTimerRunning() const { return scheduleTimer_.isActive(); }
-
-  // The schedule's side of the window (book_schedule.cpp). Timer 1 runs the clock; the
-  // Preview and Apply commands and the clock run the apply engine.
-  void OnScheduleTimer();
-  void ApplySlot(int index) override;
-  void PreviewCurrentSlot();
-  // Where the clock takes the current time from (tests set their own).
-  void UseClock(const Clock& clock) { schedulerClock_.UseClock(clock); }
-
-  // Fields shared with the schedule and page code.
-  std::int32_t currentPage = kContentPage;
-  std::string programDir;
-  std::int32_t pageSlot = 0;
-  std::int32_t pageStart = 0;
-  std::int32_t timerOn = 0;
-  std::int32_t startHidden = 0;
-  HMODULE resourceLibrary = nullptr;
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -168,7 +144,6 @@ class BookDialog : public QDialog, private ClockWindow, private ApplyHost {
   void closeEvent(QCloseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
-  void timerEvent(QTimerEvent* event) override;
 
  public:
   // The dialog's own OK and Cancel do nothing: Enter and Escape never end or hide it.
@@ -176,16 +151,6 @@ class BookDialog : public QDialog, private ClockWindow, private ApplyHost {
   void reject() override {}
 
  private:
-  // What the clock and the engine ask of the window.
-  void CommitPendingEdit() override;
-  void MakeSlotCurrent(int index) override;
-  bool AskApplyNow(const SlotRecord& slot) override;
-  void RedrawRows() override;
-  void BeginWaitCursor() override;
-  void EndWaitCursor() override;
-  void ShowMessage(const char* text) override;
-  ApplyInputs EngineInputs() const;
-
   void PopUpSystemMenu(const QPoint& globalPos);
 
   // Pages (book_pages.cpp).
@@ -229,9 +194,8 @@ class BookDialog : public QDialog, private ClockWindow, private ApplyHost {
   Font smallDcFont_{-10, FW_NORMAL, false, VARIABLE_PITCH | FF_SWISS, ""};
   Font largeDcFont_{-12, FW_NORMAL, false, VARIABLE_PITCH | FF_SWISS, ""};
   QBrush controlBrush_;
-  SlotList slotList_;
-  SystemClock clock_;
-  SchedulerClock schedulerClock_{slotList_, clock_, *this};
+  BookHost& host_;
+  PageCursor cursor_;
   // Declared before the surfaces: they are released before the context that lists them.
   std::unique_ptr<GraphicsContext> graphicsContext_;
   SurfaceRef<DibSectionSurface> backBuffer;
@@ -240,13 +204,6 @@ class BookDialog : public QDialog, private ClockWindow, private ApplyHost {
   SurfaceRef<DibSectionSurface> titleImage;  // these three: see PagePicture
   SurfaceRef<DibSectionSurface> credits1Image;
   SurfaceRef<DibSectionSurface> credits2Image;
-  std::unique_ptr<TrayIcon> trayIcon_;
-  std::unique_ptr<CommandReceiver> commandReceiver_;
-  // The session's desktop, chosen once: the engine shows each wallpaper on it.
-  std::unique_ptr<DesktopBackend> desktop_;
-  QBasicTimer scheduleTimer_;
-  QEventLoop* modalLoop_ = nullptr;
-  bool slotsLoaded_ = false;  // the list holds the schedule, so saving it is safe
   bool destroyed_ = false;
   bool painted_ = false;
 

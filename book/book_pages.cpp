@@ -134,8 +134,8 @@ void BookDialog::TabCommand(int id) {
     QMetaObject::invokeMethod(this, [this] { close(); }, Qt::QueuedConnection);
     return;
   }
-  currentPage = id - kCommandCover;
-  ShowPage(currentPage, QRect(0, 0, kBookWidth, kBookHeight));
+  cursor_.TurnTo(id - kCommandCover);
+  ShowPage(cursor_.Page(), QRect(0, 0, kBookWidth, kBookHeight));
 }
 
 // The picture's first 100 colours become the window palette's band 136..235 and the back
@@ -164,7 +164,7 @@ void BookDialog::DrawHelpPage(int id) {
   const std::string left = ProgramString(first ? kStringHelp1Left : kStringHelp2Left);
   const std::string right = ProgramString(first ? kStringHelp1Right : kStringHelp2Right);
   if (!backBuffer || !bookImage) return;
-  backBuffer->BltTo(50, 60, 525, 350, bookImage.get(), 50, kPageHeight * currentPage + 60, 525, 350, 0, {});
+  backBuffer->BltTo(50, 60, 525, 350, bookImage.get(), 50, kPageHeight * cursor_.Page() + 60, 525, 350, 0, {});
   DeviceContext* dc = backBuffer->GetDC();
   if (dc == nullptr) return;
   const Font* oldFont = dc->SelectObject(&largeDcFont_);
@@ -220,7 +220,7 @@ void BookDialog::paintEvent(QPaintEvent* event) {
   QPainter painter(this);
   const QRect area = event->rect();
   if (!DrawSurface(painter, area.topLeft(), backBuffer.get(), area)) painter.fillRect(area, Qt::black);
-  if (currentPage == kContentPage) PaintPreview(painter);
+  if (cursor_.Page() == kContentPage) PaintPreview(painter);
   if (!painted_) {
     painted_ = true;
     Trace("first paint");

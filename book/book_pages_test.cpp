@@ -54,19 +54,19 @@ QRect DarkBox(const QImage& image, const QRect& area, int limit = 60) {
 TEST(BookPagesTest, OpensOnContentWithTheFirstSlotItsPreviewAndItsTitleCentred) {
   OpenBook open;
   BookDialog& book = open.book();
-  EXPECT_EQ(book.currentPage, kContentPage);
-  EXPECT_EQ(book.pageStart, 0);
-  EXPECT_EQ(book.pageSlot, 0);
+  EXPECT_EQ(book.Cursor().Page(), kContentPage);
+  EXPECT_EQ(book.Cursor().SetStart(), 0);
+  EXPECT_EQ(book.Cursor().Row(), 0);
   const SlotRecord* first = open.Current();
   ASSERT_NE(first, nullptr);
-  EXPECT_EQ(open.FieldText(kFieldName), book.Slots().ItemText(0));
+  EXPECT_EQ(open.FieldText(kFieldName), open.Slots().ItemText(0));
   EXPECT_TRUE(open.Field(kFieldDate)->isVisible());
   EXPECT_EQ(open.Field(kFieldName)->geometry(), QRect(34, 132, 130, 14));
   EXPECT_EQ(open.Field(kFieldDate)->geometry(), QRect(164, 132, 72, 14));
   EXPECT_EQ(open.Field(kFieldTime)->geometry(), QRect(230, 132, 60, 14));
 
   // The preview: the painting scaled into the frame, as the window itself shows it.
-  HMODULE library = book.resourceLibrary;
+  HMODULE library = open.host().PictureLibrary();
   ASSERT_NE(library, nullptr);
   const std::string name = "A" + std::to_string(first->slotId) + "P";
   SurfaceRef<DibImage> preview = LoadPicture(library, name.c_str());
@@ -93,7 +93,7 @@ TEST(BookPagesTest, TabsShowTheirPagesButtonsAndPictures) {
   SurfaceRef<DibImage> credits2 = LoadPicture(nullptr, kCredits2Resource);
 
   open.ClickControl(kCommandCover);
-  EXPECT_EQ(book.currentPage, kCoverPage);
+  EXPECT_EQ(book.Cursor().Page(), kCoverPage);
   ExpectBandFrom(book, title.get());
   for (int id : {kFieldName, kFieldDate, kFieldTime, kBoxSaver, kBoxTimer, kCommandPreview, kCommandSet1}) {
     EXPECT_FALSE(open.Control(id)->isVisible()) << id;
@@ -106,7 +106,7 @@ TEST(BookPagesTest, TabsShowTheirPagesButtonsAndPictures) {
   EXPECT_EQ(shown.pixel(5, 470), PageBackground(book, kCoverPage).pixel(5, 470));
 
   open.ClickControl(kCommandCredit);
-  EXPECT_EQ(book.currentPage, kCreditPage);
+  EXPECT_EQ(book.Cursor().Page(), kCreditPage);
   ExpectBandFrom(book, credits1.get());
   EXPECT_TRUE(open.Control(kCommandCredit1)->isVisible());
   EXPECT_TRUE(open.Control(kCommandCredit2)->isVisible());
@@ -123,7 +123,7 @@ TEST(BookPagesTest, TabsShowTheirPagesButtonsAndPictures) {
 
   // Help: two columns of text on the page, and the Help sub-page buttons.
   open.ClickControl(kCommandHelp);
-  EXPECT_EQ(book.currentPage, kHelpPage);
+  EXPECT_EQ(book.Cursor().Page(), kHelpPage);
   EXPECT_TRUE(open.Control(kCommandHelp1)->isVisible());
   EXPECT_FALSE(open.Control(kCommandCredit1)->isVisible());
   shown = open.Shown();
@@ -135,7 +135,7 @@ TEST(BookPagesTest, TabsShowTheirPagesButtonsAndPictures) {
 
   // Back on Content: the preview's colours are the band again, all three fields shown.
   open.ClickControl(kCommandContent);
-  EXPECT_EQ(book.currentPage, kContentPage);
+  EXPECT_EQ(book.Cursor().Page(), kContentPage);
   EXPECT_TRUE(open.Field(kFieldDate)->isVisible());
   EXPECT_TRUE(open.Control(kCommandSet3)->isVisible());
   EXPECT_FALSE(open.Control(kCommandHelp1)->isVisible());
@@ -147,6 +147,7 @@ TEST(BookPagesTest, CloseTabHidesTheWindowAndSavesTheSchedule) {
   QApplication::processEvents();
   EXPECT_FALSE(open.book().isVisible());
   EXPECT_TRUE(std::filesystem::exists(open.prefix().programDir() + "/data.bin"));
+  EXPECT_EQ(open.host().saves, 1);
   EXPECT_FALSE(open.book().IsDestroyed());
 }
 
@@ -156,7 +157,7 @@ TEST(BookPagesTest, AClickOnARowOfAnotherPageDoesNothing) {
   for (int tab : {kCommandCover, kCommandHelp, kCommandCredit}) {
     open.ClickControl(tab);
     open.ClickRow(4);
-    EXPECT_EQ(book.pageSlot, 0) << tab;
+    EXPECT_EQ(book.Cursor().Row(), 0) << tab;
   }
 }
 

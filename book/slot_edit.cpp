@@ -52,8 +52,9 @@ int BookDialog::CommitSlotEdit() {
   if (fieldsQuiet_ || committing_ || dateField_ == nullptr) return 0;
   const std::string timeText = Trimmed(timeField_->text());
   const std::string dateText = Trimmed(dateField_->text());
-  const int index = pageStart + pageSlot;
-  SlotRecord* record = slotList_.ItemData(index);
+  SlotList& schedule = host_.Slots();
+  const int index = cursor_.Index();
+  SlotRecord* record = schedule.ItemData(index);
   if (record == nullptr) return 0;
 
   std::string shownDate;
@@ -64,7 +65,7 @@ int BookDialog::CommitSlotEdit() {
   committing_ = true;
   SYSTEMTIME moment;
   LocalMoment today;
-  BreakDownMoment(clock_.Now(), today);
+  BreakDownMoment(host_.Now(), today);
   bool valid = ParseDate(dateText, dateFormat, dateSeparator, today.year, moment) == 0;
   std::string typedTime = timeText;
   if (valid) ParseTime(typedTime, moment);
@@ -91,11 +92,9 @@ int BookDialog::CommitSlotEdit() {
     return 1;
   }
 
-  std::unique_ptr<SlotRecord> moved = slotList_.TakeItem(index);
+  std::unique_ptr<SlotRecord> moved = schedule.TakeItem(index);
   moved->dueTime = dueTime;
-  const int position = InsertSlot(slotList_, std::move(moved));
-  pageStart = kSlotsPerPage * (position / kSlotsPerPage);
-  pageSlot = position % kSlotsPerPage;
+  cursor_.MoveTo(InsertSlot(schedule, std::move(moved)));
   committing_ = false;
   DrawSlotPage();
   return 0;

@@ -56,9 +56,9 @@ LocalMoment Local(DueTime due) {
   return local;
 }
 
-std::vector<DueTime> AllDueTimes(BookDialog& book) {
+std::vector<DueTime> AllDueTimes(SlotList& schedule) {
   std::vector<DueTime> times;
-  for (int i = 0; i < book.Slots().Count(); ++i) times.push_back(book.Slots().ItemData(i)->dueTime);
+  for (int i = 0; i < schedule.Count(); ++i) times.push_back(schedule.ItemData(i)->dueTime);
   return times;
 }
 
@@ -105,12 +105,12 @@ TEST_F(SlotEditTest, DatesByAMonthDayYearPicture) {
   // Refused: the box, the date shown again, the slot where it was.
   for (const char* refused : {"13/1/30", "0/5/30", "5/5/39", "5/5/69", "5/5/99", "1/1/1969", "1/1/2039", "1/", "x"}) {
     MessageBoxCloser::traced().clear();
-    const std::vector<DueTime> before = AllDueTimes(book);
-    const int index = book.pageStart + book.pageSlot;
+    const std::vector<DueTime> before = AllDueTimes(open.Slots());
+    const int index = book.Cursor().Index();
     Edit(open, refused, nullptr);
     EXPECT_TRUE(boxes.Said("Invalid Date.")) << refused;
-    EXPECT_EQ(AllDueTimes(book), before) << refused;
-    EXPECT_EQ(book.pageStart + book.pageSlot, index) << refused;
+    EXPECT_EQ(AllDueTimes(open.Slots()), before) << refused;
+    EXPECT_EQ(book.Cursor().Index(), index) << refused;
     EXPECT_EQ(open.FieldText(kFieldDate), "12/25/00") << refused;
   }
 
@@ -127,7 +127,7 @@ TEST_F(SlotEditTest, ADateADueTimeCannotHoldIsRefusedAndTheSlotStays) {
   Edit(open, "12/31/38", "11:00 PM");
   DueTime due = 0;
   const bool holds = Compose(2038, 12, 31, 23, 0, due);
-  EXPECT_EQ(book.Slots().Count(), 36);
+  EXPECT_EQ(open.Slots().Count(), 36);
   EXPECT_EQ(boxes.Said("Invalid Date."), !holds);
   if (holds) {
     EXPECT_EQ(open.Current()->dueTime, due);
@@ -140,17 +140,14 @@ TEST_F(SlotEditTest, ADateADueTimeCannotHoldIsRefusedAndTheSlotStays) {
   MessageBoxCloser::traced().clear();
   book.DrawSlotPage();  // the fields in this zone's local time
   Edit(open, nullptr, "12:00 AM");  // the time first, as the help text advises
-  const std::vector<DueTime> before = AllDueTimes(book);
+  const std::vector<DueTime> before = AllDueTimes(open.Slots());
   Edit(open, "1/1/70", nullptr);
   EXPECT_TRUE(boxes.Said("Invalid Date."));
-  EXPECT_EQ(AllDueTimes(book), before);
-  EXPECT_EQ(book.Slots().Count(), 36);
+  EXPECT_EQ(AllDueTimes(open.Slots()), before);
+  EXPECT_EQ(open.Slots().Count(), 36);
   book.close();  // saves
-  BookDialog reread(nullptr, false);
-  ASSERT_EQ(reread.OnCreate(), 0);
-  reread.InitBookWindow([](HWND) {});
-  EXPECT_EQ(AllDueTimes(reread), before) << "data.bin keeps every slot";
-  reread.Command(kCommandExit);
+  testing::FakeBookHost reread;  // loads data.bin as the program does
+  EXPECT_EQ(AllDueTimes(reread.Slots()), before) << "data.bin keeps every slot";
 }
 
 TEST_F(SlotEditTest, DatesByADayMonthYearPicture) {
@@ -191,13 +188,13 @@ TEST_F(SlotEditTest, UnchangedFieldsLeaveTheListAlone) {
   OpenBook open([] { UseShortDate("M/d/yy"); });
   BookDialog& book = open.book();
   MessageBoxCloser boxes;
-  const std::vector<DueTime> before = AllDueTimes(book);
+  const std::vector<DueTime> before = AllDueTimes(open.Slots());
   Edit(open, nullptr, nullptr);
   open.Field(kFieldDate)->setFocus();
   open.ClickRow(0);
   open.Field(kFieldTime)->setFocus();
   open.ClickControl(kCommandSet1 + 1);
-  EXPECT_EQ(AllDueTimes(book), before);
+  EXPECT_EQ(AllDueTimes(open.Slots()), before);
   EXPECT_EQ(book.CommitSlotEdit(), 0);
   EXPECT_FALSE(boxes.Said("Invalid Date."));
 }
@@ -209,15 +206,15 @@ TEST_F(SlotEditTest, AnEditMovesTheSlotAndThePageFollowsIt) {
   open.ClickRow(2);
   const int slotId = open.Current()->slotId;
   Edit(open, "1/18/38", "11:59 PM");  // later than every other slot
-  EXPECT_EQ(book.pageStart, 24);
-  EXPECT_EQ(book.pageSlot, 11);
+  EXPECT_EQ(book.Cursor().SetStart(), 24);
+  EXPECT_EQ(book.Cursor().Row(), 11);
   EXPECT_EQ(open.Current()->slotId, slotId);
   EXPECT_EQ(open.Field(kFieldName)->geometry().top(), 132 + 24 * 11);
 
   // The same moment as another slot: the edited one goes before it.
   open.ClickControl(kCommandSet1);
   open.ClickRow(0);
-  const SlotRecord* other = book.Slots().ItemData(20);
+  const SlotRecord* other = open.Slots().ItemData(20);
   const int otherId = other->slotId;
   const LocalMoment when = Local(other->dueTime);
   const std::string date = std::to_string(when.month) + "/" + std::to_string(when.day) + "/" +
@@ -226,15 +223,15 @@ TEST_F(SlotEditTest, AnEditMovesTheSlotAndThePageFollowsIt) {
   std::snprintf(time, sizeof time, "%d:%02d", when.hour, when.minute);
   const int editedId = open.Current()->slotId;
   Edit(open, date.c_str(), time);
-  const int edited = book.pageStart + book.pageSlot;
-  ASSERT_EQ(book.Slots().ItemData(edited)->slotId, editedId);
-  const DueTime due = book.Slots().ItemData(edited)->dueTime;
-  EXPECT_EQ(due, book.Slots().ItemData(edited + 1)->dueTime);
+  const int edited = book.Cursor().Index();
+  ASSERT_EQ(open.Slots().ItemData(edited)->slotId, editedId);
+  const DueTime due = open.Slots().ItemData(edited)->dueTime;
+  EXPECT_EQ(due, open.Slots().ItemData(edited + 1)->dueTime);
   if (edited > 0) {
-    EXPECT_LT(book.Slots().ItemData(edited - 1)->dueTime, due) << "first among equals";
+    EXPECT_LT(open.Slots().ItemData(edited - 1)->dueTime, due) << "first among equals";
   }
   bool otherAfter = false;
-  for (int i = edited + 1; i < book.Slots().Count(); ++i) otherAfter |= book.Slots().ItemData(i)->slotId == otherId;
+  for (int i = edited + 1; i < open.Slots().Count(); ++i) otherAfter |= open.Slots().ItemData(i)->slotId == otherId;
   EXPECT_TRUE(otherAfter);
 }
 
@@ -249,9 +246,9 @@ TEST_F(SlotEditTest, AClickOnARowCommitsFirstThenHitsTheRowOfTheNewPage) {
   QTest::keyClicks(field, QStringLiteral("1/18/38"));
   open.ClickRow(4);
   // The slot moved to the last place (set 3); the click then made row 5 of set 3 current.
-  EXPECT_EQ(book.pageStart, 24);
-  EXPECT_EQ(book.pageSlot, 4);
-  EXPECT_EQ(book.Slots().ItemData(35)->slotId, slotId);
+  EXPECT_EQ(book.Cursor().SetStart(), 24);
+  EXPECT_EQ(book.Cursor().Row(), 4);
+  EXPECT_EQ(open.Slots().ItemData(35)->slotId, slotId);
 }
 
 TEST_F(SlotEditTest, AnInvalidDateKeepsTheTypedTimeAndTheSlot) {
@@ -259,7 +256,7 @@ TEST_F(SlotEditTest, AnInvalidDateKeepsTheTypedTimeAndTheSlot) {
   BookDialog& book = open.book();
   MessageBoxCloser boxes;
   const std::string shownDate = open.FieldText(kFieldDate);
-  const std::vector<DueTime> before = AllDueTimes(book);
+  const std::vector<DueTime> before = AllDueTimes(open.Slots());
   QLineEdit* time = open.Field(kFieldTime);
   time->setText(QStringLiteral("3:33 PM"));
   QLineEdit* date = open.Field(kFieldDate);
@@ -270,7 +267,7 @@ TEST_F(SlotEditTest, AnInvalidDateKeepsTheTypedTimeAndTheSlot) {
   EXPECT_TRUE(boxes.Said("Invalid Date."));
   EXPECT_EQ(open.FieldText(kFieldDate), shownDate);
   EXPECT_EQ(open.FieldText(kFieldTime), "3:33 PM");
-  EXPECT_EQ(AllDueTimes(book), before);
+  EXPECT_EQ(AllDueTimes(open.Slots()), before);
 }
 
 }  // namespace

@@ -69,14 +69,14 @@ void BookDialog::FormatSlotMoment(std::int64_t dueTime, std::string& dateText, s
 
 int BookDialog::LoadPictureColours(Surface* surface) {
   const Palette* palette = surface != nullptr ? surface->GetPalette() : nullptr;
-  if (palette == nullptr) return 1;
+  if (palette == nullptr) return kPictureColoursFailed;
   std::array<PaletteEntry, 256> band{};
   palette->GetEntries(band, 0, kPictureBandCount);
   if (currentPalette_ != nullptr) {
     currentPalette_->SetEntries(band, kPictureBandFirst, kPictureBandCount);
     RealizeWindowPalette();
   }
-  return 0;
+  return kPictureColoursLoaded;
 }
 
 // Empties what shows the current slot: preview, caption, the three fields.
@@ -94,15 +94,16 @@ void BookDialog::EmptyCurrentSlot() {
 // Makes list item `index` the current slot on screen: caption, preview and its colours,
 // the fields' texts and visibility, the element boxes.
 void BookDialog::ShowCurrentSlot(int index) {
-  const SlotRecord* record = slotList_.ItemData(index);
+  const SlotList& schedule = host_.Slots();
+  const SlotRecord* record = schedule.ItemData(index);
   if (record == nullptr) return;
   previewCaption = std::string(FieldText(record->title));
   if (previewImage) {
     char name[32];
     std::snprintf(name, sizeof name, kPreviewNameFormat, static_cast<int>(record->slotId));
-    if (resourceLibrary != nullptr &&
-        previewImage->Load(name, kLoadFromResource | kLoadCopyBytes, resourceLibrary, kResourceTypeBin, nullptr,
-                           nullptr) == 0) {
+    HMODULE library = host_.PictureLibrary();
+    if (library != nullptr &&
+        previewImage->Load(name, kLoadFromResource | kLoadCopyBytes, library, kResourceTypeBin, nullptr, nullptr) == 0) {
       LoadPictureColours(previewImage.get());
       previewShown_ = ScaleToFrame(ImageFromSurface(previewImage.get()), kPreviewFrame.size());
     }
@@ -112,7 +113,7 @@ void BookDialog::ShowCurrentSlot(int index) {
     std::string timeText;
     FormatSlotMoment(record->dueTime, dateText, timeText);
     fieldsQuiet_ = true;
-    nameField_->setText(QString::fromLatin1(slotList_.ItemText(index).c_str()));
+    nameField_->setText(QString::fromLatin1(schedule.ItemText(index).c_str()));
     dateField_->setText(QString::fromLatin1(dateText.c_str()));
     timeField_->setText(QString::fromLatin1(timeText.c_str()));
     nameField_->show();
@@ -125,7 +126,7 @@ void BookDialog::ShowCurrentSlot(int index) {
 
 void BookDialog::PlaceFields() {
   if (nameField_ == nullptr) return;
-  const int top = RowTop(pageSlot);
+  const int top = RowTop(cursor_.Row());
   nameField_->setGeometry(34, top, 130, 14);
   dateField_->setGeometry(164, top, 72, 14);
   timeField_->setGeometry(230, top, 60, 14);
@@ -139,7 +140,7 @@ void BookDialog::DrawSlotPage() {
   DeviceContext* dc = nullptr;
   if (drawing) {
     backBuffer->BltTo(kRowLeft, kRowTop, kRowWidth, kRowAreaHeight, bookImage.get(), kRowLeft,
-                      kPageHeight * currentPage + kRowTop, kRowWidth, kRowAreaHeight, 0, {});
+                      kPageHeight * cursor_.Page() + kRowTop, kRowWidth, kRowAreaHeight, 0, {});
     dc = backBuffer->GetDC();
   }
   const Font* oldFont = nullptr;
@@ -148,16 +149,17 @@ void BookDialog::DrawSlotPage() {
     dc->SetBkMode(TRANSPARENT);
     dc->SetTextColor(BookTextColour());
   }
+  const SlotList& schedule = host_.Slots();
   for (int row = 0; row < kSlotsPerPage; ++row) {
-    const int index = pageStart + row;
-    const SlotRecord* record = slotList_.ItemData(index);
+    const int index = cursor_.IndexOfRow(row);
+    const SlotRecord* record = schedule.ItemData(index);
     if (record == nullptr) continue;
-    if (row == pageSlot) ShowCurrentSlot(index);
+    if (row == cursor_.Row()) ShowCurrentSlot(index);
     if (dc == nullptr) continue;
     std::string dateText;
     std::string timeText;
     FormatSlotMoment(record->dueTime, dateText, timeText);
-    const std::string name = slotList_.ItemText(index);
+    const std::string name = schedule.ItemText(index);
     // A long painter's name or date stops at the next column instead of running over the
     // calendar's ruling.
     const RECT nameColumn{kRowLeft, RowTop(row), kDateColumn - 6, RowTop(row) + kRowHeight};
@@ -178,22 +180,26 @@ void BookDialog::DrawSlotPage() {
 }
 
 void BookDialog::SelectSlot() {
-  const int index = pageStart + pageSlot;
   EmptyCurrentSlot();
-  ShowCurrentSlot(index);
+  ShowCurrentSlot(cursor_.Index());
   PlaceFields();
-  update(QRect(kRowLeft, RowTop(pageSlot), kRowWidth, kRowHeight));
+  update(QRect(kRowLeft, RowTop(cursor_.Row()), kRowWidth, kRowHeight));
   update(kPreviewArea);
 }
 
+void BookDialog::MakeSlotCurrent(int index) {
+  cursor_.MoveTo(index);
+  SelectSlot();
+}
+
 void BookDialog::ClickSlotRow(const QPoint& point) {
-  if (currentPage != kContentPage) return;
+  if (cursor_.Page() != kContentPage) return;
   // A field being edited commits first; that may move the slot and the page.
   FocusContentButton();
   for (int row = 0; row < kSlotsPerPage; ++row) {
     if (!QRect(kRowLeft, RowTop(row), kRowWidth, kRowHeight).contains(point)) continue;
-    if (row != pageSlot) {
-      pageSlot = row;
+    if (row != cursor_.Row()) {
+      cursor_.SelectRow(row);
       SelectSlot();
     }
     return;
@@ -207,7 +213,7 @@ void BookDialog::mousePressEvent(QMouseEvent* event) {
 
 void BookDialog::PaintPreview(QPainter& painter) {
   if (!previewShown_.isNull()) painter.drawImage(kPreviewFrame.topLeft(), previewShown_);
-  if (slotList_.ItemData(pageStart + pageSlot) == nullptr) return;
+  if (host_.Slots().ItemData(cursor_.Index()) == nullptr) return;
   painter.setFont(smallFont_);
   painter.setPen(Qt::black);
   painter.drawText(kCaptionBox, Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap,

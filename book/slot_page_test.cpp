@@ -25,7 +25,7 @@ TEST(SlotPageTest, RowsShowTwelveSlotsOfTheSetAndTheSetButtonsTurnThePage) {
   // The text keeps its colour whatever picture band the previews bring.
   const QImage firstSet = RowStrip(book, 3);
   open.ClickControl(kCommandSet3);
-  EXPECT_EQ(book.pageStart, 24);
+  EXPECT_EQ(book.Cursor().SetStart(), 24);
   EXPECT_NE(RowStrip(book, 3), firstSet);
   open.ClickControl(kCommandSet1);
   EXPECT_EQ(RowStrip(book, 3), firstSet);
@@ -36,20 +36,20 @@ TEST(SlotPageTest, ARowClickMakesItsSlotCurrentAndSet2KeepsTheRow) {
   BookDialog& book = open.book();
   const QImage before = open.Shown().copy(369, 93, 169, 115);
   open.ClickRow(5);
-  EXPECT_EQ(book.pageSlot, 5);
-  EXPECT_EQ(open.FieldText(kFieldName), book.Slots().ItemText(5));
+  EXPECT_EQ(book.Cursor().Row(), 5);
+  EXPECT_EQ(open.FieldText(kFieldName), open.Slots().ItemText(5));
   EXPECT_EQ(open.Field(kFieldDate)->geometry().top(), 132 + 24 * 5);
   EXPECT_NE(open.Shown().copy(369, 93, 169, 115), before) << "the preview did not change";
 
   open.ClickControl(kCommandSet1 + 1);
-  EXPECT_EQ(book.pageStart + book.pageSlot, 17);
-  EXPECT_EQ(open.FieldText(kFieldName), book.Slots().ItemText(17));
+  EXPECT_EQ(book.Cursor().Index(), 17);
+  EXPECT_EQ(open.FieldText(kFieldName), open.Slots().ItemText(17));
 
   // The current row again, or a place beside the rows: nothing changes.
   open.ClickRow(5);
   open.ClickAt(QPoint(300, 200));
   open.ClickAt(QPoint(100, 132 + 24 * 12 + 2));
-  EXPECT_EQ(book.pageStart + book.pageSlot, 17);
+  EXPECT_EQ(book.Cursor().Index(), 17);
 }
 
 TEST(SlotPageTest, TheLastSlotHasNoDateOrTimeFieldUntilATabShowsThem) {
@@ -57,7 +57,7 @@ TEST(SlotPageTest, TheLastSlotHasNoDateOrTimeFieldUntilATabShowsThem) {
   BookDialog& book = open.book();
   open.ClickControl(kCommandSet3);
   open.ClickRow(11);
-  ASSERT_EQ(book.pageStart + book.pageSlot, kLastSlotIndex);
+  ASSERT_EQ(book.Cursor().Index(), kLastSlotIndex);
   EXPECT_TRUE(open.Field(kFieldName)->isVisible());
   EXPECT_FALSE(open.Field(kFieldDate)->isVisible());
   EXPECT_FALSE(open.Field(kFieldTime)->isVisible());
@@ -76,13 +76,13 @@ TEST(SlotPageTest, TheLastSlotHasNoDateOrTimeFieldUntilATabShowsThem) {
 TEST(SlotPageTest, AnEmptyRowClearsPreviewCaptionAndFields) {
   OpenBook open;
   BookDialog& book = open.book();
-  book.Slots().DeleteItem(35);  // 35 slots: row 12 of set 3 is empty
+  open.Slots().DeleteItem(35);  // 35 slots: row 12 of set 3 is empty
   open.ClickControl(kCommandSet3);
   const QImage pageFrame = ImageFromSurface(book.BookImage())
                                .convertToFormat(QImage::Format_RGB32)
                                .copy(369, kPageHeight * kContentPage + 93, 169, 138);
   open.ClickRow(11);
-  EXPECT_EQ(book.pageSlot, 11);
+  EXPECT_EQ(book.Cursor().Row(), 11);
   EXPECT_EQ(open.Current(), nullptr);
   EXPECT_EQ(open.FieldText(kFieldName), "");
   EXPECT_EQ(open.FieldText(kFieldDate), "");
@@ -93,16 +93,14 @@ TEST(SlotPageTest, TheFieldsFollowTheCurrentSlotAlsoWhileThePicturesAreFreed) {
   OpenBook open;
   BookDialog& book = open.book();
   book.close();  // hidden: pictures freed
-  book.pageStart = 12;
-  book.pageSlot = 2;
-  book.DrawSlotPage();
-  EXPECT_EQ(open.FieldText(kFieldName), book.Slots().ItemText(14));
-  book.pageSlot = 3;
-  book.SelectSlot();
-  EXPECT_EQ(open.FieldText(kFieldName), book.Slots().ItemText(15));
+  book.MakeSlotCurrent(2);
+  book.Command(kCommandSet1 + 1);  // the rows of set 2, drawn without pictures
+  EXPECT_EQ(open.FieldText(kFieldName), open.Slots().ItemText(14));
+  book.MakeSlotCurrent(15);
+  EXPECT_EQ(open.FieldText(kFieldName), open.Slots().ItemText(15));
   book.ShowBook();
-  EXPECT_EQ(book.pageStart + book.pageSlot, 15);
-  EXPECT_EQ(open.FieldText(kFieldName), book.Slots().ItemText(15));
+  EXPECT_EQ(book.Cursor().Index(), 15);
+  EXPECT_EQ(open.FieldText(kFieldName), open.Slots().ItemText(15));
 }
 
 }  // namespace

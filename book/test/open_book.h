@@ -1,6 +1,7 @@
 // Test support: the book window as the program opens it, offscreen, with the real picture
-// library in a temporary prefix, shown and active so that focus changes behave as on a
-// desktop; and the few ways tests look at it (controls by id, the window's own rendering).
+// library in a temporary prefix and a stand-in for the resident program behind it, shown
+// and active so that focus changes behave as on a desktop; and the few ways tests look at
+// it (controls by id, the window's own rendering).
 #pragma once
 #include <filesystem>
 #include <memory>
@@ -14,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include "book/book_dialog.h"
+#include "book/test/fake_book_host.h"
 #include "book/test/qt_app.h"
 #include "test_support/temp_prefix.h"
 #include "platform/base/trace.h"
@@ -30,20 +32,21 @@ class OpenBook {
     TestApplication();
     std::filesystem::copy_file(OSSEN_PICTURE_LIBRARY_FILE, prefix_.programDir() + "/OssenDLL.rcc");
     beforeOpen();
-    book_ = std::make_unique<BookDialog>(nullptr, false);
-    EXPECT_EQ(book_->OnCreate(), 0);
-    book_->InitBookWindow([](HWND) {});
+    host_ = std::make_unique<FakeBookHost>();
+    EXPECT_NE(host_->PictureLibrary(), nullptr);
+    book_ = std::make_unique<BookDialog>(*host_);
+    book_->OpenIntro();
+    book_->InitialisePages(false);
     book_->show();
     QApplication::setActiveWindow(book_.get());
     (void)QTest::qWaitForWindowActive(book_.get(), 2000);
     QApplication::processEvents();
   }
   OpenBook() : OpenBook([] {}) {}
-  ~OpenBook() {
-    if (book_ && !book_->IsDestroyed()) book_->Command(kCommandExit);
-  }
 
   BookDialog& book() { return *book_; }
+  FakeBookHost& host() { return *host_; }
+  SlotList& Slots() { return host_->Slots(); }
   const TempPrefix& prefix() const { return prefix_; }
 
   QWidget* Control(int id) const { return book_->findChild<QWidget*>(QString::number(id)); }
@@ -62,10 +65,12 @@ class OpenBook {
   }
 
   // The current slot's record, null when the row is empty.
-  const SlotRecord* Current() { return book_->Slots().ItemData(book_->pageStart + book_->pageSlot); }
+  const SlotRecord* Current() { return Slots().ItemData(book_->Cursor().Index()); }
 
  private:
   TempPrefix prefix_;
+  // The window goes before the program behind it.
+  std::unique_ptr<FakeBookHost> host_;
   std::unique_ptr<BookDialog> book_;
 };
 

@@ -1,4 +1,4 @@
-#include "book/tray_icon.h"
+#include "app/resident/tray_icon.h"
 
 #include <QCursor>
 #include <QGuiApplication>

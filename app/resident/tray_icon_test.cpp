@@ -1,7 +1,8 @@
 // The tray icon's clicks, offscreen: a left click opens the menu only once the double-click
 // interval has passed without a second click; two clicks or a double click show the book.
-#include "book/tray_icon.h"
+#include "app/resident/tray_icon.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QKeyEvent>
@@ -106,6 +107,22 @@ TEST_F(TrayClickTest, ARightClickOpensTheMenuAtOnceAndOtherButtonsDoNothing) {
   RunFor(3 * kIntervalMs);
   EXPECT_EQ(menusOpened_, 1);
   EXPECT_EQ(shown_, 0);
+}
+
+TEST(TrayMenuTest, TrayMenuCarriesPropertiesAndExitAndADoubleClickShows) {
+  testing::TestApplication();
+  int shown = 0;
+  TrayIcon tray([](int) {}, [&shown] { ++shown; });
+  std::unique_ptr<QMenu> menu = tray.BuildMenu();
+  const QList<QAction*> actions = menu->actions();
+  ASSERT_EQ(actions.size(), 3);
+  EXPECT_EQ(actions[0]->data().toInt(), kCommandProperties);
+  EXPECT_TRUE(actions[1]->isSeparator());
+  EXPECT_EQ(actions[2]->data().toInt(), kCommandExit);
+  tray.OnActivated(QSystemTrayIcon::DoubleClick);
+  EXPECT_EQ(shown, 1);
+  tray.OnActivated(QSystemTrayIcon::MiddleClick);
+  EXPECT_EQ(shown, 1);
 }
 
 }  // namespace

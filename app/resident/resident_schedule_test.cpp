@@ -1,7 +1,7 @@
-// The book window's schedule in this process, offscreen, on the real picture library:
-// timer 1 asks about an overdue slot in the application's Yes/No box, the Apply and
-// Preview commands, and Exit while the question is open.
-#include "book/book_dialog.h"
+// The resident program's schedule in this process, offscreen, on the real picture library:
+// timer 1 asks about an overdue slot in the application's Yes/No box over the book, the
+// book's Apply and Preview commands, and Exit while the question is open.
+#include "app/resident/resident_program.h"
 
 #include <filesystem>
 #include <string>
@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include "book/book_dialog.h"
 #include "book/test/qt_app.h"
 #include "platform/win32/desktop_settings.h"
 #include "platform/win32/paths.h"
@@ -50,7 +51,7 @@ void AnswerTheBox(QMessageBox::StandardButton button, std::string* text) {
   });
 }
 
-class BookScheduleTest : public ::testing::Test {
+class ResidentScheduleTest : public ::testing::Test {
  protected:
   void SetUp() override {
     testing::TestApplication();
@@ -65,10 +66,10 @@ class BookScheduleTest : public ::testing::Test {
   }
   void TearDown() override { SetScreenSizeOverride(0, 0); }
 
-  void Open(BookDialog& book) {
-    ASSERT_EQ(book.OnCreate(), 0);
-    book.InitBookWindow({});
-    book.UseClock(clock_);
+  void Open(ResidentProgram& resident) {
+    ASSERT_EQ(resident.Create(), kCreated);
+    resident.Initialise({});
+    resident.UseClock(clock_);
   }
   std::string Wallpaper() const { return prefix_.programDir() + "/ossen.bmp"; }
   std::uint32_t SavedDueTimeOf(std::int32_t slotId) {
@@ -84,56 +85,55 @@ class BookScheduleTest : public ::testing::Test {
   SettableClock clock_;
 };
 
-TEST_F(BookScheduleTest, TimerAsksAboutAnOverdueSlotAndYesAppliesIt) {
-  BookDialog book(nullptr, true);
-  Open(book);
+TEST_F(ResidentScheduleTest, TimerAsksAboutAnOverdueSlotAndYesAppliesIt) {
+  ResidentProgram resident(true);
+  Open(resident);
   std::string shown;
   AnswerTheBox(QMessageBox::Yes, &shown);
-  book.OnScheduleTimer();
+  resident.OnScheduleTimer();
   EXPECT_EQ(shown, "Do you want to apply the settings now? | Vintra Ossens Screen Savers");
   EXPECT_TRUE(std::filesystem::exists(Wallpaper()));
-  EXPECT_EQ(book.pageStart + book.pageSlot, 1) << "the moved slot is the current one";
-  book.Command(kCommandExit);
+  EXPECT_EQ(resident.Book().Cursor().Index(), 1) << "the moved slot is the current one";
+  resident.Command(kCommandExit);
   EXPECT_EQ(SavedDueTimeOf(4), Local(2028, 6, 1, 10));
 }
 
-TEST_F(BookScheduleTest, NoLeavesTheDesktopAndTimerOffAsksNothing) {
-  BookDialog book(nullptr, true);
-  Open(book);
-  book.timerOn = 0;
-  book.OnScheduleTimer();  // a box here would never be answered: the test would hang
-  book.timerOn = 1;
+TEST_F(ResidentScheduleTest, NoLeavesTheDesktopAndTimerOffAsksNothing) {
+  ResidentProgram resident(true);
+  Open(resident);
+  resident.SetTimerOn(false);
+  resident.OnScheduleTimer();  // a box here would never be answered: the test would hang
+  resident.SetTimerOn(true);
   AnswerTheBox(QMessageBox::No, nullptr);
-  book.OnScheduleTimer();
+  resident.OnScheduleTimer();
   EXPECT_FALSE(std::filesystem::exists(Wallpaper()));
-  EXPECT_EQ(book.Slots().ItemData(1)->dueTime, Local(2028, 6, 1, 10));
-  book.Command(kCommandExit);
+  EXPECT_EQ(resident.Slots().ItemData(1)->dueTime, Local(2028, 6, 1, 10));
+  resident.Command(kCommandExit);
 }
 
-TEST_F(BookScheduleTest, ExitWhileTheQuestionIsOpenSavesTheScheduleAndAppliesNothing) {
-  BookDialog book(nullptr, true);
-  Open(book);
-  QTimer::singleShot(100, &book, [&book] { book.Command(kCommandExit); });
+TEST_F(ResidentScheduleTest, ExitWhileTheQuestionIsOpenSavesTheScheduleAndAppliesNothing) {
+  ResidentProgram resident(true);
+  Open(resident);
+  QTimer::singleShot(100, &resident, [&resident] { resident.Command(kCommandExit); });
   QTimer guard;  // a box Exit failed to close would hang the test
   guard.start(5000);
   QObject::connect(&guard, &QTimer::timeout, [] {
     if (QWidget* box = QApplication::activeModalWidget()) box->close();
   });
-  book.OnScheduleTimer();
-  EXPECT_TRUE(book.IsDestroyed());
-  EXPECT_EQ(book.Slots().Count(), 0);
+  resident.OnScheduleTimer();
+  EXPECT_TRUE(resident.IsShutDown());
+  EXPECT_EQ(resident.Slots().Count(), 0);
   EXPECT_FALSE(std::filesystem::exists(Wallpaper()));
   EXPECT_EQ(SavedDueTimeOf(4), Local(2027, 6, 1, 10)) << "saved as it stood; asked again at the next start";
   EXPECT_EQ(SavedDueTimeOf(9), Local(2028, 1, 1));
-  book.OnScheduleTimer();  // a tick after the shut-down finds nothing
+  resident.OnScheduleTimer();  // a tick after the shut-down finds nothing
 }
 
-TEST_F(BookScheduleTest, ApplyAndPreviewCommandsWorkOnTheCurrentSlot) {
-  BookDialog book(nullptr, true);
-  Open(book);
-  book.pageStart = 0;
-  book.pageSlot = 1;  // painting 9
-  book.Command(kCommandApply);
+TEST_F(ResidentScheduleTest, ApplyAndPreviewCommandsWorkOnTheCurrentSlot) {
+  ResidentProgram resident(true);
+  Open(resident);
+  resident.Book().MakeSlotCurrent(1);  // painting 9
+  resident.Book().Command(kCommandApply);
   EXPECT_TRUE(std::filesystem::exists(Wallpaper()));
   char scrnsave[MAX_PATH] = "";
   GetPrivateProfileString("boot", "SCRNSAVE.EXE", "", scrnsave, sizeof scrnsave, "system.ini");
@@ -141,9 +141,9 @@ TEST_F(BookScheduleTest, ApplyAndPreviewCommandsWorkOnTheCurrentSlot) {
 
   std::string shown;
   AnswerTheBox(QMessageBox::Ok, &shown);
-  book.Command(kCommandPreview);  // no screen saver is installed in the prefix
+  resident.Book().Command(kCommandPreview);  // no screen saver is installed in the prefix
   EXPECT_EQ(shown, "No Screen Saver Available | Vintra Ossens Screen Savers");
-  book.Command(kCommandExit);
+  resident.Command(kCommandExit);
 }
 
 }  // namespace

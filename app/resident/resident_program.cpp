@@ -1,0 +1,140 @@
+// The resident program's life: creation, initialisation, the event loop, the commands, the
+// saves and the shut-down.
+#include "app/resident/resident_program.h"
+
+#include <QEventLoop>
+#include <QTimer>
+#include <QTimerEvent>
+
+#include "app/resident/tray_icon.h"
+#include "book/book_dialog.h"
+#include "book/message_box.h"
+#include "platform/base/trace.h"
+#include "platform/win32/paths.h"
+#include "platform/win32/registry_helpers.h"
+#include "product/product_names.h"
+#include "schedule/catalogue.h"
+#include "schedule/slot_store.h"
+
+namespace ossen {
+
+ResidentProgram::ResidentProgram(bool startHidden)
+    : startHidden_(startHidden), book_(std::make_unique<BookDialog>(static_cast<BookHost&>(*this))) {}
+
+ResidentProgram::~ResidentProgram() = default;
+
+int ResidentProgram::Create() {
+  char buffer[MAX_PATH] = "";
+  GetCurrentDirectory(MAX_PATH, buffer);
+  programDir_ = buffer;
+
+  const std::string sourceFolder = ReadSourcePathFolder();
+  if (!sourceFolder.empty()) programDir_ = sourceFolder;
+  programDir_ = WithOneTrailingBackslash(programDir_);
+  SetCurrentDirectory(programDir_.c_str());
+
+  library_ = LoadLibrary(product::kPictureLibraryName);
+  if (library_ == nullptr) {
+    AppMessageBox(nullptr, "Fail to OssenDLL.");
+    return kCreateFailed;
+  }
+  return kCreated;
+}
+
+void ResidentProgram::Initialise(const PublishWindowHandler& publish) {
+  desktop_ = MakeDesktopBackendForSession();
+  commandReceiver_ = CommandReceiver::Create([this](WORD id) { Command(id); });
+  if (publish) publish(commandReceiver_ ? commandReceiver_->handle() : 0);
+  book_->OpenIntro();
+
+  trayIcon_ = std::make_unique<TrayIcon>([this](int id) { Command(id); }, [this] { ShowBook(); });
+  trayIcon_->Add();
+  // Every start begins with the clock on, whatever the Timer value last written says.
+  timerOn_ = true;
+  LoadSlots(slotList_, clock_, LibrarySlotCatalogue(library_));
+  slotsLoaded_ = true;
+
+  book_->InitialisePages(startHidden_);
+  scheduleTimer_.start(kScheduleTimerMs, this);
+  Trace("book window ready%s", startHidden_ ? " (hidden)" : "");
+}
+
+int ResidentProgram::Run(const PublishWindowHandler& publish) {
+  if (Create() == kCreateFailed) return -1;
+  Initialise(publish);
+  // Modal to no other window: an application-modal window would swallow the tray icon's clicks.
+  book_->setWindowModality(Qt::WindowModal);
+  if (!startHidden_) book_->show();
+  if (shutDown_) return 0;
+  // The first look at the schedule comes as soon as the run starts, not a timer period
+  // later: a slot missed while the program was not running is asked about at once.
+  QTimer::singleShot(0, this, [this] { OnScheduleTimer(); });
+  QEventLoop loop;
+  eventLoop_ = &loop;
+  loop.exec(QEventLoop::DialogExec);
+  eventLoop_ = nullptr;
+  return 0;
+}
+
+void ResidentProgram::Command(int id) {
+  switch (id) {
+    case product::kCommandProperties:
+      Trace("command %d", id);
+      ShowBook();
+      break;
+    case product::kCommandExit:
+      Trace("command %d", id);
+      book_->FreePictures();
+      ShutDown();
+      break;
+    default:
+      book_->Command(id);
+      break;
+  }
+}
+
+void ResidentProgram::ShowBook() {
+  if (!shutDown_) book_->ShowBook();
+}
+
+void ResidentProgram::SaveSchedule() {
+  if (slotsLoaded_) SaveSlots(slotList_);
+}
+
+void ResidentProgram::OnEndSession() {
+  // Before the schedule is loaded (a session ending during the start) and after the
+  // shut-down the list is empty: saving it then would wipe the saved schedule.
+  if (!slotsLoaded_) return;
+  Trace("session end: saving the schedule");
+  SaveSlots(slotList_);
+}
+
+void ResidentProgram::ShutDown() {
+  if (shutDown_) return;
+  shutDown_ = true;
+  if (library_ != nullptr) {
+    FreeLibrary(library_);
+    library_ = nullptr;
+    RegWriteString(HKEY_LOCAL_MACHINE, kRunKeyPath, kRunValue, "");
+    SaveSlots(slotList_);
+    book_->ReleaseDrawing();
+    FreeSlots(slotList_);
+    slotsLoaded_ = false;
+    scheduleTimer_.stop();
+    trayIcon_.reset();
+  }
+  commandReceiver_.reset();
+  book_->CloseForGood();
+  Trace("book window destroyed");
+  if (eventLoop_ != nullptr) eventLoop_->exit(0);
+}
+
+void ResidentProgram::timerEvent(QTimerEvent* event) {
+  if (event->timerId() == scheduleTimer_.timerId()) {
+    OnScheduleTimer();
+    return;
+  }
+  QObject::timerEvent(event);
+}
+
+}  // namespace ossen

@@ -1,0 +1,65 @@
+// The resident program's schedule: timer 1 runs the scheduler clock, the book's Preview
+// and Apply run the apply engine, and what both ask of a window goes to the book.
+#include <QApplication>
+#include <QCursor>
+
+#include "app/resident/resident_program.h"
+#include "book/book_dialog.h"
+#include "book/program_strings.h"
+#include "platform/base/trace.h"
+
+namespace ossen {
+
+void ResidentProgram::OnScheduleTimer() {
+  // After the shut-down the records are gone and nothing is due.
+  if (shutDown_) return;
+  schedulerClock_.OnTimer(timerOn_);
+}
+
+ApplyInputs ResidentProgram::EngineInputs() const {
+  return ApplyInputs{slotList_, programDir_, library_, desktop_.get()};
+}
+
+void ResidentProgram::ApplySlot(int index) {
+  if (shutDown_) return;
+  ossen::ApplySlot(EngineInputs(), *this, index);
+}
+
+void ResidentProgram::PreviewSlot(int index) {
+  if (shutDown_) return;
+  ossen::PreviewSlot(EngineInputs(), *this, index);
+}
+
+void ResidentProgram::CommitPendingEdit() {
+  if (book_) book_->CommitSlotEdit();
+}
+
+void ResidentProgram::MakeSlotCurrent(int index) {
+  if (book_) book_->MakeSlotCurrent(index);
+}
+
+bool ResidentProgram::AskApplyNow(const SlotRecord& slot) {
+  // The question names no slot: the book shows the due slot as the current one.
+  Trace("asking about slot %d (%s)", slot.slotId, std::string(FieldText(slot.artist)).c_str());
+  return book_ ? book_->AskYesNo(ProgramString(kStringApplyNow).c_str()) : false;
+}
+
+void ResidentProgram::FocusContentButton() {
+  if (book_) book_->FocusContentButton();
+}
+
+void ResidentProgram::RedrawRows() {
+  if (book_) book_->DrawSlotPage();
+}
+
+bool ResidentProgram::IsRandomTicked() const { return book_ && book_->IsRandomTicked(); }
+
+void ResidentProgram::BeginWaitCursor() { QApplication::setOverrideCursor(QCursor(Qt::WaitCursor)); }
+
+void ResidentProgram::EndWaitCursor() { QApplication::restoreOverrideCursor(); }
+
+void ResidentProgram::ShowMessage(const char* text) {
+  if (book_) book_->ShowMessage(text);
+}
+
+}  // namespace ossen
