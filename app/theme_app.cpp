@@ -8,7 +8,6 @@
 #include "app/removal_run.h"
 #include "app/resident/resident_program.h"
 #include "platform/base/ascii_case.h"
-#include "platform/win32/registry_helpers.h"
 #include "platform/win32/session_end.h"
 #include "platform/base/trace.h"
 #include "product/product_names.h"
@@ -85,12 +84,7 @@ void ThemeApp::InitInstance() {
 void ThemeApp::RunResident(std::unique_ptr<FileSource> marker) {
   instanceMarker = std::move(marker);
 
-  // "<sourcepath>\ossen.exe -h", with one backslash between folder and name whether or not
-  // the installer ended the folder with one; no folder gives "\ossen.exe -h".
-  const std::string folder = ReadSourcePathFolder();
-  const std::string runCommand = (folder.empty() ? std::string("\\") : folder) + product::kProgramExeName + " -h";
-  RegWriteString(HKEY_LOCAL_MACHINE, kRunKeyPath, kRunValue, runCommand.c_str());
-
+  ResidentProgram::StartAtLogon();
   const bool startHidden = ContainsLetter(commandLine_, 'h');
   ResidentProgram resident(startHidden);
   // The session's end saves the schedule; the Run value stays, so the next logon starts us.

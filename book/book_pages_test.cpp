@@ -147,7 +147,7 @@ TEST(BookPagesTest, CloseTabHidesTheWindowAndSavesTheSchedule) {
   QApplication::processEvents();
   EXPECT_FALSE(open.book().isVisible());
   EXPECT_TRUE(std::filesystem::exists(open.prefix().programDir() + "/data.bin"));
-  EXPECT_EQ(open.host().saves, 1);
+  EXPECT_EQ(open.host().Saves(), 1);
   EXPECT_FALSE(open.book().IsDestroyed());
 }
 

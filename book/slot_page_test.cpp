@@ -1,5 +1,7 @@
 // The Content page's rows through the real window offscreen: what a row click, the Set
 // buttons and the last slot show.
+#include <vector>
+
 #include <gtest/gtest.h>
 
 #include "book/surface_image.h"
@@ -87,6 +89,16 @@ TEST(SlotPageTest, AnEmptyRowClearsPreviewCaptionAndFields) {
   EXPECT_EQ(open.FieldText(kFieldName), "");
   EXPECT_EQ(open.FieldText(kFieldDate), "");
   EXPECT_EQ(open.Shown().copy(369, 93, 169, 138), pageFrame) << "the frame shows the page";
+}
+
+TEST(SlotPageTest, ApplyAndPreviewAskForTheCurrentSlot) {
+  OpenBook open;
+  open.ClickControl(kCommandSet1 + 1);
+  open.ClickRow(4);
+  open.ClickControl(kCommandApply);
+  open.ClickControl(kCommandPreview);
+  EXPECT_EQ(open.host().Applied(), std::vector<int>{16});
+  EXPECT_EQ(open.host().Previewed(), std::vector<int>{16});
 }
 
 TEST(SlotPageTest, TheFieldsFollowTheCurrentSlotAlsoWhileThePicturesAreFreed) {

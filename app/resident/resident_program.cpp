@@ -23,6 +23,14 @@ ResidentProgram::ResidentProgram(bool startHidden)
 
 ResidentProgram::~ResidentProgram() = default;
 
+void ResidentProgram::StartAtLogon() {
+  // "<sourcepath>\ossen.exe -h", with one backslash between folder and name whether or not
+  // the installer ended the folder with one; no folder gives "\ossen.exe -h".
+  const std::string folder = ReadSourcePathFolder();
+  const std::string runCommand = (folder.empty() ? std::string("\\") : folder) + product::kProgramExeName + " -h";
+  RegWriteString(HKEY_LOCAL_MACHINE, kRunKeyPath, kRunValue, runCommand.c_str());
+}
+
 int ResidentProgram::Create() {
   char buffer[MAX_PATH] = "";
   GetCurrentDirectory(MAX_PATH, buffer);
@@ -60,12 +68,12 @@ void ResidentProgram::Initialise(const PublishWindowHandler& publish) {
 }
 
 int ResidentProgram::Run(const PublishWindowHandler& publish) {
-  if (Create() == kCreateFailed) return -1;
+  if (Create() == kCreateFailed) return kCreateFailed;
   Initialise(publish);
   // Modal to no other window: an application-modal window would swallow the tray icon's clicks.
   book_->setWindowModality(Qt::WindowModal);
   if (!startHidden_) book_->show();
-  if (shutDown_) return 0;
+  if (shutDown_) return kCreated;
   // The first look at the schedule comes as soon as the run starts, not a timer period
   // later: a slot missed while the program was not running is asked about at once.
   QTimer::singleShot(0, this, [this] { OnScheduleTimer(); });
@@ -73,7 +81,7 @@ int ResidentProgram::Run(const PublishWindowHandler& publish) {
   eventLoop_ = &loop;
   loop.exec(QEventLoop::DialogExec);
   eventLoop_ = nullptr;
-  return 0;
+  return kCreated;
 }
 
 void ResidentProgram::Command(int id) {

@@ -49,13 +49,16 @@ class ResidentProgram : public QObject, private BookHost, private ClockWindow, p
   explicit ResidentProgram(bool startHidden);
   ~ResidentProgram() override;
 
+  // Writes the Run value that starts the program hidden at the next logon; Exit clears it.
+  static void StartAtLogon();
+
   // The creation step: settles the program folder, makes it the current directory and
   // loads "OssenDLL". kCreateFailed (after the message box) when the library cannot be loaded.
   int Create();
   // The initialisation steps, in their order; `publish` is the application's PublishWindow.
   void Initialise(const PublishWindowHandler& publish);
-  // Creation, initialisation, then the event loop until the shut-down. Returns -1 when
-  // creation failed (the book was never shown), else 0.
+  // Creation, initialisation, then the event loop until the shut-down. Returns
+  // kCreateFailed when creation failed (the book was never shown), else kCreated.
   int Run(const PublishWindowHandler& publish);
 
   // A command from the tray menu or another process: Properties shows the book, Exit shuts

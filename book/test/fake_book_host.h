@@ -29,18 +29,22 @@ class FakeBookHost : public BookHost {
   std::int64_t Now() const override { return clock_.Now(); }
   bool TimerOn() const override { return timerOn_; }
   void SetTimerOn(bool on) override { timerOn_ = on; }
-  void ApplySlot(int index) override { applied.push_back(index); }
-  void PreviewSlot(int index) override { previewed.push_back(index); }
+  void ApplySlot(int index) override { applied_.push_back(index); }
+  void PreviewSlot(int index) override { previewed_.push_back(index); }
   void SaveSchedule() override {
-    ++saves;
+    ++saves_;
     SaveSlots(slots_);
   }
 
-  std::vector<int> applied;
-  std::vector<int> previewed;
-  int saves = 0;
+  // What the window asked for so far.
+  const std::vector<int>& Applied() const { return applied_; }
+  const std::vector<int>& Previewed() const { return previewed_; }
+  int Saves() const { return saves_; }
 
  private:
+  std::vector<int> applied_;
+  std::vector<int> previewed_;
+  int saves_ = 0;
   HMODULE library_;
   SystemClock clock_;
   SlotList slots_;
