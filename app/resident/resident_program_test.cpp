@@ -47,7 +47,7 @@ class ResidentProgramTest : public ::testing::Test {
   }
   void TearDown() override { SetTraceSink(oldSink_); }
 
-  // Creation and initialisation as the program runs them, without the modal loop.
+  // Creation and initialisation as the program runs them, without the event loop.
   void Open(ResidentProgram& resident) {
     ASSERT_EQ(resident.Create(), kCreated);
     resident.Initialise([this](HWND window) {
