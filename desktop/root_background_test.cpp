@@ -19,6 +19,7 @@
 #include "image/packed_dib.h"
 #include "desktop/desktop_backend.h"
 #include "platform/base/file_io.h"
+#include "test_support/child_process.h"
 #include "test_support/temp_prefix.h"
 #include "test_support/xvfb_display.h"
 
@@ -45,16 +46,6 @@ std::vector<std::uint8_t> EightBitBmp(const std::vector<std::vector<std::uint32_
     }
   }
   return BitmapFileFromPackedDib(dib);
-}
-
-// Runs `body` in a child process and gives its exit status: the setter must have ended for
-// the pixmap to prove it outlives it.
-int InChild(const std::function<bool()>& body) {
-  const pid_t pid = ::fork();
-  if (pid == 0) ::_exit(body() ? 0 : 1);
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 int g_errors = 0;
@@ -152,7 +143,7 @@ const std::vector<std::vector<std::uint32_t>> kSecond = {
 
 TEST_F(RootBackgroundTest, TheScaledPictureStaysAfterTheSetterAndTheNextSetterFreesIt) {
   const std::string first = WriteBmp("first.bmp", kFirst);
-  ASSERT_EQ(InChild([&] { return SetRootBackgroundFromBmp(first); }), 0);
+  ASSERT_EQ(testing::RunInChild([&] { return SetRootBackgroundFromBmp(first); }), 0);
   const Pixmap firstPixmap = Property("_XROOTPMAP_ID");
   ASSERT_NE(firstPixmap, 0u);
   EXPECT_EQ(Property("ESETROOT_PMAP_ID"), firstPixmap);
@@ -160,7 +151,7 @@ TEST_F(RootBackgroundTest, TheScaledPictureStaysAfterTheSetterAndTheNextSetterFr
   EXPECT_EQ(DifferentPixels(kFirst), 0);
 
   const std::string second = WriteBmp("second.bmp", kSecond);
-  ASSERT_EQ(InChild([&] { return SetRootBackgroundFromBmp(second); }), 0);
+  ASSERT_EQ(testing::RunInChild([&] { return SetRootBackgroundFromBmp(second); }), 0);
   const Pixmap secondPixmap = Property("_XROOTPMAP_ID");
   EXPECT_NE(secondPixmap, firstPixmap);
   EXPECT_EQ(Property("ESETROOT_PMAP_ID"), secondPixmap);
@@ -172,15 +163,15 @@ TEST_F(RootBackgroundTest, TheScaledPictureStaysAfterTheSetterAndTheNextSetterFr
 TEST_F(RootBackgroundTest, TheX11BackendKeepsThePersonsOwnBackgroundAndGivesItBack) {
   // The person's own background, set by another setter before ossen ran.
   const std::string own = WriteBmp("own.bmp", kFirst);
-  ASSERT_EQ(InChild([&] { return SetRootBackgroundFromBmp(own); }), 0);
+  ASSERT_EQ(testing::RunInChild([&] { return SetRootBackgroundFromBmp(own); }), 0);
   const Pixmap ownPixmap = Property("_XROOTPMAP_ID");
 
   const std::string painting = WriteBmp("ossen.bmp", kSecond);
-  ASSERT_EQ(InChild([&] { return MakeDesktopBackendForSession()->ShowWallpaper(painting); }), 0);
+  ASSERT_EQ(testing::RunInChild([&] { return MakeDesktopBackendForSession()->ShowWallpaper(painting); }), 0);
   EXPECT_EQ(DifferentPixels(kSecond), 0);
   EXPECT_FALSE(PixmapAlive(ownPixmap));
 
-  ASSERT_EQ(InChild([&] { return MakeDesktopBackendForSession()->RestoreOwnWallpaper(); }), 0);
+  ASSERT_EQ(testing::RunInChild([&] { return MakeDesktopBackendForSession()->RestoreOwnWallpaper(); }), 0);
   EXPECT_EQ(DifferentPixels(kFirst), 0) << "\"no wallpaper\" shows the person's own picture again";
   EXPECT_FALSE(std::filesystem::exists(prefix_.prefix() + "/desktop-own-x11.bmp")) << "the kept copy goes with it";
   EXPECT_NE(Property("_XROOTPMAP_ID"), 0u);
@@ -188,10 +179,10 @@ TEST_F(RootBackgroundTest, TheX11BackendKeepsThePersonsOwnBackgroundAndGivesItBa
 
 TEST_F(RootBackgroundTest, WithoutAnOwnBackgroundNoWallpaperClearsTheRoot) {
   const std::string painting = WriteBmp("ossen.bmp", kSecond);
-  ASSERT_EQ(InChild([&] { return MakeDesktopBackendForSession()->ShowWallpaper(painting); }), 0);
+  ASSERT_EQ(testing::RunInChild([&] { return MakeDesktopBackendForSession()->ShowWallpaper(painting); }), 0);
   const Pixmap pixmap = Property("_XROOTPMAP_ID");
   ASSERT_NE(pixmap, 0u);
-  ASSERT_EQ(InChild([&] { return MakeDesktopBackendForSession()->RestoreOwnWallpaper(); }), 0);
+  ASSERT_EQ(testing::RunInChild([&] { return MakeDesktopBackendForSession()->RestoreOwnWallpaper(); }), 0);
   EXPECT_EQ(Property("_XROOTPMAP_ID"), 0u);
   EXPECT_FALSE(PixmapAlive(pixmap));
   EXPECT_EQ(DifferentPixels({{0x000000}}), 0);

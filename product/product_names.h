@@ -7,7 +7,6 @@ namespace ossen::product {
 
 inline constexpr char kProductName[] = "Vintra Ossens Screen Savers";
 inline constexpr char kMakerName[] = "Brantwell Software";
-inline constexpr char kVersion[] = "1.00";
 // Where the installer proposes to put the program.
 inline constexpr char kDefaultInstallFolder[] = "C:\\Program Files\\Brantwell Software\\Vintra Ossens Screen Savers";
 // What `--version` prints.

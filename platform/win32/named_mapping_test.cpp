@@ -13,26 +13,13 @@
 #include <unistd.h>
 #include <vector>
 
+#include "test_support/child_process.h"
 #include "test_support/temp_prefix.h"
 
 namespace ossen {
 namespace {
 
 namespace fs = std::filesystem;
-
-// Runs `body` in a forked child; its result is the child's exit code.
-template <typename Body>
-pid_t Spawn(Body body) {
-  pid_t pid = ::fork();
-  if (pid == 0) ::_exit(body());
-  return pid;
-}
-
-int ExitCodeOf(pid_t pid) {
-  int status = 0;
-  if (::waitpid(pid, &status, 0) != pid) return -1;
-  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-}
 
 // One byte at a time between parent and children; closing the sending end wakes every reader.
 struct Channel {
@@ -86,7 +73,7 @@ TEST_F(NamedMappingTest, SecondCreatorOfALiveNameGetsTheLiveMapping) {
 
 TEST_F(NamedMappingTest, AnotherProcessSeesTheBytesAndWritesBack) {
   Channel toParent, toChild;
-  pid_t child = Spawn([&] {
+  pid_t child = testing::StartInChild([&] {
     NamedMapping mapping = CreateOver("shared", "PEER");
     MappedView view = mapping.MapView(true);
     if (!view) return 2;
@@ -101,7 +88,7 @@ TEST_F(NamedMappingTest, AnotherProcessSeesTheBytesAndWritesBack) {
   EXPECT_EQ(Text(view), "hello56789");
   std::memcpy(view.data(), "world", 5);
   toChild.Send('w');
-  EXPECT_EQ(ExitCodeOf(child), 0);
+  EXPECT_EQ(testing::ExitCodeOf(child), 0);
 
   LONG error = -1;
   EXPECT_FALSE(NamedMapping::Open("PEER", true, &error).valid());
@@ -110,7 +97,7 @@ TEST_F(NamedMappingTest, AnotherProcessSeesTheBytesAndWritesBack) {
 
 TEST_F(NamedMappingTest, KilledCreatorLeavesNoLiveNameAndTheNextCreatorClearsUp) {
   Channel toParent;
-  pid_t child = Spawn([&]() -> int {
+  pid_t child = testing::StartInChild([&]() -> int {
     NamedMapping mapping = CreateOver("leftover.TMP", "GONE");
     toParent.Send(mapping.valid() ? 'r' : 'f');
     for (;;) ::pause();
@@ -118,7 +105,7 @@ TEST_F(NamedMappingTest, KilledCreatorLeavesNoLiveNameAndTheNextCreatorClearsUp)
   ASSERT_EQ(toParent.Receive(), 'r');
   EXPECT_TRUE(NamedMapping::Open("GONE", false, nullptr).valid());
   ::kill(child, SIGKILL);
-  EXPECT_EQ(ExitCodeOf(child), 128 + SIGKILL);
+  EXPECT_EQ(testing::ExitCodeOf(child), 128 + SIGKILL);
 
   LONG error = -1;
   EXPECT_FALSE(NamedMapping::Open("GONE", false, &error).valid());
@@ -134,7 +121,7 @@ TEST_F(NamedMappingTest, ConcurrentCreatorsOfOneNameMakeExactlyOne) {
   Channel start, results, release;
   std::vector<pid_t> children;
   for (int i = 0; i < kCreators; ++i) {
-    children.push_back(Spawn([&, i] {
+    children.push_back(testing::StartInChild([&, i] {
       start.CloseSender();
       start.Receive();  // everyone goes at once when the parent closes its end
       LONG error = -1;
@@ -149,7 +136,7 @@ TEST_F(NamedMappingTest, ConcurrentCreatorsOfOneNameMakeExactlyOne) {
   std::string outcome;
   for (int i = 0; i < kCreators; ++i) outcome += results.Receive();
   release.CloseSender();
-  for (pid_t child : children) EXPECT_EQ(ExitCodeOf(child), 0);
+  for (pid_t child : children) EXPECT_EQ(testing::ExitCodeOf(child), 0);
   EXPECT_EQ(std::count(outcome.begin(), outcome.end(), 'c'), 1) << outcome;
   EXPECT_EQ(std::count(outcome.begin(), outcome.end(), 'e'), kCreators - 1) << outcome;
 }
