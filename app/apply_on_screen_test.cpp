@@ -13,13 +13,13 @@
 
 #include <gtest/gtest.h>
 
-#include "test_support/program_run.h"
-#include "test_support/xvfb_display.h"
+#include "engine/painting_picture.h"
+#include "engine/test/engine_test_support.h"
 #include "schedule/local_time.h"
 #include "schedule/slot_store.h"
 #include "schedule/test/schedule_test_support.h"
-#include "engine/painting_picture.h"
-#include "engine/test/engine_test_support.h"
+#include "test_support/program_run.h"
+#include "test_support/xvfb_display.h"
 
 namespace ossen {
 namespace {

@@ -4,8 +4,8 @@
 #include <cstring>
 #include <thread>
 
-#include "platform/win32/temp_files.h"
 #include "platform/base/trace.h"
+#include "platform/win32/temp_files.h"
 
 namespace ossen {
 namespace {

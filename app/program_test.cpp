@@ -13,10 +13,10 @@
 
 #include <gtest/gtest.h>
 
-#include "test_support/program_run.h"
 #include "platform/win32/paths.h"
 #include "platform/win32/prefix.h"
 #include "platform/win32/registry_helpers.h"
+#include "test_support/program_run.h"
 #include "test_support/temp_prefix.h"
 
 namespace ossen {

@@ -5,10 +5,10 @@
 #include <system_error>
 
 #include "desktop/desktop_backend.h"
+#include "platform/base/trace.h"
 #include "platform/win32/paths.h"
 #include "platform/win32/process.h"
 #include "platform/win32/registry_helpers.h"
-#include "platform/base/trace.h"
 
 namespace ossen {
 

@@ -8,8 +8,8 @@
 #include "app/removal_run.h"
 #include "app/resident/resident_program.h"
 #include "platform/base/ascii_case.h"
-#include "platform/win32/session_end.h"
 #include "platform/base/trace.h"
+#include "platform/win32/session_end.h"
 #include "product/product_names.h"
 
 namespace ossen {

@@ -13,10 +13,10 @@
 
 #include <gtest/gtest.h>
 
+#include "desktop/tool_run.h"
 #include "test_support/program_run.h"
 #include "test_support/temp_prefix.h"
 #include "test_support/xvfb_display.h"
-#include "desktop/tool_run.h"
 
 namespace ossen {
 namespace {

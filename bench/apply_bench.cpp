@@ -17,6 +17,8 @@
 #include <benchmark/benchmark.h>
 
 #include "bench/fastest_times.h"
+#include "engine/apply_engine.h"
+#include "engine/painting_picture.h"
 #include "gfx/pixel_convert.h"
 #include "image/packed_dib.h"
 #include "image/resource_source.h"
@@ -24,10 +26,8 @@
 #include "platform/win32/paths.h"
 #include "platform/win32/profile.h"
 #include "platform/win32/registry_helpers.h"
-#include "schedule/slot_store.h"
-#include "engine/apply_engine.h"
-#include "engine/painting_picture.h"
 #include "product/product_names.h"
+#include "schedule/slot_store.h"
 // Last: its TRUE and FALSE macros would clash with the platform's constants.
 #include "bench/libjpeg_peer.h"  // includes <jpeglib.h>
 

@@ -20,9 +20,9 @@
 #include "platform/win32/module.h"
 #include "platform/win32/paths.h"
 #include "platform/win32/registry_helpers.h"
-#include "test_support/xvfb_display.h"
 #include "saver/painting_library.h"
 #include "saver/test/x_screen.h"
+#include "test_support/xvfb_display.h"
 
 namespace {
 

@@ -10,12 +10,12 @@
 #include "book/about_box.h"
 #include "book/app_icon.h"
 #include "book/intro_window.h"
-#include "book/option_box.h"
 #include "book/message_box.h"
+#include "book/option_box.h"
 #include "book/program_strings.h"
 #include "image/packed_dib.h"
-#include "platform/win32/module.h"
 #include "platform/base/trace.h"
+#include "platform/win32/module.h"
 
 namespace ossen {
 

@@ -3,8 +3,8 @@
 #include <QMessageBox>
 
 #include "book/program_strings.h"
-#include "res/program/program_resources.h"
 #include "platform/base/trace.h"
+#include "res/program/program_resources.h"
 
 namespace ossen {
 

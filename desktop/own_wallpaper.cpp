@@ -1,9 +1,9 @@
 #include "desktop/own_wallpaper.h"
 
 #include "platform/base/file_io.h"
+#include "platform/base/trace.h"
 #include "platform/win32/prefix.h"
 #include "platform/win32/profile.h"
-#include "platform/base/trace.h"
 
 namespace ossen {
 

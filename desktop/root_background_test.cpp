@@ -16,8 +16,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "image/packed_dib.h"
 #include "desktop/desktop_backend.h"
+#include "image/packed_dib.h"
 #include "platform/base/file_io.h"
 #include "test_support/child_process.h"
 #include "test_support/temp_prefix.h"

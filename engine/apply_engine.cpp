@@ -4,18 +4,18 @@
 
 #include <cstdint>
 
+#include "engine/painting_picture.h"
 #include "gfx/dib_section_surface.h"
 #include "image/packed_dib.h"
+#include "platform/base/trace.h"
 #include "platform/win32/desktop_settings.h"
 #include "platform/win32/paths.h"
 #include "platform/win32/process.h"
 #include "platform/win32/profile.h"
 #include "platform/win32/registry_helpers.h"
-#include "platform/base/trace.h"
+#include "product/product_names.h"
 #include "res/program/program_resources.h"
 #include "schedule/slot_record.h"
-#include "engine/painting_picture.h"
-#include "product/product_names.h"
 
 namespace ossen {
 namespace {

@@ -12,8 +12,8 @@
 
 #include "desktop/desktop_backend.h"
 #include "platform/win32/module.h"
-#include "schedule/slot_list.h"
 #include "product/product_names.h"
+#include "schedule/slot_list.h"
 
 namespace ossen {
 

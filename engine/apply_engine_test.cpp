@@ -11,11 +11,11 @@
 
 #include <gtest/gtest.h>
 
+#include "engine/painting_picture.h"
+#include "engine/test/engine_test_support.h"
 #include "platform/base/trace.h"
 #include "schedule/slot_store.h"
 #include "schedule/test/schedule_test_support.h"
-#include "engine/painting_picture.h"
-#include "engine/test/engine_test_support.h"
 
 namespace ossen {
 namespace {

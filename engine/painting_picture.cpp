@@ -14,9 +14,9 @@
 #include "image/pointer_source.h"
 #include "image/resource_source.h"
 #include "platform/base/file_io.h"
+#include "platform/base/trace.h"
 #include "platform/win32/paths.h"
 #include "platform/win32/temp_files.h"
-#include "platform/base/trace.h"
 
 namespace ossen {
 namespace {

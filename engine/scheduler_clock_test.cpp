@@ -9,10 +9,10 @@
 
 #include <gtest/gtest.h>
 
+#include "engine/test/engine_test_support.h"
 #include "schedule/local_time.h"
 #include "schedule/slot_store.h"
 #include "schedule/test/schedule_test_support.h"
-#include "engine/test/engine_test_support.h"
 
 namespace ossen {
 namespace {

@@ -12,12 +12,12 @@
 #include <utility>
 #include <vector>
 
+#include "engine/painting_picture.h"
 #include "gfx/dib_image.h"
 #include "gfx/dib_section_surface.h"
 #include "gfx/pixel_convert.h"
 #include "image/packed_dib.h"
 #include "image/pointer_source.h"
-#include "engine/painting_picture.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <utility>
 
 #include "gfx/object_list.h"
-#include "platform/draw/device_context.h"
 #include "platform/base/win_types.h"
+#include "platform/draw/device_context.h"
 
 namespace ossen {
 

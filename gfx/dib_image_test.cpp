@@ -10,8 +10,8 @@
 #include "image/global_block_source.h"
 #include "image/pkc_codec.h"
 #include "image/pointer_source.h"
-#include "image/trle_codec.h"
 #include "image/test/test_images.h"
+#include "image/trle_codec.h"
 
 namespace ossen {
 namespace {

@@ -9,8 +9,8 @@
 #include "gfx/dib_section_surface.h"
 #include "gfx/display_view.h"
 #include "gfx/surface.h"
-#include "platform/win32/module.h"
 #include "platform/base/win_types.h"
+#include "platform/win32/module.h"
 
 namespace ossen {
 

@@ -15,8 +15,8 @@
 #include "gfx/clip_region.h"
 #include "gfx/object_list.h"
 #include "gfx/palette.h"
-#include "platform/win32/module.h"
 #include "platform/base/win_types.h"
+#include "platform/win32/module.h"
 
 namespace ossen {
 

@@ -10,8 +10,8 @@
 #include <jpeglib.h>
 
 #include "image/packed_dib.h"
-#include "platform/win32/paths.h"
 #include "platform/base/trace.h"
+#include "platform/win32/paths.h"
 
 namespace ossen {
 namespace {

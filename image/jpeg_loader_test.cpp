@@ -9,8 +9,8 @@
 
 #include "image/packed_dib.h"
 #include "image/test/jpeg_writer.h"
-#include "test_support/temp_prefix.h"
 #include "platform/base/trace.h"
+#include "test_support/temp_prefix.h"
 
 namespace ossen {
 namespace {

@@ -8,9 +8,9 @@
 
 #include "launcher/install_dir.h"
 #include "platform/base/file_io.h"
+#include "platform/base/trace.h"
 #include "platform/win32/paths.h"
 #include "platform/win32/process.h"
-#include "platform/base/trace.h"
 
 namespace discmenu {
 namespace {

@@ -16,12 +16,12 @@
 #include <vector>
 
 #include "platform/base/trace.h"
+#include "product/product_names.h"
 #include "saver/input_watch.h"
 #include "saver/saver_command.h"
 #include "saver/saver_settings.h"
 #include "saver/saver_show.h"
 #include "schedule/catalogue.h"
-#include "product/product_names.h"
 
 namespace {
 

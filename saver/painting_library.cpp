@@ -9,10 +9,10 @@
 
 #include "gfx/blit_engine.h"
 #include "image/jpeg_loader.h"
+#include "platform/base/trace.h"
 #include "platform/win32/paths.h"
 #include "platform/win32/registry_helpers.h"
 #include "platform/win32/temp_files.h"
-#include "platform/base/trace.h"
 #include "product/product_names.h"
 
 namespace ossen {

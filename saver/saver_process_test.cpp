@@ -17,13 +17,13 @@
 
 #include "image/jpeg_loader.h"
 #include "platform/win32/paths.h"
-#include "platform/win32/profile.h"
 #include "platform/win32/process.h"
+#include "platform/win32/profile.h"
 #include "platform/win32/registry_helpers.h"
-#include "test_support/temp_prefix.h"
-#include "test_support/xvfb_display.h"
 #include "saver/painting_library.h"
 #include "saver/test/x_screen.h"
+#include "test_support/temp_prefix.h"
+#include "test_support/xvfb_display.h"
 
 namespace ossen {
 namespace {

@@ -11,8 +11,8 @@
 #include "gfx/blit_engine.h"
 #include "platform/win32/paths.h"
 #include "platform/win32/registry_helpers.h"
-#include "test_support/temp_prefix.h"
 #include "saver/canvas.h"
+#include "test_support/temp_prefix.h"
 
 namespace ossen {
 namespace {

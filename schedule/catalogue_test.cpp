@@ -6,9 +6,9 @@
 
 #include <string>
 
-#include "test_support/temp_prefix.h"
 #include "schedule/slot_store.h"
 #include "schedule/test/schedule_test_support.h"
+#include "test_support/temp_prefix.h"
 
 namespace ossen {
 namespace {

@@ -6,11 +6,11 @@
 #include <memory>
 #include <string>
 
+#include "product/product_names.h"
 #include "schedule/catalogue.h"
 #include "schedule/clock.h"
 #include "schedule/slot_list.h"
 #include "schedule/slot_record.h"
-#include "product/product_names.h"
 
 namespace ossen {
 

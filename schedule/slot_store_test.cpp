@@ -13,11 +13,11 @@
 
 #include <gtest/gtest.h>
 
-#include "test_support/temp_prefix.h"
 #include "schedule/catalogue.h"
 #include "schedule/local_time.h"
 #include "schedule/slot_file.h"
 #include "schedule/test/schedule_test_support.h"
+#include "test_support/temp_prefix.h"
 
 namespace ossen {
 namespace {

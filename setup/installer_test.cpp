@@ -12,16 +12,16 @@
 #include <sstream>
 #include <thread>
 
-#include "test_support/program_run.h"
 #include "platform/win32/paths.h"
 #include "platform/win32/prefix.h"
 #include "platform/win32/process.h"
 #include "platform/win32/profile.h"
 #include "platform/win32/registry_helpers.h"
-#include "test_support/temp_prefix.h"
 #include "setup/menu_entry.h"
 #include "setup/product.h"
 #include "setup/uninstaller.h"
+#include "test_support/program_run.h"
+#include "test_support/temp_prefix.h"
 
 namespace ossen::setup {
 namespace {

@@ -8,10 +8,10 @@
 #include <system_error>
 #include <unistd.h>
 
-#include "platform/win32/autostart.h"
 #include "platform/base/file_io.h"
-#include "platform/win32/prefix.h"
 #include "platform/base/trace.h"
+#include "platform/win32/autostart.h"
+#include "platform/win32/prefix.h"
 #include "setup/product.h"
 
 namespace ossen::setup {

@@ -4,8 +4,8 @@
 #include <cstring>
 #include <thread>
 
-#include "platform/win32/named_mapping.h"
 #include "platform/base/trace.h"
+#include "platform/win32/named_mapping.h"
 #include "platform/win32/window_commands.h"
 #include "setup/product.h"
 

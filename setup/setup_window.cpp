@@ -9,10 +9,10 @@
 
 #include "platform/win32/paths.h"
 #include "platform/win32/process.h"
+#include "product/product_names.h"
 #include "setup/installer.h"
 #include "setup/product.h"
 #include "setup/setup_icon.h"
-#include "product/product_names.h"
 
 namespace ossen::setup {
 namespace {

@@ -6,15 +6,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/base/trace.h"
 #include "platform/win32/paths.h"
 #include "platform/win32/profile.h"
 #include "platform/win32/registry.h"
 #include "platform/win32/registry_helpers.h"
-#include "platform/base/trace.h"
+#include "product/product_names.h"
 #include "setup/menu_entry.h"
 #include "setup/product.h"
 #include "setup/running_copy.h"
-#include "product/product_names.h"
 
 namespace ossen::setup {
 namespace {

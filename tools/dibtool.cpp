@@ -19,6 +19,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/painting_picture.h"
 #include "gfx/dib_image.h"
 #include "gfx/pixel_convert.h"
 #include "image/arle_codec.h"
@@ -31,7 +32,6 @@
 #include "image/trle_codec.h"
 #include "platform/base/file_io.h"
 #include "platform/base/trace.h"
-#include "engine/painting_picture.h"
 
 namespace ossen {
 namespace {

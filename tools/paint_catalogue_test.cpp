@@ -11,8 +11,8 @@
 
 #include <jpeglib.h>
 
-#include "test_support/temp_prefix.h"
 #include "res/painter/painter.h"
+#include "test_support/temp_prefix.h"
 
 namespace ossen {
 namespace {

@@ -29,11 +29,11 @@
 #include "image/jpeg_loader.h"
 #include "platform/base/file_io.h"
 #include "platform/win32/module.h"
+#include "product/product_names.h"
 #include "res/library/colour_quantizer.h"
 #include "res/library/module_folder.h"
-#include "schedule/picture_catalogue.h"
 #include "res/library/preview_picture.h"
-#include "product/product_names.h"
+#include "schedule/picture_catalogue.h"
 
 namespace ossen {
 namespace {

@@ -13,9 +13,9 @@
 
 #include "image/packed_dib.h"
 #include "platform/win32/module.h"
-#include "test_support/temp_prefix.h"
 #include "res/library/painting_jpeg.h"
 #include "schedule/catalogue.h"
+#include "test_support/temp_prefix.h"
 
 namespace ossen {
 namespace {

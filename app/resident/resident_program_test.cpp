@@ -18,10 +18,10 @@
 #include "book/book_dialog.h"
 #include "book/surface_image.h"
 #include "book/test/qt_app.h"
+#include "platform/base/trace.h"
 #include "platform/win32/paths.h"
 #include "platform/win32/registry_helpers.h"
 #include "test_support/temp_prefix.h"
-#include "platform/base/trace.h"
 
 namespace ossen {
 namespace {

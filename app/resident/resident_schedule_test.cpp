@@ -15,14 +15,14 @@
 
 #include "book/book_dialog.h"
 #include "book/test/qt_app.h"
+#include "platform/base/trace.h"
 #include "platform/win32/desktop_settings.h"
 #include "platform/win32/paths.h"
 #include "platform/win32/profile.h"
-#include "test_support/temp_prefix.h"
-#include "platform/base/trace.h"
 #include "schedule/local_time.h"
 #include "schedule/slot_store.h"
 #include "schedule/test/schedule_test_support.h"
+#include "test_support/temp_prefix.h"
 
 namespace ossen {
 namespace {

@@ -7,8 +7,8 @@
 
 #include "book/app_icon.h"
 #include "book/program_strings.h"
-#include "platform/win32/module.h"
 #include "platform/base/trace.h"
+#include "platform/win32/module.h"
 #include "res/program/program_resources.h"
 
 

@@ -17,9 +17,9 @@
 #include "book/book_dialog.h"
 #include "book/test/fake_book_host.h"
 #include "book/test/qt_app.h"
-#include "test_support/temp_prefix.h"
 #include "platform/base/trace.h"
 #include "schedule/slot_record.h"
+#include "test_support/temp_prefix.h"
 
 namespace ossen::testing {
 

@@ -11,18 +11,18 @@
 
 #include <gtest/gtest.h>
 
+#include "desktop/desktop_backend.h"
+#include "engine/apply_engine.h"
 #include "gfx/palette.h"
-#include "platform/win32/desktop_settings.h"
 #include "platform/base/file_io.h"
+#include "platform/win32/desktop_settings.h"
 #include "platform/win32/module.h"
 #include "platform/win32/paths.h"
 #include "platform/win32/profile.h"
 #include "platform/win32/registry.h"
 #include "platform/win32/registry_helpers.h"
-#include "test_support/temp_prefix.h"
-#include "desktop/desktop_backend.h"
-#include "engine/apply_engine.h"
 #include "product/product_names.h"
+#include "test_support/temp_prefix.h"
 
 namespace ossen::testing {
 

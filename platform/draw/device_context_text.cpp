@@ -17,8 +17,8 @@
 #include <vector>
 
 #include "platform/base/ascii_case.h"
-#include "platform/draw/device_context_pixels.h"
 #include "platform/base/trace.h"
+#include "platform/draw/device_context_pixels.h"
 
 namespace ossen {
 

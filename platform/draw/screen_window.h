@@ -19,8 +19,8 @@
 #include <functional>
 #include <memory>
 
-#include "platform/draw/device_context.h"
 #include "platform/base/win_types.h"
+#include "platform/draw/device_context.h"
 
 namespace ossen {
 

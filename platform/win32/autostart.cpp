@@ -13,13 +13,13 @@
 #include <vector>
 
 #include "platform/base/file_io.h"
+#include "platform/base/trace.h"
 #include "platform/win32/paths.h"
 #include "platform/win32/prefix.h"
 #include "platform/win32/process.h"
 #include "platform/win32/registry.h"
 #include "platform/win32/registry_helpers.h"
 #include "platform/win32/registry_hive.h"
-#include "platform/base/trace.h"
 
 namespace ossen {
 

@@ -9,9 +9,9 @@
 #include <ctime>
 #include <mutex>
 
+#include "platform/base/trace.h"
 #include "platform/win32/registry.h"
 #include "platform/win32/registry_helpers.h"
-#include "platform/base/trace.h"
 
 namespace ossen {
 namespace {

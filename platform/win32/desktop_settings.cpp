@@ -7,9 +7,9 @@
 #include <cstring>
 #include <string>
 
+#include "platform/base/trace.h"
 #include "platform/win32/profile.h"
 #include "platform/win32/registry_helpers.h"
-#include "platform/base/trace.h"
 
 // Xlib last: its macros (Status, None, Bool) would rename what the headers above declare.
 #include <X11/Xlib.h>

@@ -18,9 +18,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "platform/win32/paths.h"
 #include "platform/base/trace.h"
 #include "platform/base/unique_fd.h"
+#include "platform/win32/paths.h"
 
 namespace ossen {
 

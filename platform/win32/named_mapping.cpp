@@ -9,9 +9,9 @@
 #include <unistd.h>
 #include <utility>
 
-#include "platform/win32/prefix.h"
 #include "platform/base/trace.h"
 #include "platform/base/unique_fd.h"
+#include "platform/win32/prefix.h"
 
 namespace ossen {
 

@@ -8,9 +8,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "platform/win32/paths.h"
 #include "platform/base/trace.h"
 #include "platform/base/unique_fd.h"
+#include "platform/win32/paths.h"
 
 extern char** environ;
 

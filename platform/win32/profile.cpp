@@ -8,8 +8,8 @@
 #include <unistd.h>
 
 #include "platform/base/file_io.h"
-#include "platform/win32/paths.h"
 #include "platform/base/trace.h"
+#include "platform/win32/paths.h"
 
 namespace ossen {
 

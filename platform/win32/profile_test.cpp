@@ -10,9 +10,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "platform/base/trace.h"
 #include "platform/win32/prefix.h"
 #include "test_support/temp_prefix.h"
-#include "platform/base/trace.h"
 
 namespace ossen {
 namespace {

@@ -12,12 +12,12 @@
 #include <unistd.h>
 #include <vector>
 
-#include "platform/win32/autostart.h"
 #include "platform/base/file_io.h"
+#include "platform/base/trace.h"
+#include "platform/win32/autostart.h"
 #include "platform/win32/paths.h"
 #include "platform/win32/prefix.h"
 #include "platform/win32/registry_helpers.h"
-#include "platform/base/trace.h"
 
 namespace ossen {
 

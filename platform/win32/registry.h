@@ -11,8 +11,8 @@
 
 #include <cstdint>
 
-#include "platform/win32/registry_hive.h"
 #include "platform/base/win_types.h"
+#include "platform/win32/registry_hive.h"
 
 namespace ossen {
 

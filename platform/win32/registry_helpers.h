@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "platform/win32/registry.h"
 #include "platform/base/win_types.h"
+#include "platform/win32/registry.h"
 #include "product/product_names.h"
 
 namespace ossen {

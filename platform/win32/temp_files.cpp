@@ -9,8 +9,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "platform/win32/paths.h"
 #include "platform/base/trace.h"
+#include "platform/win32/paths.h"
 
 namespace ossen {
 

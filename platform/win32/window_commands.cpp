@@ -23,9 +23,9 @@
 #include <vector>
 
 #include "platform/base/file_io.h"
-#include "platform/win32/named_mapping.h"
 #include "platform/base/trace.h"
 #include "platform/base/unique_fd.h"
+#include "platform/win32/named_mapping.h"
 
 namespace ossen {
 

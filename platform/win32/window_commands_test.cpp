@@ -18,10 +18,10 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include "platform/base/unique_fd.h"
 #include "platform/win32/named_mapping.h"
 #include "test_support/qt_child.h"
 #include "test_support/temp_prefix.h"
-#include "platform/base/unique_fd.h"
 
 namespace ossen {
 namespace {

@@ -14,12 +14,12 @@
 #include "image/pkc_codec.h"
 #include "platform/win32/module.h"
 #include "platform/win32/paths.h"
-#include "test_support/temp_prefix.h"
 #include "res/library/colour_error.h"
 #include "res/library/colour_quantizer.h"
 #include "res/library/painting_jpeg.h"
-#include "schedule/picture_catalogue.h"
 #include "res/library/preview_picture.h"
+#include "schedule/picture_catalogue.h"
+#include "test_support/temp_prefix.h"
 
 namespace ossen {
 namespace {
