@@ -26,7 +26,7 @@ int MillisecondsLeft(SteadyClock::time_point deadline) {
 }  // namespace
 
 std::unique_ptr<FileSource> OpenInstanceMarker() {
-  return std::make_unique<FileSource>(0, nullptr, false, kInstanceMarkerName, false, true);
+  return std::make_unique<FileSource>(0, nullptr, false, product::kRunningMarkerName, false, true);
 }
 
 std::unique_ptr<FileSource> CreateInstanceMarker() {
@@ -35,7 +35,7 @@ std::unique_ptr<FileSource> CreateInstanceMarker() {
   if (MakeTempFileName(kInstanceMarkerPrefix, tempName) == 0) {
     return std::make_unique<FileSource>(0, nullptr, false, nullptr, false, true);
   }
-  return std::make_unique<FileSource>(kInstanceMarkerSize, tempName, true, kInstanceMarkerName, false, true);
+  return std::make_unique<FileSource>(kInstanceMarkerSize, tempName, true, product::kRunningMarkerName, false, true);
 }
 
 HWND MarkerWindow(const FileSource* marker) {

@@ -16,7 +16,6 @@
 
 namespace ossen {
 
-inline constexpr auto& kInstanceMarkerName = product::kRunningMarkerName;
 inline constexpr DWORD kInstanceMarkerSize = 10;
 inline constexpr char kInstanceMarkerPrefix[] = "OS_";
 

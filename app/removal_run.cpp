@@ -19,8 +19,8 @@ void RunRemoval(HWND runningWindow, DWORD exitTimeoutMs) {
   MakeDesktopBackendForSession()->RestoreOwnWallpaper();
 
   const std::string root = WindowsDriveRoot();
-  const std::string image = HostPathFromWin(root + kStartupImageName);
-  const std::string backup = HostPathFromWin(root + kStartupBackupName);
+  const std::string image = HostPathFromWin(root + product::kStartupImageFile);
+  const std::string backup = HostPathFromWin(root + product::kStartupBackupFile);
   std::error_code ignored;
   // The backup goes only once it is copied: a failed copy must not lose the original image.
   if (!image.empty() && !backup.empty() &&

@@ -6,8 +6,6 @@
 
 namespace ossen {
 
-inline constexpr auto& kStartupImageName = product::kStartupImageFile;
-inline constexpr auto& kStartupBackupName = product::kStartupBackupFile;
 
 // Sends Exit to `runningWindow` (0 sends nothing) and waits for its whole shut-down, gives
 // the desktop the person's own wallpaper back (when ossen kept one), copies

@@ -152,7 +152,7 @@ void StepWriteFiles(benchmark::State& state) {
 }
 
 void StepSettings(benchmark::State& state) {
-  const std::string wallpaper = Shared().programDir + kWallpaperFileName;
+  const std::string wallpaper = Shared().programDir + product::kWallpaperFile;
   for (auto _ : state) {
     SystemParametersInfo(SPI_SETDESKWALLPAPER, 0, const_cast<char*>(wallpaper.c_str()), 3);
     RegWriteDword(HKEY_CURRENT_USER, kConfigKeyPath, kPicValue, kPainting);

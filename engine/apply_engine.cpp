@@ -21,7 +21,6 @@ namespace ossen {
 namespace {
 
 constexpr char kSystemIni[] = "system.ini";
-constexpr auto& kScreenSaverFileName = product::kSaverFile;
 // WinExec results from this on mean the program was started.
 constexpr UINT kWinExecStarted = 31;
 
@@ -85,7 +84,7 @@ void WriteWallpaper(const ApplyInputs& inputs, DibImage& picture) {
   const bool ownSize = width == kPaintingWidth || height == kPaintingHeight;
   SurfaceRef<DibImage> wall =
       ownSize ? ScaledPicture(picture, picture.Width(), picture.Height()) : ScaledPicture(picture, width, height);
-  const std::string winPath = inputs.programDir + kWallpaperFileName;
+  const std::string winPath = inputs.programDir + product::kWallpaperFile;
   if (!wall || !WriteBitmapFile(HostPathFromWin(winPath), *wall)) {
     Trace("ApplySlot: %s not written", winPath.c_str());
     return;
@@ -94,7 +93,7 @@ void WriteWallpaper(const ApplyInputs& inputs, DibImage& picture) {
 }
 
 void WriteStartupImage(DibImage* picture, bool windowsDefault) {
-  const std::string winPath = WindowsDriveRoot() + kStartupImageFileName;
+  const std::string winPath = WindowsDriveRoot() + product::kStartupImageFile;
   const std::string hostPath = HostPathFromWin(winPath);
   if (windowsDefault) {
     if (!hostPath.empty()) ::unlink(hostPath.c_str());
@@ -108,7 +107,7 @@ void WriteStartupImage(DibImage* picture, bool windowsDefault) {
 void ApplyScreenSaver(std::int32_t slotId) {
   std::string value;
   if (slotId != kWindowsDefaultSlotId) {
-    value = SystemFolderFile(kScreenSaverFileName);
+    value = SystemFolderFile(product::kSaverFile);
     RegWriteDword(HKEY_CURRENT_USER, kConfigKeyPath, kPicValue, static_cast<DWORD>(slotId));
   }
   const std::string section = ProgramText(kStringBoot, "boot");
@@ -148,7 +147,7 @@ void PreviewSlot(const ApplyInputs& inputs, ApplyHost& host, int index) {
     std::string command;
     if (record->slotId != kWindowsDefaultSlotId) {
       RegWriteDword(HKEY_CURRENT_USER, kConfigKeyPath, kPrevValue, static_cast<DWORD>(record->slotId));
-      command = SystemFolderFile(kScreenSaverFileName) + " -s";
+      command = SystemFolderFile(product::kSaverFile) + " -s";
     }
     if (WinExec(command.c_str(), SW_SHOW) >= kWinExecStarted) return;
   }

@@ -39,8 +39,6 @@ struct ApplyInputs {
   DesktopBackend* desktop = nullptr;
 };
 
-inline constexpr auto& kWallpaperFileName = product::kWallpaperFile;
-inline constexpr auto& kStartupImageFileName = product::kStartupImageFile;
 inline constexpr int kStartupImageWidth = 320;
 inline constexpr int kStartupImageHeight = 400;
 // Screens of this width or height show the painting at its own size.

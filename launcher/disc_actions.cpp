@@ -29,14 +29,14 @@ std::optional<std::string> InstalledFolder() {
 
 }  // namespace
 
-std::string InstallFirstMessage() { return std::string("In order to run ") + kProductName + ", you should install first."; }
+std::string InstallFirstMessage() { return std::string("In order to run ") + ossen::product::kProductName + ", you should install first."; }
 
 std::string ReinstallMessage() {
   return std::string("A problem was encountered while trying to load the application, ") + "please reinstall!";
 }
 
 std::string NoInstallerMessage(const std::string& discFolder) {
-  return std::string(kInstallerName) + " was not found in " + discFolder + ".";
+  return std::string(ossen::product::kInstallerName) + " was not found in " + discFolder + ".";
 }
 
 DiscActions::DiscActions(std::string discFolder, ShowMessage showMessage)
@@ -45,8 +45,8 @@ DiscActions::DiscActions(std::string discFolder, ShowMessage showMessage)
 void DiscActions::Install() {
   const std::string folder = ossen::WinPathFromHost(discFolder_);
   const bool entered = ossen::SetCurrentDirectory(folder.c_str()) != 0;
-  const ossen::UINT result = entered ? ossen::WinExec(kInstallerName, ossen::SW_SHOWNORMAL) : 0;
-  ossen::Trace("discmenu: started %s in %s: %u", kInstallerName, folder.c_str(), result);
+  const ossen::UINT result = entered ? ossen::WinExec(ossen::product::kInstallerName, ossen::SW_SHOWNORMAL) : 0;
+  ossen::Trace("discmenu: started %s in %s: %u", ossen::product::kInstallerName, folder.c_str(), result);
   if (result < 32) showMessage_(NoInstallerMessage(folder));
 }
 
@@ -57,7 +57,7 @@ void DiscActions::Run() {
     return;
   }
   // Quoted: the folder may hold blanks ("C:\Program Files\...").
-  const std::string command = "\"" + *folder + "\\" + kProgramName + "\"";
+  const std::string command = "\"" + *folder + "\\" + ossen::product::kLauncherProgramName + "\"";
   const ossen::UINT result = ossen::WinExec(command.c_str(), ossen::SW_SHOWNORMAL);
   ossen::Trace("discmenu: started %s: %u", command.c_str(), result);
   if (result < 32) showMessage_(ReinstallMessage());

@@ -2,16 +2,13 @@
 // disc, start the installed program, and the messages either may give.
 #pragma once
 
-#include "product/product_names.h"
-
 #include <functional>
 #include <string>
 
+#include "product/product_names.h"
+
 namespace discmenu {
 
-inline constexpr auto& kProductName = ossen::product::kProductName;
-inline constexpr auto& kInstallerName = ossen::product::kInstallerName;
-inline constexpr auto& kProgramName = ossen::product::kLauncherProgramName;
 inline constexpr char kMessageTitle[] = "Information";
 
 // "In order to run Vintra Ossens Screen Savers, you should install first."

@@ -12,7 +12,7 @@ namespace discmenu {
 DiscMenu::DiscMenu(const std::string& discFolder, DiscActions::ShowMessage showMessage)
     : actions_(discFolder, showMessage ? std::move(showMessage)
                                        : DiscActions::ShowMessage([this](const std::string& text) { ShowInformation(text); })) {
-  setWindowTitle(kProductName);
+  setWindowTitle(ossen::product::kProductName);
   setWindowIcon(LauncherIcon());
   setFixedSize(PixelsFromTwips(kClientWidthTwips), PixelsFromTwips(kClientHeightTwips));
   move(PixelsFromTwips(kFormLeftTwips), PixelsFromTwips(kFormTopTwips));

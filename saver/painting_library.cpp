@@ -19,7 +19,6 @@ namespace ossen {
 
 namespace {
 
-constexpr auto& kLibraryName = product::kPictureLibraryName;
 
 // Removes the temporary copy of a painting however the decode ends.
 class TempFile {
@@ -55,10 +54,10 @@ PaintingLibrary PaintingLibrary::Open() {
   if (sourcePath[0] != '\0') {
     std::string path = sourcePath;
     if (path.back() != '\\') path += '\\';
-    PaintingLibrary installed = OpenFile((path + kLibraryName).c_str());
+    PaintingLibrary installed = OpenFile((path + product::kPictureLibraryName).c_str());
     if (installed.IsOpen()) return installed;
   }
-  return PaintingLibrary(LoadLibrary(kLibraryName));
+  return PaintingLibrary(LoadLibrary(product::kPictureLibraryName));
 }
 
 PaintingLibrary PaintingLibrary::OpenFile(const char* winPath) { return PaintingLibrary(LoadLibrary(winPath)); }

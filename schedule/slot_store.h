@@ -15,7 +15,6 @@
 namespace ossen {
 
 // The list's file, relative to the current directory (the program folder).
-inline constexpr auto& kSlotFileName = product::kScheduleFile;
 
 // The due time a slot gets when its next date cannot be held by a `dueTime` (a clock in
 // 2105 or later): the last moment that can, so the slot is never due rather than always
@@ -47,14 +46,14 @@ enum class SlotSource { kFile, kDefaults };
 SlotSource LoadSlots(SlotList& list, const std::string& path, const Clock& clock, const SlotCatalogue& catalogue);
 SlotSource LoadSlots(SlotList& list, const std::string& path, const Clock& clock);
 inline SlotSource LoadSlots(SlotList& list, const Clock& clock, const SlotCatalogue& catalogue) {
-  return LoadSlots(list, kSlotFileName, clock, catalogue);
+  return LoadSlots(list, product::kScheduleFile, clock, catalogue);
 }
-inline SlotSource LoadSlots(SlotList& list, const Clock& clock) { return LoadSlots(list, kSlotFileName, clock); }
+inline SlotSource LoadSlots(SlotList& list, const Clock& clock) { return LoadSlots(list, product::kScheduleFile, clock); }
 
 // Writes the list to the host path: the count and every record, in list order. The old
 // file is replaced atomically, so a failure leaves it as it was. Returns false when the
 // file could not be written.
-bool SaveSlots(const SlotList& list, const std::string& path = kSlotFileName);
+bool SaveSlots(const SlotList& list, const std::string& path = product::kScheduleFile);
 
 // Deletes every item of the list and its record.
 void FreeSlots(SlotList& list);

@@ -123,7 +123,7 @@ std::string NormalisedFolder(const std::string& folder, std::string* problem) {
   const bool full = text.size() > 3 && std::isalpha(static_cast<unsigned char>(text[0])) && text[1] == ':' &&
                     text[2] == '\\';
   if (!full || HostPathFromWin(text).empty()) {
-    *problem = "Choose a full folder path on drive C:, such as " + std::string(kDefaultFolder) + ".";
+    *problem = "Choose a full folder path on drive C:, such as " + std::string(product::kDefaultInstallFolder) + ".";
     return {};
   }
   if (text.find_first_of("\"\r\n/") != std::string::npos || text.size() > kMaxFolderChars) {
@@ -140,11 +140,11 @@ InstallResult Install(const InstallRequest& request) {
 
   // Everything the disc must hold is checked before anything is written.
   const fs::path payload(request.payloadDir);
-  for (const char* name : {kProgramFile, kLibraryFile, kUninstallerFile}) {
+  for (const char* name : {product::kProgramFile, product::kPictureLibraryFile, product::kUninstallerFile}) {
     if (!IsRegularFile((payload / name).string()))
       return Failure(std::string("The disc is missing ") + name + " in " + request.payloadDir + "; nothing was installed.");
   }
-  const bool withSaver = IsRegularFile((payload / kSaverFile).string());
+  const bool withSaver = IsRegularFile((payload / product::kSaverFile).string());
 
   if (EndRunningCopy(kExitWaitMs)) Trace("setup: ended the running copy");
 
@@ -157,10 +157,10 @@ InstallResult Install(const InstallRequest& request) {
   }
 
   std::vector<StagedFile> files;
-  files.emplace_back((hostFolder / kProgramFile).string(), 0755);
-  files.emplace_back((hostFolder / kLibraryFile).string(), 0644);
-  files.emplace_back((hostFolder / kUninstallerFile).string(), 0755);
-  if (withSaver) files.emplace_back(HostPathFromWin(std::string(kSystemDirectory) + "\\" + kSaverFile), 0755);
+  files.emplace_back((hostFolder / product::kProgramFile).string(), 0755);
+  files.emplace_back((hostFolder / product::kPictureLibraryFile).string(), 0644);
+  files.emplace_back((hostFolder / product::kUninstallerFile).string(), 0755);
+  if (withSaver) files.emplace_back(HostPathFromWin(std::string(kSystemDirectory) + "\\" + product::kSaverFile), 0755);
   for (StagedFile& file : files) {
     const std::string source = (payload / fs::path(file.target()).filename()).string();
     if (const int error = file.Stage(source); error != 0) {
@@ -178,7 +178,7 @@ InstallResult Install(const InstallRequest& request) {
     result.steps.push_back("copied " + WinPathFromHost(file.target()));
   }
 
-  const std::string uninstaller = "\"" + folder + "\\" + kUninstallerCommandName + "\"";
+  const std::string uninstaller = "\"" + folder + "\\" + product::kUninstallerCommandName + "\"";
   if (!RegWriteString(HKEY_LOCAL_MACHINE, kSetupKeyPath, kSourcePathValue, folder.c_str()) ||
       !RegWriteString(HKEY_LOCAL_MACHINE, kSetupKeyPath, kUninstallPathValue, uninstaller.c_str()))
     return Failure("Cannot write the registry values under HKEY_LOCAL_MACHINE\\" + std::string(kSetupKeyPath) + ".");
@@ -197,14 +197,14 @@ InstallResult Install(const InstallRequest& request) {
     result.steps.push_back("saved " + WindowsDriveRoot() + product::kStartupImageFile + " as " + WindowsDriveRoot() +
                            product::kStartupBackupFile);
 
-  if (WriteMenuEntry((hostFolder / kProgramFile).string(), request.iconPng))
-    result.steps.push_back("added " + std::string(kProductName) + " to the application menu");
+  if (WriteMenuEntry((hostFolder / product::kProgramFile).string(), request.iconPng))
+    result.steps.push_back("added " + std::string(product::kProductName) + " to the application menu");
   else
     Trace("setup: no menu entry written");
 
   result.ok = true;
   result.folder = folder;
-  result.message = std::string(kProductName) + " is installed in " + folder + ".";
+  result.message = std::string(product::kProductName) + " is installed in " + folder + ".";
   return result;
 }
 

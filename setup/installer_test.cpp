@@ -17,8 +17,8 @@
 #include "platform/win32/process.h"
 #include "platform/win32/profile.h"
 #include "platform/win32/registry_helpers.h"
+#include "product/product_names.h"
 #include "setup/menu_entry.h"
-#include "setup/product.h"
 #include "setup/uninstaller.h"
 #include "test_support/program_run.h"
 #include "test_support/temp_prefix.h"
@@ -65,18 +65,18 @@ class InstallerTest : public ::testing::Test {
     ::setenv("XDG_DATA_HOME", (fs::path(prefix_.root()) / "data").c_str(), 1);
     payload_ = fs::path(prefix_.root()) / "disc";
     // Programs that record how they were started.
-    for (const char* name : {kProgramFile, kUninstallerFile, kSaverFile}) {
+    for (const char* name : {product::kProgramFile, product::kUninstallerFile, product::kSaverFile}) {
       WriteText(payload_ / name, "#!/bin/sh\necho \"$@\" > \"" + (fs::path(prefix_.root()) / name).string() +
                                      ".started\"\n");
       fs::permissions(payload_ / name, fs::perms::owner_all);
     }
-    WriteText(payload_ / kLibraryFile, "library v1");
+    WriteText(payload_ / product::kPictureLibraryFile, "library v1");
     drive_ = DriveCDir();
     folder_ = drive_ / "Program Files" / "Brantwell Software" / "Vintra Ossens Screen Savers";
   }
   void TearDown() override { ::unsetenv("XDG_DATA_HOME"); }
 
-  InstallResult InstallDefault() { return Install({payload_.string(), kDefaultFolder, {'P', 'N', 'G'}}); }
+  InstallResult InstallDefault() { return Install({payload_.string(), product::kDefaultInstallFolder, {'P', 'N', 'G'}}); }
   fs::path Started(const char* name) const { return fs::path(prefix_.root()) / (std::string(name) + ".started"); }
 
   testing::TempPrefix prefix_;
@@ -88,7 +88,7 @@ class InstallerTest : public ::testing::Test {
 TEST_F(InstallerTest, InstallLeavesEveryFileValueAndEntry) {
   const InstallResult result = InstallDefault();
   ASSERT_TRUE(result.ok) << result.message;
-  EXPECT_EQ(result.folder, kDefaultFolder);
+  EXPECT_EQ(result.folder, product::kDefaultInstallFolder);
 
   EXPECT_EQ(ReadText(folder_ / "OssenDLL.rcc"), "library v1");
   for (const fs::path& program : {folder_ / "ossen", folder_ / "uninst", drive_ / "WINDOWS" / "SYSTEM" / "ossen.scr"}) {
@@ -98,10 +98,10 @@ TEST_F(InstallerTest, InstallLeavesEveryFileValueAndEntry) {
   // No staging file is left behind.
   for (const auto& entry : fs::directory_iterator(folder_)) EXPECT_FALSE(entry.path().filename().string().starts_with(".setup"));
 
-  EXPECT_EQ(ReadValue(HKEY_LOCAL_MACHINE, kSetupKeyPath, kSourcePathValue), kDefaultFolder);
+  EXPECT_EQ(ReadValue(HKEY_LOCAL_MACHINE, kSetupKeyPath, kSourcePathValue), product::kDefaultInstallFolder);
   EXPECT_EQ(ReadValue(HKEY_LOCAL_MACHINE, kSetupKeyPath, kUninstallPathValue),
-            std::string("\"") + kDefaultFolder + "\\UNINST.EXE\"");
-  EXPECT_EQ(ReadText(drive_ / "WINDOWS" / "X7352.INI"), std::string("[X7352]\r\nINSTALLDIR=") + kDefaultFolder + "\r\n");
+            std::string("\"") + product::kDefaultInstallFolder + "\\UNINST.EXE\"");
+  EXPECT_EQ(ReadText(drive_ / "WINDOWS" / "X7352.INI"), std::string("[X7352]\r\nINSTALLDIR=") + product::kDefaultInstallFolder + "\r\n");
 
   const MenuEntryFiles menu = MenuEntryFilesForPrefix();
   const std::string entry = ReadText(menu.desktopFile);
@@ -137,17 +137,17 @@ TEST_F(InstallerTest, ASecondInstallReplacesTheFilesAndKeepsScheduleAndFirstBack
   // The program has since written its own picture and its schedule.
   WriteText(drive_ / "logo.sys", "a painting");
   WriteText(folder_ / "data.bin", "schedule");
-  WriteText(payload_ / kLibraryFile, "library v2");
-  ASSERT_TRUE(Install({payload_.string(), std::string(kDefaultFolder) + "\\", {}}).ok);
+  WriteText(payload_ / product::kPictureLibraryFile, "library v2");
+  ASSERT_TRUE(Install({payload_.string(), std::string(product::kDefaultInstallFolder) + "\\", {}}).ok);
 
   EXPECT_EQ(ReadText(folder_ / "OssenDLL.rcc"), "library v2");
   EXPECT_EQ(ReadText(folder_ / "data.bin"), "schedule");
   EXPECT_EQ(ReadText(drive_ / "logo.bak"), "the system's own boot picture");
-  EXPECT_EQ(ReadValue(HKEY_LOCAL_MACHINE, kSetupKeyPath, kSourcePathValue), kDefaultFolder);
+  EXPECT_EQ(ReadValue(HKEY_LOCAL_MACHINE, kSetupKeyPath, kSourcePathValue), product::kDefaultInstallFolder);
 }
 
 TEST_F(InstallerTest, AnIncompleteDiscOrABadFolderInstallsNothing) {
-  fs::remove(payload_ / kLibraryFile);
+  fs::remove(payload_ / product::kPictureLibraryFile);
   InstallResult result = InstallDefault();
   EXPECT_FALSE(result.ok);
   EXPECT_NE(result.message.find("OssenDLL.rcc"), std::string::npos) << result.message;
@@ -155,7 +155,7 @@ TEST_F(InstallerTest, AnIncompleteDiscOrABadFolderInstallsNothing) {
   EXPECT_FALSE(fs::exists(drive_ / "WINDOWS" / "X7352.INI"));
   EXPECT_EQ(ReadValue(HKEY_LOCAL_MACHINE, kSetupKeyPath, kSourcePathValue), "");
 
-  WriteText(payload_ / kLibraryFile, "library v1");
+  WriteText(payload_ / product::kPictureLibraryFile, "library v1");
   for (const char* folder : {"", "relative\\folder", "C:", "C:\\", "Q:\\Elsewhere", "C:\\a \"quoted\" name"}) {
     result = Install({payload_.string(), folder, {}});
     EXPECT_FALSE(result.ok) << folder;
@@ -166,7 +166,7 @@ TEST_F(InstallerTest, AnIncompleteDiscOrABadFolderInstallsNothing) {
 
 TEST_F(InstallerTest, ACopyThatFailsLeavesTheEarlierInstallationWhole) {
   ASSERT_TRUE(InstallDefault().ok);
-  WriteText(payload_ / kLibraryFile, "library v2");
+  WriteText(payload_ / product::kPictureLibraryFile, "library v2");
   // The screen saver cannot be put into the system folder (here a file stands in its place):
   // the files already staged for the program folder must not replace the old ones.
   fs::remove_all(drive_ / "WINDOWS" / "SYSTEM");
@@ -185,8 +185,8 @@ TEST_F(InstallerTest, UninstallRemovesWhatWasInstalledAndWhatTheProgramLeft) {
   WriteText(folder_ / "data.bin", "schedule");
   WriteText(folder_ / "ossen.bmp", "wallpaper");
   WriteText(drive_ / "logo.sys", "a painting");
-  const std::string wallpaper = std::string(kDefaultFolder) + "\\ossen.bmp";
-  RegWriteString(HKEY_LOCAL_MACHINE, kRunKeyPath, kRunValue, (std::string(kDefaultFolder) + "\\ossen.exe -h").c_str());
+  const std::string wallpaper = std::string(product::kDefaultInstallFolder) + "\\ossen.bmp";
+  RegWriteString(HKEY_LOCAL_MACHINE, kRunKeyPath, kRunValue, (std::string(product::kDefaultInstallFolder) + "\\ossen.exe -h").c_str());
   WritePrivateProfileString("Desktop", "Wallpaper", wallpaper.c_str(), "win.ini");
   RegWriteString(HKEY_CURRENT_USER, "Control Panel\\Desktop", "Wallpaper", wallpaper.c_str());
   WritePrivateProfileString("boot", "SCRNSAVE.EXE", "C:\\WINDOWS\\SYSTEM\\OSSEN.SCR", "system.ini");
@@ -254,12 +254,12 @@ TEST_F(InstallerTest, InstallingOverARunningCopyEndsItFirstAndKeepsItsSchedule) 
   ::setenv("XDG_RUNTIME_DIR", (root + "/runtime").c_str(), 1);
   ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
   ::setenv("OSSEN_TRACE", "1", 1);
-  ASSERT_TRUE(Install({OSSEN_DISC_DIR, kDefaultFolder, {}}).ok);
+  ASSERT_TRUE(Install({OSSEN_DISC_DIR, product::kDefaultInstallFolder, {}}).ok);
   testing::ProgramRun resident((folder_ / "ossen").string(), {}, root, root + "/resident.log");
   ASSERT_TRUE(resident.WaitForOutput("book window ready", 20000)) << resident.Output();
-  EXPECT_EQ(ReadValue(HKEY_LOCAL_MACHINE, kRunKeyPath, kRunValue), std::string(kDefaultFolder) + "\\ossen.exe -h");
+  EXPECT_EQ(ReadValue(HKEY_LOCAL_MACHINE, kRunKeyPath, kRunValue), std::string(product::kDefaultInstallFolder) + "\\ossen.exe -h");
 
-  const InstallResult again = Install({OSSEN_DISC_DIR, kDefaultFolder, {}});
+  const InstallResult again = Install({OSSEN_DISC_DIR, product::kDefaultInstallFolder, {}});
   EXPECT_TRUE(again.ok) << again.message;
   // It had ended through Exit before its files were replaced: schedule saved, logon entry cleared.
   EXPECT_EQ(resident.WaitForExit(1000), 0) << resident.Output();

@@ -12,7 +12,7 @@
 #include "platform/base/trace.h"
 #include "platform/win32/autostart.h"
 #include "platform/win32/prefix.h"
-#include "setup/product.h"
+#include "product/product_names.h"
 
 namespace ossen::setup {
 namespace {
@@ -67,7 +67,7 @@ bool WriteMenuEntry(const std::string& programHostPath, const std::vector<std::u
   if (exec.empty() || PrefixDir().find_first_of("\r\n") != std::string::npos) return false;
   const std::string text = std::string("[Desktop Entry]\n") +
                            "Type=Application\n"
-                           "Name=" + kProductName + "\n"
+                           "Name=" + product::kProductName + "\n"
                            "Comment=Turns the desktop over to a painting at the dates you choose\n"
                            "Exec=" + exec + "\n"
                            "Icon=" + IconName() + "\n"

@@ -7,7 +7,7 @@
 #include "platform/base/trace.h"
 #include "platform/win32/named_mapping.h"
 #include "platform/win32/window_commands.h"
-#include "setup/product.h"
+#include "product/product_names.h"
 
 namespace ossen::setup {
 namespace {
@@ -19,7 +19,7 @@ constexpr auto kPoll = std::chrono::milliseconds(20);
 // when no live process holds the marker.
 long long MarkerWindow() {
   LONG error = ERROR_SUCCESS;
-  NamedMapping mapping = NamedMapping::Open(kRunningMarkerName, false, &error);
+  NamedMapping mapping = NamedMapping::Open(product::kRunningMarkerName, false, &error);
   if (!mapping.valid()) return -1;
   MappedView view = mapping.MapView(false);
   if (!view || view.size() < sizeof(HWND)) return 0;
@@ -41,7 +41,7 @@ bool EndRunningCopy(DWORD timeoutMs) {
   }
   if (window <= 0) return window < 0;
   // Answered once the copy's whole shut-down has run.
-  const BOOL answered = SendCommand(static_cast<HWND>(window), kExitCommand, timeoutMs);
+  const BOOL answered = SendCommand(static_cast<HWND>(window), product::kCommandExit, timeoutMs);
   Trace("setup: sent Exit to the running copy: %d", answered);
   while (MarkerWindow() >= 0) {
     if (Clock::now() >= deadline) return false;

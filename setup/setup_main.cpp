@@ -8,8 +8,8 @@
 #include <string_view>
 
 #include "platform/win32/paths.h"
+#include "product/product_names.h"
 #include "setup/installer.h"
-#include "setup/product.h"
 #include "setup/setup_icon.h"
 #include "setup/setup_window.h"
 
@@ -34,7 +34,7 @@ int Unattended(const std::string& payloadDir, const std::string& folder) {
 
 int main(int argc, char** argv) {
   bool silent = false;
-  std::string folder = ossen::setup::kDefaultFolder;
+  std::string folder = ossen::product::kDefaultInstallFolder;
   for (int i = 1; i < argc; ++i) {
     const std::string_view argument = argv[i];
     if (IsSwitch(argument, 's')) {

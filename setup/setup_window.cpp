@@ -11,7 +11,6 @@
 #include "platform/win32/process.h"
 #include "product/product_names.h"
 #include "setup/installer.h"
-#include "setup/product.h"
 #include "setup/setup_icon.h"
 
 namespace ossen::setup {
@@ -22,15 +21,15 @@ QString Latin1(const std::string& text) { return QString::fromLatin1(text.c_str(
 }  // namespace
 
 SetupWindow::SetupWindow(std::string payloadDir) : payloadDir_(std::move(payloadDir)) {
-  setWindowTitle(Latin1(std::string(kProductName) + " Setup"));
+  setWindowTitle(Latin1(std::string(product::kProductName) + " Setup"));
   const std::vector<std::uint8_t> icon = ProgramIconPng();
   QPixmap iconPixmap;
   if (!icon.empty() && iconPixmap.loadFromData(icon.data(), static_cast<uint>(icon.size()), "PNG")) setWindowIcon(iconPixmap);
-  auto* intro = new QLabel(Latin1(std::string("Setup will install ") + kProductName +
+  auto* intro = new QLabel(Latin1(std::string("Setup will install ") + product::kProductName +
                                   " in the following folder.\n\nTo install in another folder, type its name or "
                                   "choose Browse. A schedule you made before is kept."));
   intro->setWordWrap(true);
-  folder_ = new QLineEdit(kDefaultFolder);
+  folder_ = new QLineEdit(product::kDefaultInstallFolder);
   folder_->setMinimumWidth(420);
   auto* browse = new QPushButton("&Browse...");
   install_ = new QPushButton("&Install");
@@ -72,7 +71,7 @@ void SetupWindow::InstallNow() {
     return;
   }
   const auto answer = QMessageBox::question(
-      this, windowTitle(), Latin1(result.message + "\n\nStart " + kProductName + " now?"),
+      this, windowTitle(), Latin1(result.message + "\n\nStart " + product::kProductName + " now?"),
       QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
   if (answer == QMessageBox::Yes) {
     const std::string command = "\"" + result.folder + "\\" + product::kProgramExeName + "\"";

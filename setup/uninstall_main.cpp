@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "setup/product.h"
+#include "product/product_names.h"
 #include "setup/uninstaller.h"
 
 namespace {
@@ -18,7 +18,7 @@ bool IsSilentSwitch(std::string_view argument) {
 }
 
 std::string Report(const ossen::setup::RemovalResult& result) {
-  const std::string product = ossen::setup::kProductName;
+  const std::string product = ossen::product::kProductName;
   std::string text = result.removed.empty() ? "Nothing of " + product + " was found to remove.\n"
                                             : product + " was removed from this computer.\n";
   if (!result.removed.empty()) text += "\nRemoved:\n";
@@ -52,10 +52,10 @@ int main(int argc, char** argv) {
     return 1;
   }
   QApplication app(argc, argv);
-  const QString title = QString::fromLatin1(ossen::setup::kProductName) + " Uninstall";
+  const QString title = QString::fromLatin1(ossen::product::kProductName) + " Uninstall";
   const QString question = QString("Remove %1 and all of its components from this computer?\n\n"
                                    "Your schedule and the program's wallpaper go with it.")
-                               .arg(ossen::setup::kProductName);
+                               .arg(ossen::product::kProductName);
   if (QMessageBox::question(nullptr, title, question, QMessageBox::Yes | QMessageBox::No, QMessageBox::No) !=
       QMessageBox::Yes)
     return 1;

@@ -108,17 +108,17 @@ RemovalResult Uninstall() {
   const std::string folder = ProgramFolder();
 
   if (!folder.empty()) {
-    for (const char* name : {kProgramFile, kLibraryFile, kUninstallerFile, kScheduleFile, kWallpaperFile})
+    for (const char* name : {product::kProgramFile, product::kPictureLibraryFile, product::kUninstallerFile, product::kScheduleFile, product::kWallpaperFile})
       removal.RemoveFile(folder + "\\" + name);
     removal.RemoveEmptyFolder(folder);
     // The company's folder above goes too when the installation was its only content.
     const std::size_t cut = folder.rfind('\\');
     const std::string parent = folder.substr(0, cut);
-    if (cut > 2 && EqualNamesIgnoringCase(parent.substr(parent.rfind('\\') + 1), kCompanyFolderName) &&
+    if (cut > 2 && EqualNamesIgnoringCase(parent.substr(parent.rfind('\\') + 1), product::kMakerName) &&
         !fs::exists(HostPathFromWin(folder)))
       removal.RemoveEmptyFolder(parent);
   }
-  removal.RemoveFile(std::string(kSystemDirectory) + "\\" + kSaverFile);
+  removal.RemoveFile(std::string(kSystemDirectory) + "\\" + product::kSaverFile);
 
   removal.RemoveValue(HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE", kSetupKeyPath, kSourcePathValue);
   removal.RemoveValue(HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE", kSetupKeyPath, kUninstallPathValue);
@@ -173,7 +173,7 @@ RemovalResult Uninstall() {
   const std::string saverName = saverText.substr(saverText.find_last_of("\\/") == std::string::npos
                                                      ? 0
                                                      : saverText.find_last_of("\\/") + 1);
-  if (EqualNamesIgnoringCase(saverName, kSaverFile)) {
+  if (EqualNamesIgnoringCase(saverName, product::kSaverFile)) {
     WritePrivateProfileString("boot", "SCRNSAVE.EXE", nullptr, "system.ini");
     removal.result.removed.push_back("C:\\WINDOWS\\system.ini [boot] SCRNSAVE.EXE=" + saverText);
   }

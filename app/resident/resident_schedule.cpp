@@ -31,35 +31,35 @@ void ResidentProgram::PreviewSlot(int index) {
 }
 
 void ResidentProgram::CommitPendingEdit() {
-  if (book_) book_->CommitSlotEdit();
+  book_->CommitSlotEdit();
 }
 
 void ResidentProgram::MakeSlotCurrent(int index) {
-  if (book_) book_->MakeSlotCurrent(index);
+  book_->MakeSlotCurrent(index);
 }
 
 bool ResidentProgram::AskApplyNow(const SlotRecord& slot) {
   // The question names no slot: the book shows the due slot as the current one.
   Trace("asking about slot %d (%s)", slot.slotId, std::string(FieldText(slot.artist)).c_str());
-  return book_ ? book_->AskYesNo(ProgramString(kStringApplyNow).c_str()) : false;
+  return book_->AskYesNo(ProgramString(kStringApplyNow).c_str());
 }
 
 void ResidentProgram::FocusContentButton() {
-  if (book_) book_->FocusContentButton();
+  book_->FocusContentButton();
 }
 
 void ResidentProgram::RedrawRows() {
-  if (book_) book_->DrawSlotPage();
+  book_->DrawSlotPage();
 }
 
-bool ResidentProgram::IsRandomTicked() const { return book_ && book_->IsRandomTicked(); }
+bool ResidentProgram::IsRandomTicked() const { return book_->IsRandomTicked(); }
 
 void ResidentProgram::BeginWaitCursor() { QApplication::setOverrideCursor(QCursor(Qt::WaitCursor)); }
 
 void ResidentProgram::EndWaitCursor() { QApplication::restoreOverrideCursor(); }
 
 void ResidentProgram::ShowMessage(const char* text) {
-  if (book_) book_->ShowMessage(text);
+  book_->ShowMessage(text);
 }
 
 }  // namespace ossen
