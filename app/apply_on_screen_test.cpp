@@ -60,7 +60,7 @@ TEST(ApplyOnScreenTest, AnOverdueSlotIsAskedAboutAtStartAndYesMakesItTheDesktop)
   XvfbDisplay display(800, 600);
   ASSERT_TRUE(display.Running()) << "Xvfb did not report a display";
 
-  testing::TempPrefix prefix;
+  testing::TempPrefix prefix{testing::TempPrefix::ProgramFolder::kUserProgramFolder};
   const std::string home = prefix.root() + "/home";
   std::filesystem::create_directories(home + "/.config");
   std::filesystem::create_directories(prefix.root() + "/runtime");

@@ -142,7 +142,7 @@ class BookWindowX11Test : public ::testing::Test {
     Pause(300);
   }
 
-  ossen::testing::TempPrefix prefix_;
+  ossen::testing::TempPrefix prefix_{ossen::testing::TempPrefix::ProgramFolder::kUserProgramFolder};
   std::string display_;
   std::unique_ptr<Child> xvfb_;
   std::unique_ptr<Child> windowManager_;

@@ -70,7 +70,7 @@ class ProgramTest : public ::testing::Test {
     return error ? 0 : size;
   }
 
-  ossen::testing::TempPrefix prefix_;
+  ossen::testing::TempPrefix prefix_{ossen::testing::TempPrefix::ProgramFolder::kUserProgramFolder};
   std::string home_;
   int runs_ = 0;
 };

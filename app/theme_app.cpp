@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "app/instance_marker.h"
+#include "app/program_folder.h"
 #include "app/removal_run.h"
 #include "app/resident/resident_program.h"
 #include "platform/base/ascii_case.h"
@@ -84,7 +85,8 @@ void ThemeApp::InitInstance() {
 void ThemeApp::RunResident(std::unique_ptr<FileSource> marker) {
   instanceMarker = std::move(marker);
 
-  ResidentProgram::StartAtLogon();
+  // Where this copy keeps its files, and what starts it at the next logon.
+  PrepareResidentStart();
   const bool startHidden = ContainsLetter(commandLine_, 'h');
   ResidentProgram resident(startHidden);
   // The session's end saves the schedule; the Run value stays, so the next logon starts us.

@@ -129,7 +129,7 @@ class RealTrayTest : public ::testing::Test {
     return false;
   }
 
-  testing::TempPrefix prefix_;
+  testing::TempPrefix prefix_{testing::TempPrefix::ProgramFolder::kUserProgramFolder};
   testing::XvfbDisplay xvfb_{800, 600};
   std::map<std::string, std::string> saved_;
   std::unique_ptr<ProgramRun> openbox_, trayer_, ossen_;

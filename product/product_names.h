@@ -9,6 +9,9 @@ inline constexpr char kProductName[] = "Vintra Ossens Screen Savers";
 inline constexpr char kMakerName[] = "Brantwell Software";
 // Where the installer proposes to put the program.
 inline constexpr char kDefaultInstallFolder[] = "C:\\Program Files\\Brantwell Software\\Vintra Ossens Screen Savers";
+// The program folder of a start that no installer recorded (a package's copy, a build):
+// each person's schedule and wallpaper live there, in that person's prefix.
+inline constexpr char kUserProgramFolder[] = "C:\\OSSEN";
 // What `--version` prints.
 inline constexpr char kVersionLine[] = "ossen 1.00 (Vintra Ossens Screen Savers)";
 

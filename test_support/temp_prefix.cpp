@@ -6,11 +6,11 @@
 
 namespace ossen::testing {
 
-TempPrefix::TempPrefix() {
+TempPrefix::TempPrefix(ProgramFolder where) {
   std::string pattern = (std::filesystem::temp_directory_path() / "ossen-test-XXXXXX").string();
   root_ = ::mkdtemp(pattern.data()) ? pattern : std::string();
   prefix_ = root_ + "/prefix";
-  program_ = root_ + "/program";
+  program_ = where == ProgramFolder::kUserProgramFolder ? prefix_ + "/drive_c/OSSEN" : root_ + "/program";
   std::filesystem::create_directories(program_);
 
   if (const char* old = std::getenv("OSSEN_PREFIX")) {

@@ -11,7 +11,11 @@ namespace ossen::testing {
 // restores both and removes the folder.
 class TempPrefix {
  public:
-  TempPrefix();
+  // Where the program folder lies: beside the prefix, or as the per-user program folder
+  // C:\OSSEN inside it, where the real program works when no installer recorded a folder.
+  enum class ProgramFolder { kBesidePrefix, kUserProgramFolder };
+
+  explicit TempPrefix(ProgramFolder where = ProgramFolder::kBesidePrefix);
   ~TempPrefix();
   TempPrefix(const TempPrefix&) = delete;
   TempPrefix& operator=(const TempPrefix&) = delete;

@@ -21,6 +21,7 @@
 #include "platform/base/trace.h"
 #include "platform/base/unique_fd.h"
 #include "platform/win32/paths.h"
+#include "product/product_names.h"
 
 namespace ossen {
 
@@ -443,6 +444,8 @@ std::string ModuleFileName(std::string name) {
 
 std::string SearchModuleFile(const std::string& fileName) {
   std::vector<std::string> folders{ExecutableFolder(), CurrentFolder(),
+                                   HostPathFromWin(product::kUserProgramFolder),
+                                   InstalledDataFolder(),
                                    HostPathFromWin(kSystemDirectory),
                                    HostPathFromWin(kWindowsDirectory)};
   if (const char* path = std::getenv("PATH")) {
@@ -466,6 +469,11 @@ std::string SearchModuleFile(const std::string& fileName) {
 // ---------------------------------------------------------------------------------------
 // The Win32-shaped operations
 
+std::string InstalledDataFolder() {
+  const std::string exe = ExecutableFolder();
+  return exe.empty() ? std::string() : exe + "/" + OSSEN_INSTALLED_DATA_FROM_PROGRAMS;
+}
+
 HMODULE LoadLibrary(const char* name) {
   if (!name || !*name) return nullptr;
   const std::string given(name);
@@ -485,6 +493,7 @@ HMODULE LoadLibrary(const char* name) {
   }
   char resolved[PATH_MAX];
   if (::realpath(hostPath.c_str(), resolved)) hostPath = resolved;
+  Trace("LoadLibrary: %s is %s", name, hostPath.c_str());
   return ModuleTable::Instance().LoadFile(hostPath);
 }
 

@@ -85,11 +85,16 @@ inline constexpr int RT_GROUP_ICON = 14;
 
 // Loads a module by name: "OssenDLL", "OssenDLL.dll" and "OssenDLL.rcc" all name
 // "OssenDLL.rcc". A bare name is searched in the executable's folder, the current folder,
-// the system folder, the Windows folder, then each folder of PATH; the file name matches
-// without regard to case. A name with a folder in it ("C:\x\OssenDLL") is that file only.
+// the per-user program folder (C:\OSSEN), the installed data folder (below), the system
+// folder, the Windows folder, then each folder of PATH; the file name matches without
+// regard to case. A name with a folder in it ("C:\x\OssenDLL") is that file only.
 // Loading a file that is already loaded hands out the same module again, counted. Null
 // when no file is found or the first one found is refused.
 HMODULE LoadLibrary(const char* name);
+// Where an installed copy keeps its shared files: "<the executable's folder>/../share/ossen"
+// as the build's install rules lay it out (the relative way from the programs' folder to
+// the data folder). A host path, whether or not it exists.
+std::string InstalledDataFolder();
 // Loads a module from a resource file's bytes already in memory, checked as a file is.
 // Each call gives a new module. Null when refused.
 HMODULE LoadModuleFromImage(std::vector<std::uint8_t> image);
