@@ -280,7 +280,9 @@ int Run(const std::string& cataloguePath, const std::string& outputPath, const s
 
 int main(int argc, char** argv) {
   std::vector<std::string> files;
-  std::string base = OSSEN_BUNDLED_LIBRARY;
+  // The bundled collection: an installed piclib's own, else the one its build painted.
+  std::string base = ossen::InstalledDataFolder() + "/" + ossen::product::kPictureLibraryFile;
+  if (!std::filesystem::is_regular_file(base)) base = OSSEN_BUNDLED_LIBRARY;
   bool usage = false;
   for (int i = 1; i < argc; ++i) {
     const std::string word = argv[i];

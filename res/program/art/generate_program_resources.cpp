@@ -3,12 +3,18 @@
 //
 //   generate_program_resources OUTPUT_FOLDER
 //
+// and, for the installed program's menu entry, its icon at the icon theme's sizes:
+//
+//   generate_program_resources --icons ICON_THEME_FOLDER ICON_NAME
+//
 // The output is the same bytes on every run. The build fails (exit 1) when a file cannot
 // be written or a help text would not fit its column.
+#include <QtCore/QDir>
 #include <QtGui/QFontMetrics>
 #include <QtGui/QGuiApplication>
 
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <utility>
 #include <string>
@@ -78,6 +84,20 @@ bool HelpTextsFit() {
   return fit;
 }
 
+// The program's icon for a desktop's icon theme: "<folder>/<n>x<n>/apps/<name>.png" at the
+// sizes menus, launchers and software centres ask for.
+int GenerateThemeIcons(const std::string& folder, const std::string& name) {
+  for (int size : {16, 32, 48, 64, 128, 256}) {
+    const std::string sizeFolder = folder + "/" + std::to_string(size) + "x" + std::to_string(size) + "/apps";
+    if (!QDir().mkpath(QString::fromStdString(sizeFolder)) ||
+        !PaintAppIcon(size).save(QString::fromStdString(sizeFolder + "/" + name + ".png"), "PNG")) {
+      std::fprintf(stderr, "generate_program_resources: cannot write the %d pixel icon in %s\n", size, sizeFolder.c_str());
+      return 1;
+    }
+  }
+  return 0;
+}
+
 int Generate(const std::string& folder) {
   if (!HelpTextsFit()) return 1;
   ModuleWriter module(folder);
@@ -107,10 +127,12 @@ int Generate(const std::string& folder) {
 }  // namespace ossen::art
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: generate_program_resources OUTPUT_FOLDER\n");
+  const bool icons = argc == 4 && std::strcmp(argv[1], "--icons") == 0;
+  if (argc != 2 && !icons) {
+    std::fprintf(stderr, "usage: generate_program_resources OUTPUT_FOLDER\n"
+                         "       generate_program_resources --icons ICON_THEME_FOLDER ICON_NAME\n");
     return 2;
   }
   QGuiApplication application(argc, argv);
-  return ossen::art::Generate(argv[1]);
+  return icons ? ossen::art::GenerateThemeIcons(argv[2], argv[3]) : ossen::art::Generate(argv[1]);
 }

@@ -262,28 +262,33 @@ QImage PaintHandCursor() {
 
 std::vector<QImage> PaintAppIcons() {
   std::vector<QImage> icons;
-  for (int size : {16, 32, 48}) {
-    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing, true);
-    const double s = size / 16.0;
-    const QRectF frame(0.5 * s, 1.5 * s, 15 * s, 13 * s);
-    painter.setPen(Qt::NoPen);
-    QLinearGradient gold(frame.topLeft(), frame.bottomRight());
-    gold.setColorAt(0.0, kGoldLight);
-    gold.setColorAt(1.0, kGoldDark);
-    painter.setBrush(gold);
-    painter.drawRect(frame);
-    const QRectF canvas = frame.adjusted(2 * s, 2 * s, -2 * s, -2 * s);
-    DrawLandscape(painter, canvas, true);
-    painter.setPen(QPen(kGoldDark.darker(150), size >= 32 ? 1.0 : 0.6));
-    painter.setBrush(Qt::NoBrush);
-    painter.drawRect(frame.adjusted(0.25, 0.25, -0.25, -0.25));
-    painter.end();
-    icons.push_back(image.convertToFormat(QImage::Format_ARGB32));
-  }
+  for (int size : {16, 32, 48}) icons.push_back(PaintAppIcon(size));
   return icons;
+}
+
+QImage PaintAppIcon(int size) {
+  QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+  image.fill(Qt::transparent);
+  QPainter painter(&image);
+  painter.setRenderHint(QPainter::Antialiasing, true);
+  const double s = size / 16.0;
+  const QRectF frame(0.5 * s, 1.5 * s, 15 * s, 13 * s);
+  painter.setPen(Qt::NoPen);
+  QLinearGradient gold(frame.topLeft(), frame.bottomRight());
+  gold.setColorAt(0.0, kGoldLight);
+  gold.setColorAt(1.0, kGoldDark);
+  painter.setBrush(gold);
+  painter.drawRect(frame);
+  const QRectF canvas = frame.adjusted(2 * s, 2 * s, -2 * s, -2 * s);
+  DrawLandscape(painter, canvas, true);
+  // The frame's outline keeps its weight to the picture's size above the icon file's sizes.
+  const double outline = size < 32 ? 0.6 : size <= 48 ? 1.0 : size / 48.0;
+  painter.setPen(QPen(kGoldDark.darker(150), outline));
+  painter.setBrush(Qt::NoBrush);
+  const double inset = outline / 2 - 0.25 > 0.25 ? outline / 2 : 0.25;
+  painter.drawRect(frame.adjusted(inset, inset, -inset, -inset));
+  painter.end();
+  return image.convertToFormat(QImage::Format_ARGB32);
 }
 
 IndexedPicture ReducePicture(const QImage& rgb, int colours) {

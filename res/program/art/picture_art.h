@@ -17,6 +17,7 @@ QImage PaintIntro();                 // 500 x 375
 QImage PaintAboutBox();              // 400 x 260
 QImage PaintHandCursor();            // 32 x 32: transparent, black outline, white hand
 std::vector<QImage> PaintAppIcons();  // 16, 32 and 48 pixels
+QImage PaintAppIcon(int size);        // the same picture at size x size pixels
 
 // Reduces a picture to `colours` entries at the start of its table (pixels use only those).
 IndexedPicture ReducePicture(const QImage& rgb, int colours);
