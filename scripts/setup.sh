@@ -4,6 +4,8 @@
 #   scripts/setup.sh run    what building and running the programs needs (scripts/start.sh)
 #   scripts/setup.sh test   that, and what the tests, benchmarks and sanitizer builds need
 #                           (scripts/test.sh, CI); the default
+#   scripts/setup.sh package  what building the Debian package and checking it needs
+#                           (scripts/package.sh)
 set -euo pipefail
 
 run_packages=(
@@ -23,10 +25,16 @@ test_packages=(
   openbox trayer                            # the tray icon's test under a real notification area
 )
 
+package_packages=(
+  dpkg-dev file                             # CPack's dependencies of the package (dpkg-shlibdeps)
+  lintian desktop-file-utils appstream man-db   # checking the package, its menu and AppStream entries, its manual
+)
+
 case "${1:-test}" in
   run) packages=("${run_packages[@]}") ;;
   test) packages=("${run_packages[@]}" "${test_packages[@]}") ;;
-  *) echo "usage: scripts/setup.sh [run|test]" >&2; exit 2 ;;
+  package) packages=("${run_packages[@]}" "${package_packages[@]}") ;;
+  *) echo "usage: scripts/setup.sh [run|test|package]" >&2; exit 2 ;;
 esac
 
 missing=()
