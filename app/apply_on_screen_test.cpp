@@ -15,6 +15,7 @@
 
 #include "engine/painting_picture.h"
 #include "engine/test/engine_test_support.h"
+#include "platform/win32/paths.h"
 #include "schedule/local_time.h"
 #include "schedule/slot_store.h"
 #include "schedule/test/schedule_test_support.h"
@@ -105,7 +106,7 @@ TEST(ApplyOnScreenTest, AnOverdueSlotIsAskedAboutAtStartAndYesMakesItTheDesktop)
   EXPECT_EQ(wall.width, 800);
   EXPECT_EQ(wall.height, 600);
   EXPECT_EQ(wall.bitCount, 8);
-  HMODULE library = LoadLibrary((prefix.programDir() + "/OssenDLL.rcc").c_str());
+  HMODULE library = LoadLibrary(WinPathFromHost(prefix.programDir() + "/OssenDLL.rcc").c_str());
   ASSERT_NE(library, nullptr);
   PaletteRef preview = LoadPreviewPalette(library, kPainting);
   ASSERT_TRUE(preview);

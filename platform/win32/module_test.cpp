@@ -13,6 +13,7 @@
 
 #include "platform/base/file_io.h"
 #include "platform/win32/paths.h"
+#include "product/product_names.h"
 #include "test_support/temp_prefix.h"
 
 namespace ossen {
@@ -90,7 +91,9 @@ class ModuleSearchTest : public ::testing::Test {
 TEST_F(ModuleSearchTest, EachSearchPlaceFindsTheModuleInAnyCaseAndWithAnyExtension) {
   const std::vector<std::uint8_t> image = LibraryImage();
   const std::string pathFolder = prefix_.root() + "/on-path";
-  const std::vector<std::string> places{prefix_.programDir(), HostPathFromWin(kSystemDirectory),
+  const std::string userProgramFolder = HostPathFromWin(product::kUserProgramFolder);
+  fs::create_directories(userProgramFolder);
+  const std::vector<std::string> places{prefix_.programDir(), userProgramFolder, HostPathFromWin(kSystemDirectory),
                                         HostPathFromWin(kWindowsDirectory), pathFolder};
   ScopedPath path("/nonexistent:" + pathFolder);
   for (const std::string& place : places) {
