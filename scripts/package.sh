@@ -7,7 +7,9 @@ cd "$(dirname "$0")/.."
 scripts/setup.sh package
 dir=build-package
 rm -rf "$dir"
-# Debian's hardening flags (stack protector, fortified calls, read-only relocations).
+# Debian's hardening flags, all of them (stack protector, fortified calls, position-independent
+# programs, relocations read-only and bound at start).
+export DEB_BUILD_MAINT_OPTIONS=hardening=+all
 export CFLAGS="$(dpkg-buildflags --get CFLAGS)" CXXFLAGS="$(dpkg-buildflags --get CXXFLAGS)"
 export CPPFLAGS="$(dpkg-buildflags --get CPPFLAGS)" LDFLAGS="$(dpkg-buildflags --get LDFLAGS)"
 CFLAGS="$CFLAGS $CPPFLAGS" CXXFLAGS="$CXXFLAGS $CPPFLAGS"
