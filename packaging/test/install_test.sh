@@ -23,6 +23,17 @@ diff -u "$work/expected.txt" "$work/installed.txt" || fail "the installed files 
 [ -x "$root/usr/bin/ossen" ] && [ -x "$root/usr/bin/ossen.scr" ] || fail "the programs are not executable"
 [ -e "$root/usr/libexec/xscreensaver/ossen-saver" ] || fail "XScreenSaver's link leads nowhere"
 
+# The menu entry and the AppStream entry as the desktop's own checkers read them, where
+# the machine has them (scripts/setup.sh package installs them).
+share=$root/usr/share
+if command -v desktop-file-validate >/dev/null; then
+  desktop-file-validate "$share"/applications/*.desktop || fail "desktop-file-validate refused the menu entry"
+fi
+if command -v appstreamcli >/dev/null; then
+  appstreamcli validate --no-net "$share"/metainfo/*.metainfo.xml >"$work/appstream.log" 2>&1 ||
+    { cat "$work/appstream.log" >&2; fail "appstreamcli refused the AppStream entry"; }
+fi
+
 # The installed programs run with what they link, in a prefix of their own; a sanitizer
 # build's leak report is not this test's business.
 export OSSEN_PREFIX=$work/prefix QT_QPA_PLATFORM=offscreen OSSEN_DESKTOP_BRIDGE=off
