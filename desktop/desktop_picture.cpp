@@ -1,12 +1,16 @@
 #include "desktop/desktop_picture.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
 
 #include "desktop/backend_common.h"
-#include "platform/base/file_io.h"
+#include "platform/base/unique_fd.h"
 #include "platform/base/trace.h"
 #include "platform/win32/prefix.h"
 #include "product/product_names.h"
@@ -30,16 +34,37 @@ std::string NextPictureCopyPath(const std::string& folder, std::string_view exte
   return (std::filesystem::path(folder) / name).string();
 }
 
+// A new file at `path` holding the bytes; false (and no file) when it exists already or
+// cannot be written whole. No rename and no sync: nobody knows the name before it is
+// handed to the desktop, and a copy lost to a crash is made again by the next change.
+bool WriteNewFile(const std::string& path, const std::uint8_t* data, std::size_t size) {
+  UniqueFd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
+  if (fd.get() < 0) return false;
+  while (size > 0) {
+    const ssize_t n = ::write(fd.get(), data, size);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      ::unlink(path.c_str());
+      return false;
+    }
+    data += n;
+    size -= static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
 std::string WriteDesktopPicture(const std::uint8_t* data, std::size_t size) {
+  if (data == nullptr || size == 0) return {};
   const std::string folder = DesktopPictureFolder();
   std::error_code error;
   std::filesystem::create_directories(folder, error);
-  const std::string path = NextPictureCopyPath(folder, ".jpg");
-  if (data == nullptr || size == 0 || !WriteFileAtomically(path, data, size)) {
-    Trace("desktop: could not write the picture %s", path.c_str());
-    return {};
+  // Another ossen process may take the same name at the same moment: the next one then.
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    const std::string path = NextPictureCopyPath(folder, ".jpg");
+    if (WriteNewFile(path, data, size)) return path;
   }
-  return path;
+  Trace("desktop: could not write a picture in %s (errno %d)", folder.c_str(), errno);
+  return {};
 }
 
 int RemovePictureCopies(const std::string& folder, const std::string& keep) {
