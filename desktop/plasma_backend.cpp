@@ -122,12 +122,14 @@ class PlasmaBackend : public KeepingDesktopBackend {
   }
 
   // The picture through plasma-apply-wallpaperimage, or the D-Bus script when the tool is
-  // missing or the name holds a "'", which the tool refuses.
+  // missing, fails (Plasma 5.27's tool knows no -f) or the name holds a "'", which the tool
+  // refuses.
   bool ApplyPicture(const std::string& hostPath, int fillMode) {
     if (hostPath.find('\'') == std::string::npos) {
       const ToolOutcome outcome =
           Tools().Run({"plasma-apply-wallpaperimage", "-f", kFillModeNames[fillMode], hostPath});
-      if (outcome.result != ToolResult::kNotFound) return outcome.result == ToolResult::kOk;
+      if (outcome.result == ToolResult::kOk) return true;
+      if (outcome.result == ToolResult::kTimedOut) return false;
     }
     return RunScript(FileUriFromPath(hostPath), fillMode);
   }

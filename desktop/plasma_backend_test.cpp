@@ -69,6 +69,14 @@ TEST_F(PlasmaBackendTest, WithoutItsToolOrWithAQuoteInTheNameTheScriptInterfaceI
   calls = Calls();
   ASSERT_EQ(calls.size(), 1u);
   EXPECT_TRUE(calls[0].starts_with("qdbus|"));
+
+  // A tool that knows no -f (Plasma 5.27's): the script sets the picture and its FillMode.
+  ClearCalls();
+  FakeTool("plasma-apply-wallpaperimage", "[ \"$1\" = -f ] && exit 1; exit 0");
+  EXPECT_TRUE(plasma->ShowWallpaper({picture_}).shown);
+  calls = Calls();
+  ASSERT_EQ(calls.size(), 2u);
+  EXPECT_NE(calls[1].find("d.writeConfig('FillMode', 2);"), std::string::npos) << calls[1];
 }
 
 TEST_F(PlasmaBackendTest, TheImageItsConfigurationNamedComesBack) {
