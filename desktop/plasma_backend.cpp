@@ -87,7 +87,8 @@ class PlasmaBackend : public KeepingDesktopBackend {
       if (!path || path->empty()) return RunScript(value, fillMode);
       return ApplyPicture(*path, fillMode);
     }
-    return false;
+    // No Image of the person's own: Plasma's default picture, which an empty Image gives.
+    return RunScript("", fillMode);
   }
 
  private:

@@ -31,7 +31,12 @@ TEST_F(PlasmaBackendTest, EachPlacementHasItsFillModeAndEveryChangeANewName) {
     expected.push_back(std::string("plasma-apply-wallpaperimage|-f|") + mode + "|" + copy);
   }
   EXPECT_EQ(Calls(), expected);
-  plasma->RestoreOwnWallpaper();
+  // Plasma had its default picture (no configuration named one): an empty Image gives it back.
+  FakeTool("qdbus", "exit 0");
+  ClearCalls();
+  EXPECT_TRUE(plasma->RestoreOwnWallpaper());
+  ASSERT_EQ(Calls().size(), 1u);
+  EXPECT_NE(Calls()[0].find("d.writeConfig('Image', ''); d.writeConfig('FillMode', 2);"), std::string::npos);
   EXPECT_FALSE(fs::exists(last)) << "the copies go with the give-back";
 }
 
