@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <system_error>
 
 #include "desktop/desktop_picture.h"
 #include "platform/base/ascii_case.h"
@@ -79,6 +80,8 @@ bool KeepingDesktopBackend::RestoreOwnWallpaper() {
   // and the uninstaller's last word on them.
   const int removed = RemovePictureCopies(DesktopPictureFolder());
   if (removed > 0) Trace("desktop: %d picture copies removed", removed);
+  std::error_code ignored;
+  std::filesystem::remove(DesktopPictureFolder(), ignored);  // only when nothing else is in it
   return ok;
 }
 

@@ -74,6 +74,7 @@ TEST_F(GSettingsBackendTest, EachPlacementHasItsPictureOptionAndTheCopiesGoOnGiv
   EXPECT_TRUE(copies.back().ends_with("/desktop/ossen-6.jpg")) << copies.back();
   gnome->RestoreOwnWallpaper();
   for (const std::string& copy : copies) EXPECT_FALSE(std::filesystem::exists(copy)) << copy;
+  EXPECT_FALSE(std::filesystem::exists(DesktopPictureFolder())) << "nor is their folder left behind";
 }
 
 TEST_F(GSettingsBackendTest, OtherGSettingsDesktopsUseTheirOwnSchemaAndForm) {
