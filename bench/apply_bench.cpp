@@ -1,7 +1,11 @@
 // ApplySlot measured against its peer in the same run:
 //   ApplySlot of painting 12 with all three elements at 800 x 600 (wallpaper scaled,
 //   start-up image, screen saver records)    vs  libjpeg-turbo decoding its JPEG to memory
-// and each step of the apply on its own, to show where the time beyond the decode goes.
+// and each step of the apply on its own, to show where the time beyond the decode goes;
+// at 1920 x 1080 and 3840 x 2160:
+//   the Windows records (ApplySlot with all three elements, no desktop)  vs  the decode
+//   the picture a settings desktop gets (the stored JPEG copied to a fresh file, the
+//   placement read from the records, the older copy removed)           vs  the decode
 // The desktop bridge is off (OSSEN_DESKTOP_BRIDGE=off, the screen size set here); the
 // prefix and program folder are a fresh folder under TMPDIR (default /tmp).
 // Run: build/bench/apply_bench (Google Benchmark flags are passed on).
@@ -17,6 +21,8 @@
 #include <benchmark/benchmark.h>
 
 #include "bench/fastest_times.h"
+#include "desktop/desktop_picture.h"
+#include "desktop/wallpaper_request.h"
 #include "engine/apply_engine.h"
 #include "engine/painting_picture.h"
 #include "gfx/pixel_convert.h"
@@ -46,6 +52,7 @@ class QuietHost : public ApplyHost {
   void BeginWaitCursor() override {}
   void EndWaitCursor() override {}
   void ShowMessage(const char*) override {}
+  void ShowTrayNotice(const std::string&) override {}
 };
 
 // The prefix, program folder, library and slot list every case shares.
@@ -89,6 +96,32 @@ void ApplyAllElements(benchmark::State& state) {
   QuietHost host;
   const ApplyInputs inputs{s.slots, s.programDir, s.library};
   for (auto _ : state) ApplySlot(inputs, host, 0);
+}
+
+// The Windows records on a screen of today: "ossen.bmp" at the screen's size, "logo.sys",
+// the screen saver's records.
+void ApplyRecords(benchmark::State& state, int width, int height) {
+  Setting& s = Shared();
+  QuietHost host;
+  const ApplyInputs inputs{s.slots, s.programDir, s.library};
+  SetScreenSizeOverride(width, height);
+  for (auto _ : state) ApplySlot(inputs, host, 0);
+  SetScreenSizeOverride(kScreenWidth, kScreenHeight);
+}
+
+// What the engine adds for a settings desktop (whose tools run outside the program): the
+// stored JPEG in a fresh file, the placement, the copy before it removed. The screen's
+// size does not enter; the rows stand beside the records of the same size.
+void DesktopPicture(benchmark::State& state, int width, int height) {
+  Setting& s = Shared();
+  SetScreenSizeOverride(width, height);
+  for (auto _ : state) {
+    const ResourceSource jpeg(s.library, PaintingResourceName(kPainting), kPictureResourceType);
+    WallpaperRequest request{WriteDesktopPicture(jpeg.data, jpeg.size), ReadWallpaperPlacement()};
+    RemovePictureCopies(DesktopPictureFolder(), request.picturePath);
+    benchmark::DoNotOptimize(request.picturePath.data());
+  }
+  SetScreenSizeOverride(kScreenWidth, kScreenHeight);
 }
 
 // libjpeg-turbo on its own: the same JPEG decoded into one buffer of RGB rows.
@@ -163,6 +196,10 @@ void StepSettings(benchmark::State& state) {
 
 BENCHMARK(ApplyAllElements)->Unit(benchmark::kMillisecond);
 BENCHMARK(LibjpegDecode)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(ApplyRecords, 1920x1080, 1920, 1080)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(ApplyRecords, 3840x2160, 3840, 2160)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(DesktopPicture, 1920x1080, 1920, 1080)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(DesktopPicture, 3840x2160, 3840, 2160)->Unit(benchmark::kMillisecond);
 BENCHMARK(StepPreviewPalette)->Unit(benchmark::kMillisecond);
 BENCHMARK(StepDecodeJpeg)->Unit(benchmark::kMillisecond);
 BENCHMARK(StepMapToPalette)->Unit(benchmark::kMillisecond);
@@ -179,6 +216,12 @@ int main(int argc, char** argv) {
   return ossen::bench::RunAndPrintRatios(argc, argv, [](const ossen::bench::FastestTimes& times) {
     std::printf("ApplySlot time / libjpeg-turbo decode time = %.2f (target <= 1.3)\n",
                 times.Ratio("ApplyAllElements", "LibjpegDecode"));
+    for (const char* size : {"1920x1080", "3840x2160"}) {
+      std::printf("%s: Windows records / decode = %.2f (target <= 1.3), desktop picture / decode = %.3f "
+                  "(target <= 0.1)\n",
+                  size, times.Ratio(std::string("ApplyRecords/") + size, "LibjpegDecode"),
+                  times.Ratio(std::string("DesktopPicture/") + size, "LibjpegDecode"));
+    }
     for (const char* step : {"StepPreviewPalette", "StepDecodeJpeg", "StepMapToPalette", "StepWholePicture",
                              "StepScaleWallpaper", "StepScaleStartupImage", "StepWriteFiles", "StepSettings"}) {
       std::printf("  %-22s / decode = %.2f\n", step, times.Ratio(step, "LibjpegDecode"));

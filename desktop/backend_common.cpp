@@ -1,7 +1,10 @@
 #include "desktop/backend_common.h"
 
+#include <cstdio>
 #include <filesystem>
+#include <system_error>
 
+#include "desktop/desktop_picture.h"
 #include "platform/base/ascii_case.h"
 #include "platform/base/trace.h"
 #include "product/product_names.h"
@@ -20,16 +23,36 @@ ToolOutcome DesktopTools::Run(const ToolArgs& argv) {
     std::string line;
     for (const std::string& arg : argv) line += (line.empty() ? "" : " ") + arg;
     Trace("desktop: %.160s: %s (exit %d)", line.c_str(), ToolResultName(outcome.result), outcome.exitCode);
+    const std::string& tool = argv.empty() ? std::string("the tool") : argv.front();
+    char reason[256] = "";
+    if (outcome.result == ToolResult::kNotFound)
+      std::snprintf(reason, sizeof reason, "%.80s is missing", tool.c_str());
+    else if (outcome.result == ToolResult::kTimedOut)
+      std::snprintf(reason, sizeof reason, "%.80s did not answer within %g s", tool.c_str(), timeoutMs_ / 1000.0);
+    else
+      std::snprintf(reason, sizeof reason, "%.80s failed (exit %d)", tool.c_str(), outcome.exitCode);
+    failure_ = reason;
   }
   return outcome;
 }
 
-bool KeepingDesktopBackend::ShowWallpaper(const std::string& hostPath) {
+DesktopResult KeepingDesktopBackend::ShowWallpaper(const WallpaperRequest& request) {
   tools_.BeginChange();
   KeepOwnWallpaperOnce();
-  const bool ok = Show(hostPath);
-  Trace("desktop: %s wallpaper %s: %s", Name(), hostPath.c_str(), ok ? "shown" : "not shown");
-  return ok;
+  DesktopResult result;
+  result.shown = Show(request);
+  if (!result.shown) result.reason = tools_.Failure().empty() ? "the desktop did not take it" : tools_.Failure();
+  Trace("desktop: %s wallpaper %s (%s): %s%s", Name(), request.picturePath.c_str(),
+        WallpaperPlacementName(request.placement), result.shown ? "shown" : "not shown: ", result.reason.c_str());
+  return result;
+}
+
+void KeepingDesktopBackend::KeepAlso(const OwnSetting& setting) {
+  OwnSettings own = LoadOwnWallpaper(Name()).value_or(OwnSettings{});
+  for (const OwnSetting& kept : own)
+    if (kept.first == setting.first) return;
+  own.push_back(setting);
+  SaveOwnWallpaper(Name(), own);
 }
 
 void KeepingDesktopBackend::KeepOwnWallpaperOnce() {
@@ -42,29 +65,38 @@ void KeepingDesktopBackend::KeepOwnWallpaperOnce() {
 
 bool KeepingDesktopBackend::RestoreOwnWallpaper() {
   const std::optional<OwnSettings> own = LoadOwnWallpaper(Name());
-  if (!own) {
+  bool ok = false;
+  if (own) {
+    tools_.BeginChange();
+    ok = PutBack(*own);
+    // Forgotten once it is back (or when nothing was there to give back): the next painting
+    // keeps whatever the person has by then.
+    if (ok || own->empty()) ForgetOwnWallpaper(Name());
+    Trace("desktop: %s own wallpaper %s", Name(), ok ? "put back" : "not put back");
+  } else {
     Trace("desktop: nothing kept for the %s desktop", Name());
-    return false;
   }
-  tools_.BeginChange();
-  const bool ok = PutBack(*own);
-  // Forgotten once it is back (or when nothing was there to give back): the next painting
-  // keeps whatever the person has by then.
-  if (ok || own->empty()) ForgetOwnWallpaper(Name());
-  Trace("desktop: %s own wallpaper %s", Name(), ok ? "put back" : "not put back");
+  // The pictures ossen made for the desktop go in any case: this is also the removal run's
+  // and the uninstaller's last word on them.
+  const int removed = RemovePictureCopies(DesktopPictureFolder());
+  if (removed > 0) Trace("desktop: %d picture copies removed", removed);
+  std::error_code ignored;
+  std::filesystem::remove(DesktopPictureFolder(), ignored);  // only when nothing else is in it
   return ok;
 }
 
 bool IsWallpaperCopyName(std::string_view name, bool ignoringCase) {
   constexpr std::string_view prefix = product::kWallpaperCopyPrefix;
-  constexpr std::string_view suffix = ".bmp";
-  if (name.size() < prefix.size() + 1 + suffix.size()) return false;
+  constexpr std::size_t suffixLength = 4;
+  if (name.size() < prefix.size() + 1 + suffixLength) return false;
   const std::string_view head = name.substr(0, prefix.size());
-  const std::string_view tail = name.substr(name.size() - suffix.size());
-  const bool named = ignoringCase ? EqualNamesIgnoringCase(head, prefix) && EqualNamesIgnoringCase(tail, suffix)
-                                  : head == prefix && tail == suffix;
+  const std::string_view tail = name.substr(name.size() - suffixLength);
+  auto same = [ignoringCase](std::string_view a, std::string_view b) {
+    return ignoringCase ? EqualNamesIgnoringCase(a, b) : a == b;
+  };
+  const bool named = same(head, prefix) && (same(tail, ".jpg") || same(tail, ".bmp"));
   if (!named) return false;
-  for (std::size_t i = prefix.size(); i + suffix.size() < name.size(); ++i)
+  for (std::size_t i = prefix.size(); i + suffixLength < name.size(); ++i)
     if (name[i] < '0' || name[i] > '9') return false;
   return true;
 }

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "desktop/desktop_backend.h"
@@ -24,14 +25,24 @@ class DesktopTools {
   explicit DesktopTools(int timeoutMs) : timeoutMs_(timeoutMs > 0 ? timeoutMs : kDefaultDesktopToolTimeoutMs) {}
 
   // A new change begins: a desktop that hung before is asked again.
-  void BeginChange() { hung_ = false; }
+  void BeginChange() {
+    hung_ = false;
+    failure_.clear();
+  }
   // Runs argv[0] from PATH and traces what became of it when it did not succeed.
   ToolOutcome Run(const ToolArgs& argv);
   bool Ok(const ToolArgs& argv) { return Run(argv).result == ToolResult::kOk; }
 
+  // Notes why the desktop did not take the change, in words for the person.
+  void Refuse(std::string reason) { failure_ = std::move(reason); }
+  // The last tool that did not succeed in this change ("xfconf-query is missing", "... failed
+  // (exit 1)", "... did not answer within 5 s"), or what Refuse noted.
+  const std::string& Failure() const { return failure_; }
+
  private:
   int timeoutMs_;
   bool hung_ = false;
+  std::string failure_;
 };
 
 // A desktop whose own wallpaper is kept before ossen's first change and given back later.
@@ -40,7 +51,7 @@ class DesktopTools {
 class KeepingDesktopBackend : public DesktopBackend {
  public:
   const char* Name() const override { return DesktopKindName(kind_); }
-  bool ShowWallpaper(const std::string& hostPath) override;
+  DesktopResult ShowWallpaper(const WallpaperRequest& request) override;
   bool RestoreOwnWallpaper() override;
 
  protected:
@@ -48,12 +59,16 @@ class KeepingDesktopBackend : public DesktopBackend {
 
   // The desktop's own setting as it is now; nullopt when the desktop cannot be asked.
   virtual std::optional<OwnSettings> ReadOwnWallpaper() = 0;
-  // Shows the file; true when the desktop took it.
-  virtual bool Show(const std::string& hostPath) = 0;
+  // Shows the picture in the desktop's mode for the placement; true when the desktop took
+  // it (else Tools().Failure() says why).
+  virtual bool Show(const WallpaperRequest& request) = 0;
   // Puts back what was kept (an empty list: the desktop had no setting of its own).
   virtual bool PutBack(const OwnSettings& own) = 0;
 
   DesktopTools& Tools() { return tools_; }
+  // Adds a setting to what is kept for this desktop (one ossen itself created, say), so that
+  // PutBack sees it; a setting of that name already kept stays as it is.
+  void KeepAlso(const OwnSetting& setting);
 
  private:
   void KeepOwnWallpaperOnce();
@@ -62,11 +77,12 @@ class KeepingDesktopBackend : public DesktopBackend {
   DesktopTools tools_;
 };
 
-// True when a setting names a picture ossen itself wrote ("ossen.bmp" or a Plasma copy, in
-// any case): such a value is no setting of the person's own (it is left over from an
-// earlier run whose kept file is gone).
+// True when a setting names a picture ossen itself wrote ("ossen.bmp" or a copy for the
+// desktop, in any case): such a value is no setting of the person's own (it is left over
+// from an earlier run whose kept file is gone).
 bool NamesOurPicture(const std::string& value);
-// "ossen-<n>.bmp"; the letters compared exactly or ignoring case.
+// "ossen-<n>.jpg", or "ossen-<n>.bmp" of earlier versions; the letters compared exactly or
+// ignoring case.
 bool IsWallpaperCopyName(std::string_view name, bool ignoringCase);
 
 // "file://" and the path with every byte other than unreserved characters and '/'
@@ -92,10 +108,5 @@ std::unique_ptr<DesktopBackend> MakeX11RootBackend();                           
 std::unique_ptr<DesktopBackend> MakeUnreachableBackend(DesktopKind kind);
 // OSSEN_DESKTOP_BRIDGE=off: does nothing at all (null_backend.cpp).
 std::unique_ptr<DesktopBackend> MakeSwitchedOffBackend();
-
-// Host path of the fresh copy Plasma gets for `hostPath`: "ossen-<n>.bmp" beside it, n one
-// more than the largest copy there. Plasma caches pictures by name, so every change needs a
-// name it has not seen.
-std::string NextPlasmaCopyPath(const std::string& hostPath);
 
 }  // namespace ossen

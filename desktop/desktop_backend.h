@@ -10,6 +10,7 @@
 #include <string>
 
 #include "desktop/desktop_kind.h"
+#include "desktop/wallpaper_request.h"
 
 namespace ossen {
 
@@ -22,11 +23,14 @@ class DesktopBackend {
 
   // The desktop's short name (DesktopKindName), "off" when switched off.
   virtual const char* Name() const = 0;
-  // Shows the host file `hostPath` as the wallpaper, keeping the person's own setting first
-  // when none is kept yet. True when the desktop took it.
-  virtual bool ShowWallpaper(const std::string& hostPath) = 0;
-  // Puts back the person's own setting kept before ossen's first change, then forgets it.
-  // True when something was put back.
+  // Shows the request's picture (a fresh name per change, see desktop_picture.h) with the
+  // desktop's nearest mode for its placement, keeping the person's own setting first when
+  // none is kept yet. A desktop that
+  // refuses it says why; no desktop at all is no refusal (an empty reason).
+  virtual DesktopResult ShowWallpaper(const WallpaperRequest& request) = 0;
+  // Puts back the person's own setting kept before ossen's first change, then forgets it,
+  // and removes every picture copy ossen made for the desktop (also older "ossen-<n>.bmp"
+  // copies the desktop still names). True when something was put back.
   virtual bool RestoreOwnWallpaper() = 0;
 };
 

@@ -42,11 +42,11 @@ TEST_F(DesktopBackendTest, AnUnknownOrMissingDesktopIsNeitherAskedNorChanged) {
   ::setenv("WAYLAND_DISPLAY", "wayland-1", 1);
   const std::unique_ptr<DesktopBackend> unknown = MakeDesktopBackendForSession();
   EXPECT_STREQ(unknown->Name(), "unknown");
-  EXPECT_FALSE(unknown->ShowWallpaper(picture_));
+  EXPECT_FALSE(unknown->ShowWallpaper({picture_}).shown);
   ::unsetenv("WAYLAND_DISPLAY");
   const std::unique_ptr<DesktopBackend> none = MakeDesktopBackendForSession();
   EXPECT_STREQ(none->Name(), "none");
-  EXPECT_FALSE(none->ShowWallpaper(picture_));
+  EXPECT_FALSE(none->ShowWallpaper({picture_}).shown);
   EXPECT_FALSE(none->RestoreOwnWallpaper());
   EXPECT_TRUE(Calls().empty());
   EXPECT_FALSE(LoadOwnWallpaper("none")) << "nothing is kept for a desktop that was never asked";
@@ -60,7 +60,7 @@ TEST_F(DesktopBackendTest, TheSwitchKeepsTheBackendAwayFromTheDesktop) {
   ASSERT_TRUE(SaveOwnWallpaper("gnome", own));
   const std::unique_ptr<DesktopBackend> off = MakeDesktopBackendForSession();
   EXPECT_STREQ(off->Name(), "off");
-  EXPECT_FALSE(off->ShowWallpaper(picture_));
+  EXPECT_FALSE(off->ShowWallpaper({picture_}).shown);
   EXPECT_FALSE(off->RestoreOwnWallpaper());
   EXPECT_TRUE(Calls().empty());
   EXPECT_EQ(LoadOwnWallpaper("gnome"), own) << "what is kept stays for a later run with the bridge on";
@@ -76,6 +76,31 @@ std::string RecordedRegistry(const char* value) {
   char buffer[MAX_PATH] = "";
   if (!RegReadString(HKEY_CURRENT_USER, "Control Panel\\Desktop", value, buffer, sizeof buffer)) return "<none>";
   return buffer;
+}
+
+TEST_F(DesktopBackendTest, ThePlacementIsWhatTheWindowsRecordsChoose) {
+  constexpr char kKey[] = "Control Panel\\Desktop";
+  EXPECT_EQ(ReadWallpaperPlacement(), WallpaperPlacement::Fill) << "no records at all";
+  struct Case {
+    const char* style;
+    const char* tile;
+    WallpaperPlacement placement;
+  };
+  const Case cases[] = {{"10", "0", WallpaperPlacement::Fill},   {"6", "1", WallpaperPlacement::Fit},
+                        {"2", "1", WallpaperPlacement::Stretch}, {"0", "0", WallpaperPlacement::Center},
+                        {"0", "1", WallpaperPlacement::Tile},    {" 0 ", " 1", WallpaperPlacement::Tile},
+                        {"22", "", WallpaperPlacement::Span},    {"7", "1", WallpaperPlacement::Fill},
+                        {"", "1", WallpaperPlacement::Fill},     {"0x6", "", WallpaperPlacement::Fill}};
+  for (const Case& c : cases) {
+    ASSERT_EQ(RegWriteString(HKEY_CURRENT_USER, kKey, "WallpaperStyle", c.style), 1);
+    ASSERT_EQ(RegWriteString(HKEY_CURRENT_USER, kKey, "TileWallpaper", c.tile), 1);
+    EXPECT_EQ(ReadWallpaperPlacement(), c.placement) << '"' << c.style << "\" \"" << c.tile << '"';
+  }
+  // A style of another type or one too long for any known value is no known style.
+  ASSERT_EQ(RegWriteDword(HKEY_CURRENT_USER, kKey, "WallpaperStyle", 6), 1);
+  EXPECT_EQ(ReadWallpaperPlacement(), WallpaperPlacement::Fill);
+  ASSERT_EQ(RegWriteString(HKEY_CURRENT_USER, kKey, "WallpaperStyle", std::string(300, '6').c_str()), 1);
+  EXPECT_EQ(ReadWallpaperPlacement(), WallpaperPlacement::Fill);
 }
 
 TEST_F(DesktopBackendTest, RecordsFollowTheUpdateFlag) {

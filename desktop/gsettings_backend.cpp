@@ -13,6 +13,21 @@ struct GSettingsSchema {
   bool uri;  // the keys hold file:// URIs (else a plain path)
 };
 
+// Every one of these schemas places its picture by the same key and names.
+constexpr char kOptionsKey[] = "picture-options";
+
+const char* PictureOption(WallpaperPlacement placement) {
+  switch (placement) {
+    case WallpaperPlacement::Fill: return "zoom";
+    case WallpaperPlacement::Fit: return "scaled";
+    case WallpaperPlacement::Stretch: return "stretched";
+    case WallpaperPlacement::Center: return "centered";
+    case WallpaperPlacement::Tile: return "wallpaper";
+    case WallpaperPlacement::Span: return "spanned";
+  }
+  return "zoom";
+}
+
 GSettingsSchema SchemaFor(DesktopKind kind) {
   if (kind == DesktopKind::kCinnamon) return {"org.cinnamon.desktop.background", {"picture-uri"}, true};
   if (kind == DesktopKind::kMate) return {"org.mate.background", {"picture-filename"}, false};
@@ -36,12 +51,18 @@ class GSettingsBackend : public KeepingDesktopBackend {
       }
       if (std::optional<std::string> value = ParseGVariantString(got.output)) settings.emplace_back(key, *value);
     }
+    // The person's placement goes back with the picture.
+    const ToolOutcome options = Tools().Run({"gsettings", "get", desktop_.schema, kOptionsKey});
+    if (options.result == ToolResult::kOk) {
+      if (std::optional<std::string> value = ParseGVariantString(options.output)) settings.emplace_back(kOptionsKey, *value);
+    }
     return settings;
   }
 
-  bool Show(const std::string& hostPath) override {
-    const std::string value = desktop_.uri ? FileUriFromPath(hostPath) : hostPath;
-    bool ok = true;
+  // The placement first, so that the desktop draws the new picture once, already placed.
+  bool Show(const WallpaperRequest& request) override {
+    const std::string value = desktop_.uri ? FileUriFromPath(request.picturePath) : request.picturePath;
+    bool ok = SetKey(kOptionsKey, PictureOption(request.placement));
     for (const char* key : desktop_.keys) ok = SetKey(key, value) && ok;
     return ok;
   }
@@ -49,7 +70,7 @@ class GSettingsBackend : public KeepingDesktopBackend {
   bool PutBack(const OwnSettings& own) override {
     bool ok = !own.empty();
     for (const auto& [key, value] : own) {
-      bool known = false;
+      bool known = key == kOptionsKey;
       for (const char* k : desktop_.keys) known = known || key == k;
       if (known) ok = SetKey(key, value) && ok;
     }

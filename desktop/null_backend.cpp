@@ -12,14 +12,14 @@ class UnreachableBackend : public KeepingDesktopBackend {
  public:
   explicit UnreachableBackend(DesktopKind kind) : KeepingDesktopBackend(kind, kDefaultDesktopToolTimeoutMs) {}
 
-  bool ShowWallpaper(const std::string&) override {
+  DesktopResult ShowWallpaper(const WallpaperRequest&) override {
     Trace("desktop: no desktop we can reach (%s), wallpaper only recorded", Name());
-    return false;
+    return {};
   }
 
  protected:
   std::optional<OwnSettings> ReadOwnWallpaper() override { return std::nullopt; }
-  bool Show(const std::string&) override { return false; }
+  bool Show(const WallpaperRequest&) override { return false; }
   bool PutBack(const OwnSettings&) override { return false; }
 };
 
@@ -27,7 +27,7 @@ class UnreachableBackend : public KeepingDesktopBackend {
 class SwitchedOffBackend : public DesktopBackend {
  public:
   const char* Name() const override { return "off"; }
-  bool ShowWallpaper(const std::string&) override { return false; }
+  DesktopResult ShowWallpaper(const WallpaperRequest&) override { return {}; }
   bool RestoreOwnWallpaper() override { return false; }
 };
 

@@ -1,15 +1,13 @@
 // KDE Plasma: plasma-apply-wallpaperimage, or Plasma's own scripting interface over D-Bus.
-// Plasma caches pictures by name, so every change shows a fresh copy "ossen-<n>.bmp".
-#include <algorithm>
+// Plasma caches pictures by name: every change names a fresh copy (desktop_picture.h).
 #include <cstdlib>
 #include <filesystem>
-#include <system_error>
 #include <vector>
 
 #include "desktop/backend_common.h"
+#include "desktop/desktop_picture.h"
 #include "platform/base/file_io.h"
 #include "platform/base/trace.h"
-#include "product/product_names.h"
 
 namespace ossen {
 namespace {
@@ -22,21 +20,37 @@ std::string ConfigHome() {
   return std::string(home ? home : "") + "/.config";
 }
 
-bool IsCopyName(const std::string& name) { return IsWallpaperCopyName(name, false); }
+// Plasma's FillMode values, by the names plasma-apply-wallpaperimage -f takes.
+constexpr const char* kFillModeNames[] = {"stretch", "preserveAspectFit", "preserveAspectCrop", "tile",
+                                          "tileVertically", "tileHorizontally", "pad"};
+constexpr int kPreserveAspectCrop = 2;  // also Plasma's own default
+
+int FillMode(WallpaperPlacement placement) {
+  switch (placement) {
+    case WallpaperPlacement::Fit: return 1;
+    case WallpaperPlacement::Stretch: return 0;
+    case WallpaperPlacement::Center: return 6;
+    case WallpaperPlacement::Tile: return 3;
+    case WallpaperPlacement::Fill:
+    case WallpaperPlacement::Span: break;  // Plasma has no one picture across monitors
+  }
+  return kPreserveAspectCrop;
+}
 
 class PlasmaBackend : public KeepingDesktopBackend {
  public:
   explicit PlasmaBackend(int toolTimeoutMs) : KeepingDesktopBackend(DesktopKind::kPlasma, toolTimeoutMs) {}
 
  protected:
-  // The Image of the first desktop containment in Plasma's own configuration file; the
-  // file is the person's, so it is read as hostile input with a size cap.
+  // The Image and FillMode of the first desktop containment in Plasma's own configuration
+  // file; the file is the person's, so it is read as hostile input with a size cap.
   std::optional<OwnSettings> ReadOwnWallpaper() override {
     std::vector<std::uint8_t> bytes;
     const std::string file = ConfigHome() + "/plasma-org.kde.plasma.desktop-appletsrc";
     if (ReadFileBytes(file, kMaxConfigBytes, bytes) != ReadResult::kOk) return OwnSettings{};
     const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
     bool inImageGroup = false;
+    OwnSettings settings;
     std::size_t start = 0;
     while (start < text.size()) {
       std::size_t end = text.find('\n', start);
@@ -45,50 +59,60 @@ class PlasmaBackend : public KeepingDesktopBackend {
       start = end + 1;
       if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
       if (line.starts_with("[")) {
+        // Only the first containment's group counts.
+        if (inImageGroup && !settings.empty()) break;
         inImageGroup = line.ends_with("[Wallpaper][org.kde.image][General]");
-      } else if (inImageGroup && line.starts_with("Image=")) {
-        const std::string value(line.substr(6));
-        if (IsAcceptableOwnSetting("Image", value)) return OwnSettings{{"Image", value}};
+      } else if (inImageGroup) {
+        for (const char* key : {"Image", "FillMode"}) {
+          const std::string prefix = std::string(key) + "=";
+          if (!line.starts_with(prefix)) continue;
+          const std::string value(line.substr(prefix.size()));
+          if (IsAcceptableOwnSetting(key, value)) settings.emplace_back(key, value);
+        }
       }
     }
-    return OwnSettings{};
+    return settings;
   }
 
-  bool Show(const std::string& hostPath) override {
-    const std::string copy = NextPlasmaCopyPath(hostPath);
-    std::error_code error;
-    if (!std::filesystem::copy_file(hostPath, copy, std::filesystem::copy_options::overwrite_existing, error)) {
-      Trace("desktop: could not copy %s for Plasma: %s", hostPath.c_str(), error.message().c_str());
-      return false;
-    }
-    const bool ok = ApplyPicture(copy);
-    // The older copies are no longer shown: they go, so that only the newest one stays.
-    const std::filesystem::path folder = std::filesystem::path(copy).parent_path();
-    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
-      const std::string name = entry.path().filename().string();
-      if (IsCopyName(name) && entry.path() != std::filesystem::path(copy)) std::filesystem::remove(entry.path(), error);
-    }
-    return ok;
-  }
+  bool Show(const WallpaperRequest& request) override { return ApplyPicture(request.picturePath, FillMode(request.placement)); }
 
   bool PutBack(const OwnSettings& own) override {
+    RemoveOlderCopies();
+    int fillMode = kPreserveAspectCrop;
+    for (const auto& [name, value] : own)
+      if (name == "FillMode" && value.size() == 1 && value[0] >= '0' && value[0] <= '6') fillMode = value[0] - '0';
     for (const auto& [name, value] : own) {
       if (name != "Image") continue;
       const std::optional<std::string> path = PathFromFileUri(value);
-      if (!path || path->empty()) return RunScript(value);
-      return ApplyPicture(*path);
+      if (!path || path->empty()) return RunScript(value, fillMode);
+      return ApplyPicture(*path, fillMode);
     }
-    return false;
+    // No Image of the person's own: Plasma's default picture, which an empty Image gives.
+    return RunScript("", fillMode);
   }
 
  private:
+  // Earlier versions showed Plasma copies "ossen-<n>.bmp" beside the program's wallpaper;
+  // the one Plasma still names shows where they are.
+  void RemoveOlderCopies() {
+    const std::optional<OwnSettings> now = ReadOwnWallpaper();
+    if (!now) return;
+    for (const auto& [name, value] : *now) {
+      const std::optional<std::string> path = PathFromFileUri(value);
+      if (name != "Image" || !path) continue;
+      const std::filesystem::path shown(*path);
+      if (IsWallpaperCopyName(shown.filename().string(), false) && shown.has_parent_path())
+        RemovePictureCopies(shown.parent_path().string());
+    }
+  }
+
   // Plasma's own scripting interface, through whichever D-Bus client is there.
-  bool RunScript(const std::string& imageUri) {
+  bool RunScript(const std::string& imageUri, int fillMode) {
     // A JavaScript string in single quotes takes the same escapes as a GVariant text.
     const std::string script =
         "for (var k in desktops()) { var d = desktops()[k]; d.wallpaperPlugin = 'org.kde.image'; "
         "d.currentConfigGroup = ['Wallpaper', 'org.kde.image', 'General']; d.writeConfig('Image', " +
-        GVariantStringLiteral(imageUri) + "); }";
+        GVariantStringLiteral(imageUri) + "); d.writeConfig('FillMode', " + std::to_string(fillMode) + "); }";
     for (const char* qdbus : {"qdbus6", "qdbus"}) {
       const ToolOutcome outcome =
           Tools().Run({qdbus, "org.kde.plasmashell", "/PlasmaShell", "org.kde.PlasmaShell.evaluateScript", script});
@@ -99,13 +123,16 @@ class PlasmaBackend : public KeepingDesktopBackend {
   }
 
   // The picture through plasma-apply-wallpaperimage, or the D-Bus script when the tool is
-  // missing or the name holds a "'", which the tool refuses.
-  bool ApplyPicture(const std::string& hostPath) {
+  // missing, fails (Plasma 5.27's tool knows no -f) or the name holds a "'", which the tool
+  // refuses.
+  bool ApplyPicture(const std::string& hostPath, int fillMode) {
     if (hostPath.find('\'') == std::string::npos) {
-      const ToolOutcome outcome = Tools().Run({"plasma-apply-wallpaperimage", hostPath});
-      if (outcome.result != ToolResult::kNotFound) return outcome.result == ToolResult::kOk;
+      const ToolOutcome outcome =
+          Tools().Run({"plasma-apply-wallpaperimage", "-f", kFillModeNames[fillMode], hostPath});
+      if (outcome.result == ToolResult::kOk) return true;
+      if (outcome.result == ToolResult::kTimedOut) return false;
     }
-    return RunScript(FileUriFromPath(hostPath));
+    return RunScript(FileUriFromPath(hostPath), fillMode);
   }
 };
 
@@ -113,21 +140,6 @@ class PlasmaBackend : public KeepingDesktopBackend {
 
 std::unique_ptr<DesktopBackend> MakePlasmaBackend(int toolTimeoutMs) {
   return std::make_unique<PlasmaBackend>(toolTimeoutMs);
-}
-
-std::string NextPlasmaCopyPath(const std::string& hostPath) {
-  constexpr std::size_t prefixLength = sizeof product::kWallpaperCopyPrefix - 1;
-  // Longer numbers than an unsigned 64-bit value holds are no copy of ours.
-  constexpr std::size_t longestName = prefixLength + 18 + 4;
-  const std::filesystem::path folder = std::filesystem::path(hostPath).parent_path();
-  unsigned long long largest = 0;
-  std::error_code error;
-  for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
-    const std::string name = entry.path().filename().string();
-    if (!IsCopyName(name) || name.size() > longestName) continue;
-    largest = std::max(largest, std::strtoull(name.c_str() + prefixLength, nullptr, 10));
-  }
-  return (folder / (product::kWallpaperCopyPrefix + std::to_string(largest + 1) + ".bmp")).string();
 }
 
 }  // namespace ossen

@@ -167,7 +167,7 @@ TEST_F(RootBackgroundTest, TheX11BackendKeepsThePersonsOwnBackgroundAndGivesItBa
   const Pixmap ownPixmap = Property("_XROOTPMAP_ID");
 
   const std::string painting = WriteBmp("ossen.bmp", kSecond);
-  ASSERT_EQ(testing::RunInChild([&] { return MakeDesktopBackendForSession()->ShowWallpaper(painting); }), 0);
+  ASSERT_EQ(testing::RunInChild([&] { return MakeDesktopBackendForSession()->ShowWallpaper({painting}).shown; }), 0);
   EXPECT_EQ(DifferentPixels(kSecond), 0);
   EXPECT_FALSE(PixmapAlive(ownPixmap));
 
@@ -179,7 +179,7 @@ TEST_F(RootBackgroundTest, TheX11BackendKeepsThePersonsOwnBackgroundAndGivesItBa
 
 TEST_F(RootBackgroundTest, WithoutAnOwnBackgroundNoWallpaperClearsTheRoot) {
   const std::string painting = WriteBmp("ossen.bmp", kSecond);
-  ASSERT_EQ(testing::RunInChild([&] { return MakeDesktopBackendForSession()->ShowWallpaper(painting); }), 0);
+  ASSERT_EQ(testing::RunInChild([&] { return MakeDesktopBackendForSession()->ShowWallpaper({painting}).shown; }), 0);
   const Pixmap pixmap = Property("_XROOTPMAP_ID");
   ASSERT_NE(pixmap, 0u);
   ASSERT_EQ(testing::RunInChild([&] { return MakeDesktopBackendForSession()->RestoreOwnWallpaper(); }), 0);

@@ -6,6 +6,19 @@
 namespace ossen {
 namespace {
 
+// sway's bg mode for the placement; sway has no one picture across outputs.
+const char* BackgroundMode(WallpaperPlacement placement) {
+  switch (placement) {
+    case WallpaperPlacement::Fit: return "fit";
+    case WallpaperPlacement::Stretch: return "stretch";
+    case WallpaperPlacement::Center: return "center";
+    case WallpaperPlacement::Tile: return "tile";
+    case WallpaperPlacement::Fill:
+    case WallpaperPlacement::Span: break;
+  }
+  return "fill";
+}
+
 class SwayBackend : public KeepingDesktopBackend {
  public:
   explicit SwayBackend(int toolTimeoutMs) : KeepingDesktopBackend(DesktopKind::kSway, toolTimeoutMs) {}
@@ -13,13 +26,15 @@ class SwayBackend : public KeepingDesktopBackend {
  protected:
   std::optional<OwnSettings> ReadOwnWallpaper() override { return OwnSettings{}; }
 
-  bool Show(const std::string& hostPath) override {
+  bool Show(const WallpaperRequest& request) override {
     // swaymsg joins its arguments into one sway command, which has its own quoting.
-    if (hostPath.find('"') != std::string::npos) {
-      Trace("desktop: sway cannot take a path with a double quote: %s", hostPath.c_str());
+    if (request.picturePath.find('"') != std::string::npos) {
+      Trace("desktop: sway cannot take a path with a double quote: %s", request.picturePath.c_str());
+      Tools().Refuse("sway cannot take a file name with a double quote");
       return false;
     }
-    return Tools().Ok({"swaymsg", "output", "*", "bg", "\"" + hostPath + "\"", "fill"});
+    return Tools().Ok(
+        {"swaymsg", "output", "*", "bg", "\"" + request.picturePath + "\"", BackgroundMode(request.placement)});
   }
 
   bool PutBack(const OwnSettings&) override { return Tools().Ok({"swaymsg", "reload"}); }

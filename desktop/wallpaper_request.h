@@ -7,6 +7,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace ossen {
 
@@ -31,5 +32,16 @@ struct DesktopResult {
   bool shown = false;
   std::string reason;
 };
+
+// The placement the two records choose, as Windows reads them: "WallpaperStyle" "10" or no
+// value fill, "6" fit, "2" stretch, "22" span, "0" centre (tile when "TileWallpaper" is
+// "1"). A value Windows does not know (leading and trailing blanks aside) counts as absent.
+WallpaperPlacement PlacementFromRecords(std::string_view style, std::string_view tile);
+
+// The placement the person's records under HKEY_CURRENT_USER\Control Panel\Desktop choose.
+WallpaperPlacement ReadWallpaperPlacement();
+
+// "fill", "fit", "stretch", "centre", "tile", "span": for trace lines.
+const char* WallpaperPlacementName(WallpaperPlacement placement);
 
 }  // namespace ossen

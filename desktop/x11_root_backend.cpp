@@ -21,7 +21,7 @@ class X11RootBackend : public KeepingDesktopBackend {
     return OwnSettings{};
   }
 
-  bool Show(const std::string& hostPath) override { return SetRootBackgroundFromBmp(hostPath); }
+  bool Show(const WallpaperRequest& request) override { return SetRootBackgroundFromBmp(request.picturePath); }
 
   // Without a kept picture the root goes back to plain black.
   bool PutBack(const OwnSettings& own) override {

@@ -9,10 +9,35 @@ namespace ossen {
 namespace {
 
 constexpr char kChannel[] = "xfce4-desktop";
+// What a kept setting's name begins with when ossen created the property: it is removed
+// again on give-back, where a property that was there before gets its old value back.
+constexpr std::string_view kCreatedMark = "new:";
 
 bool IsImageProperty(std::string_view property) {
   return property.starts_with("/backdrop/") &&
          (property.ends_with("/last-image") || property.ends_with("/image-path"));
+}
+
+bool IsStyleProperty(std::string_view property) {
+  return property.starts_with("/backdrop/") && property.ends_with("/image-style");
+}
+
+// The image-style beside an image property ("<monitor>/<workspace>/image-style").
+std::string StylePropertyOf(std::string_view imageProperty) {
+  return std::string(imageProperty.substr(0, imageProperty.rfind('/'))) + "/image-style";
+}
+
+// xfdesktop's image-style for the placement.
+const char* ImageStyle(WallpaperPlacement placement) {
+  switch (placement) {
+    case WallpaperPlacement::Fill: return "5";     // zoomed
+    case WallpaperPlacement::Fit: return "4";      // scaled
+    case WallpaperPlacement::Stretch: return "3";  // stretched
+    case WallpaperPlacement::Center: return "1";   // centred
+    case WallpaperPlacement::Tile: return "2";     // tiled
+    case WallpaperPlacement::Span: return "6";     // spanning
+  }
+  return "5";
 }
 
 // The next line of `rest`, which moves past it.
@@ -28,7 +53,8 @@ class XfceBackend : public KeepingDesktopBackend {
   explicit XfceBackend(int toolTimeoutMs) : KeepingDesktopBackend(DesktopKind::kXfce, toolTimeoutMs) {}
 
  protected:
-  // The image properties and their values, from "xfconf-query -l -v" ("<property>  <value>").
+  // The image and image-style properties and their values, from "xfconf-query -l -v"
+  // ("<property>  <value>").
   std::optional<OwnSettings> ReadOwnWallpaper() override {
     const ToolOutcome listed = Tools().Run({"xfconf-query", "-c", kChannel, "-p", "/backdrop", "-l", "-v"});
     // A fresh install has no /backdrop properties at all, and the tool says so with a failure.
@@ -41,51 +67,51 @@ class XfceBackend : public KeepingDesktopBackend {
       const std::string_view property = line.substr(0, gap);
       std::string_view value = gap == std::string_view::npos ? std::string_view() : line.substr(gap);
       while (!value.empty() && (value.front() == ' ' || value.front() == '\t')) value.remove_prefix(1);
-      if (IsImageProperty(property) && IsAcceptableOwnSetting(property, value))
+      if ((IsImageProperty(property) || IsStyleProperty(property)) && IsAcceptableOwnSetting(property, value))
         settings.emplace_back(std::string(property), std::string(value));
     }
     return settings;
   }
 
-  bool Show(const std::string& hostPath) override {
+  bool Show(const WallpaperRequest& request) override {
     const std::optional<OwnSettings> existing = ReadOwnWallpaper();
     if (!existing) return false;
-    std::vector<std::string> properties;
+    auto exists = [&](const std::string& property) {
+      for (const auto& setting : *existing)
+        if (setting.first == property) return true;
+      return false;
+    };
+    std::vector<std::string> images;
     for (const auto& [property, value] : *existing)
-      if (property.ends_with("/last-image") || property.ends_with("/image-path")) properties.push_back(property);
-    bool create = false;
-    if (properties.empty()) {
+      if (IsImageProperty(property)) images.push_back(property);
+    if (images.empty()) {
       // A fresh install: one property per connected output, on the first workspace.
-      create = true;
       std::vector<std::string> outputs = ConnectedOutputs();
       if (outputs.empty()) outputs.push_back("0");
       for (const std::string& output : outputs)
-        properties.push_back("/backdrop/screen0/monitor" + output + "/workspace0/last-image");
+        images.push_back("/backdrop/screen0/monitor" + output + "/workspace0/last-image");
     }
     bool ok = true;
-    for (const std::string& property : properties) {
-      // The empty text first: xfdesktop reloads only when the value changes, and the same
-      // file name comes back with a new picture.
-      ToolArgs clear = {"xfconf-query", "-c", kChannel, "-p", property};
-      if (create) clear.insert(clear.end(), {"-n", "-t", "string"});
-      clear.insert(clear.end(), {"-s", ""});
-      ok = Tools().Ok(clear) && SetProperty(property, hostPath) && ok;
+    for (const std::string& image : images) {
+      // The placement first, then the picture: the empty text before it, since xfdesktop
+      // reloads only when the value changes.
+      ok = Set(StylePropertyOf(image), "int", ImageStyle(request.placement), exists(StylePropertyOf(image))) && ok;
+      ok = Set(image, "string", "", exists(image)) && SetProperty(image, request.picturePath) && ok;
     }
     return ok;
   }
 
+  // Properties that were there get their old values; only those ossen created go again, so
+  // that xfdesktop shows its own default where it did before.
   bool PutBack(const OwnSettings& own) override {
-    const std::optional<OwnSettings> now = ReadOwnWallpaper();
     bool ok = true;
-    for (const auto& [property, value] : own)
-      if (IsImageProperty(property)) ok = SetProperty(property, value) && ok;
-    // Properties ossen created on a fresh install go again, so xfdesktop shows its default.
-    if (now) {
-      for (const auto& [property, value] : *now) {
-        bool kept = false;
-        for (const auto& setting : own) kept = kept || setting.first == property;
-        if (!kept) ok = Tools().Ok({"xfconf-query", "-c", kChannel, "-p", property, "-r"}) && ok;
-      }
+    for (const auto& [name, value] : own)
+      if (IsImageProperty(name) || IsStyleProperty(name)) ok = SetProperty(name, value) && ok;
+    for (const auto& [name, value] : own) {
+      if (!name.starts_with(kCreatedMark)) continue;
+      const std::string_view property = std::string_view(name).substr(kCreatedMark.size());
+      if (IsImageProperty(property) || IsStyleProperty(property))
+        ok = Tools().Ok({"xfconf-query", "-c", kChannel, "-p", std::string(property), "-r"}) && ok;
     }
     return ok;
   }
@@ -93,6 +119,13 @@ class XfceBackend : public KeepingDesktopBackend {
  private:
   bool SetProperty(const std::string& property, const std::string& value) {
     return Tools().Ok({"xfconf-query", "-c", kChannel, "-p", property, "-s", value});
+  }
+
+  // Sets a property, creating it (and noting that ossen did) when it is not there yet.
+  bool Set(const std::string& property, const char* type, const std::string& value, bool exists) {
+    if (exists) return SetProperty(property, value);
+    KeepAlso({std::string(kCreatedMark) + property, ""});
+    return Tools().Ok({"xfconf-query", "-c", kChannel, "-p", property, "-n", "-t", type, "-s", value});
   }
 
   // The outputs xrandr reports as connected ("<name> connected ...").

@@ -3,10 +3,15 @@
 #include <unistd.h>
 
 #include <cstdint>
+#include <filesystem>
+#include <system_error>
 
+#include "desktop/desktop_picture.h"
+#include "desktop/wallpaper_request.h"
 #include "engine/painting_picture.h"
 #include "gfx/dib_section_surface.h"
 #include "image/packed_dib.h"
+#include "image/resource_source.h"
 #include "platform/base/trace.h"
 #include "platform/win32/desktop_settings.h"
 #include "platform/win32/paths.h"
@@ -34,22 +39,30 @@ std::string ProgramText(UINT id, const char* builtIn) {
 
 bool Has(std::uint16_t elements, Element element) { return (elements & static_cast<std::uint16_t>(element)) != 0; }
 
-// The Windows records first, then the desktop shows the file. No wallpaper would leave the
-// person's desktop blank: it gets their own back instead.
-void SetWallpaper(DesktopBackend* desktop, const std::string& winPath) {
+// The wallpaper the Windows records name ("" for none).
+void RecordWallpaper(const std::string& winPath) {
   SystemParametersInfo(SPI_SETDESKWALLPAPER, 0, const_cast<char*>(winPath.c_str()),
                        SPIF_UPDATEINIFILE | SPIF_SENDWININICHANGE);
-  if (desktop == nullptr) return;
-  if (winPath.empty()) {
-    desktop->RestoreOwnWallpaper();
-    return;
+}
+
+// The painting's stored JPEG, as it is, in a fresh file the desktop shows, placed as the
+// records say. Older copies go once the desktop shows the new one; a copy it refused goes
+// at once. The reason the desktop gave when it refused, else empty.
+std::string ShowOnDesktop(DesktopBackend& desktop, HMODULE library, int painting) {
+  WallpaperRequest request;
+  {
+    const ResourceSource jpeg(library, PaintingResourceName(painting), kPictureResourceType);
+    request.picturePath = WriteDesktopPicture(jpeg.data, jpeg.size);
   }
-  const std::string hostPath = HostPathFromWin(winPath);
-  if (hostPath.empty()) {
-    Trace("desktop: wallpaper \"%s\" has no host path", winPath.c_str());
-    return;
-  }
-  desktop->ShowWallpaper(hostPath);
+  if (request.picturePath.empty()) return "its picture file could not be written";
+  request.placement = ReadWallpaperPlacement();
+  const DesktopResult result = desktop.ShowWallpaper(request);
+  std::error_code ignored;
+  if (result.shown)
+    RemovePictureCopies(DesktopPictureFolder(), request.picturePath);
+  else
+    std::filesystem::remove(request.picturePath, ignored);
+  return result.shown ? std::string() : result.reason;
 }
 
 bool IsWindows95Family() {
@@ -76,7 +89,8 @@ class WaitCursor {
   ApplyHost& host_;
 };
 
-void WriteWallpaper(const ApplyInputs& inputs, DibImage& picture) {
+// The reason the desktop refused the painting, else empty.
+std::string WriteWallpaper(const ApplyInputs& inputs, DibImage& picture, int painting) {
   const int width = GetSystemMetrics(SM_CXSCREEN);
   const int height = GetSystemMetrics(SM_CYSCREEN);
   // The paintings are made at 1024 x 768: a screen of that width or height takes the
@@ -85,11 +99,12 @@ void WriteWallpaper(const ApplyInputs& inputs, DibImage& picture) {
   SurfaceRef<DibImage> wall =
       ownSize ? ScaledPicture(picture, picture.Width(), picture.Height()) : ScaledPicture(picture, width, height);
   const std::string winPath = inputs.programDir + product::kWallpaperFile;
-  if (!wall || !WriteBitmapFile(HostPathFromWin(winPath), *wall)) {
+  if (wall && WriteBitmapFile(HostPathFromWin(winPath), *wall))
+    RecordWallpaper(winPath);
+  else
     Trace("ApplySlot: %s not written", winPath.c_str());
-    return;
-  }
-  SetWallpaper(inputs.desktop, winPath);
+  // The desktop shows the painting whether or not the records could be written.
+  return inputs.desktop != nullptr ? ShowOnDesktop(*inputs.desktop, inputs.library, painting) : std::string();
 }
 
 void WriteStartupImage(DibImage* picture, bool windowsDefault) {
@@ -128,14 +143,26 @@ void ApplySlot(const ApplyInputs& inputs, ApplyHost& host, int index) {
 
   if (Has(elements, Element::Wallpaper) || Has(elements, Element::Startup)) {
     SurfaceRef<DibImage> picture;
+    std::string notShown;  // why the desktop does not show the painting
     if (!windowsDefault) {
       WaitCursor wait(host);
       picture = LoadPaintingPicture(inputs.library, slotId);
-      if (!picture) Trace("ApplySlot: painting %d unreadable, wallpaper and start-up image left as they were", slotId);
+      if (!picture) {
+        Trace("ApplySlot: painting %d unreadable, wallpaper and start-up image left as they were", slotId);
+        if (Has(elements, Element::Wallpaper)) notShown = kPaintingUnreadableReason;
+      }
     }
-    if (windowsDefault) SetWallpaper(inputs.desktop, "");
-    if (Has(elements, Element::Wallpaper) && picture) WriteWallpaper(inputs, *picture);
+    if (windowsDefault) {
+      // No wallpaper would leave the person's desktop blank: it gets their own back instead.
+      RecordWallpaper("");
+      if (inputs.desktop != nullptr) inputs.desktop->RestoreOwnWallpaper();
+    }
+    if (Has(elements, Element::Wallpaper) && picture) notShown = WriteWallpaper(inputs, *picture, slotId);
     if (Has(elements, Element::Startup) && IsWindows95Family()) WriteStartupImage(picture.get(), windowsDefault);
+    if (!notShown.empty()) {
+      Trace("ApplySlot: painting %d not shown on the desktop: %s", slotId, notShown.c_str());
+      host.ShowTrayNotice(kPaintingNotShownText + notShown);
+    }
   }
   if (Has(elements, Element::Saver)) ApplyScreenSaver(slotId);
   if (host.IsRandomTicked()) RegWriteDword(HKEY_CURRENT_USER, kConfigKeyPath, kPicValue, 0);

@@ -27,6 +27,8 @@ class ApplyHost {
   virtual void EndWaitCursor() = 0;
   // Shows the application message box with `text` (OK button).
   virtual void ShowMessage(const char* text) = 0;
+  // Tells the person `text` without stopping them: a message from the tray icon.
+  virtual void ShowTrayNotice(const std::string& text) = 0;
 };
 
 // What the engine reads of the window: the slot list, the program folder (a Windows path
@@ -45,11 +47,19 @@ inline constexpr int kStartupImageHeight = 400;
 inline constexpr int kPaintingWidth = 1024;
 inline constexpr int kPaintingHeight = 768;
 inline constexpr char kNoScreenSaverText[] = "No Screen Saver Available";
+// The tray notice of an apply whose painting did not reach the desktop; the reason follows.
+inline constexpr char kPaintingNotShownText[] = "The painting could not be shown on this desktop: ";
+inline constexpr char kPaintingUnreadableReason[] = "the painting could not be read from the picture library";
 
 // Applies the slot at list index `index`: wallpaper cleared or built, start-up image,
 // screen saver, then the Random override. Nothing for an index without a record. A
 // painting that cannot be read leaves every picture target as it was (one trace line)
 // and the screen-saver steps still run.
+//
+// The Windows records get "ossen.bmp" (256 colours, the screen's size); the desktop gets
+// the painting's JPEG exactly as the library stores it, in a fresh file (desktop_picture.h),
+// placed as the records "WallpaperStyle" and "TileWallpaper" say. A painting that cannot be
+// read or a desktop that refuses the picture gives one tray notice per apply.
 void ApplySlot(const ApplyInputs& inputs, ApplyHost& host, int index);
 
 // The Preview command for the slot at `index`: names the painting in "prev" and starts

@@ -11,7 +11,9 @@
 
 #include <gtest/gtest.h>
 
+#include "desktop/desktop_picture.h"
 #include "engine/painting_picture.h"
+#include "image/resource_source.h"
 #include "engine/test/engine_test_support.h"
 #include "platform/base/trace.h"
 #include "schedule/slot_store.h"
@@ -175,21 +177,59 @@ TEST_F(ApplyEngineTest, WindowsDefaultClearsWallpaperDeletesStartupImageAndNames
   EXPECT_EQ(ConfigDword("Pic"), kPainting);
 }
 
-TEST_F(ApplyEngineTest, TheDesktopShowsTheWallpaperOnceTheRecordsNameIt) {
+TEST_F(ApplyEngineTest, TheDesktopGetsTheStoredJpegInAFreshFileOnceTheRecordsNameTheirBitmap) {
   RecordingDesktop desktop;
   desktop_ = &desktop;
   SetScreenSizeOverride(800, 600);
   Apply(kPainting, 1 | 4);
   EXPECT_TRUE(desktop.calls.empty()) << "no wallpaper element, nothing for the desktop";
   Apply(kPainting, 2);
-  const std::vector<std::string> shown = {"show " + library_.WallpaperHostPath() + " (records: " +
-                                          WallpaperWinPath() + ")"};
+  RegWriteString(HKEY_CURRENT_USER, kDesktopKey, "WallpaperStyle", "6");
+  Apply(kPainting, 2);
+  const std::vector<std::string> shown = {"show fill (records: " + WallpaperWinPath() + ")",
+                                          "show fit (records: " + WallpaperWinPath() + ")"};
   EXPECT_EQ(desktop.calls, shown);
-  EXPECT_EQ(ReadBitmapFile(library_.WallpaperHostPath()).width, 800) << "the file is written before it is shown";
+  EXPECT_EQ(ReadBitmapFile(library_.WallpaperHostPath()).width, 800) << "the records keep their 256-colour bitmap";
+
+  // The library's JPEG byte for byte: full colour at the painting's own shape, not decoded.
+  ResourceSource jpeg(library_.library(), PaintingResourceName(kPainting), kPictureResourceType);
+  ASSERT_NE(jpeg.data, nullptr);
+  const std::vector<std::uint8_t> stored(jpeg.data, jpeg.data + jpeg.size);
+  ASSERT_EQ(desktop.shownBytes.size(), 2u);
+  EXPECT_TRUE(desktop.shownBytes[0] == stored);
+  const std::string first = desktop.requests[0].picturePath, second = desktop.requests[1].picturePath;
+  EXPECT_NE(first, second) << "a name the desktop has not seen, per change";
+  EXPECT_EQ(std::filesystem::path(first).parent_path(), std::filesystem::path(DesktopPictureFolder()));
+  EXPECT_FALSE(Exists(first)) << "the older copy goes once the new one is shown";
+  EXPECT_TRUE(FileBytes(second) == stored);
+  EXPECT_TRUE(host_.notices.empty());
 
   desktop.calls.clear();
   Apply(99, kAllElements);  // the library holds no painting 99
   EXPECT_TRUE(desktop.calls.empty()) << "an unreadable painting leaves the desktop as it was";
+  const std::vector<std::string> unreadable = {std::string(kPaintingNotShownText) + kPaintingUnreadableReason};
+  EXPECT_EQ(host_.notices, unreadable);
+}
+
+TEST_F(ApplyEngineTest, ADesktopThatRefusesThePictureGivesOneNoticeAndKeepsNoCopy) {
+  RecordingDesktop desktop;
+  desktop.refusal = "gsettings is missing";
+  desktop_ = &desktop;
+  SetScreenSizeOverride(800, 600);
+  Apply(kPainting, kAllElements);
+  const std::vector<std::string> notices = {
+      "The painting could not be shown on this desktop: gsettings is missing"};
+  EXPECT_EQ(host_.notices, notices);
+  ASSERT_EQ(desktop.requests.size(), 1u);
+  EXPECT_FALSE(Exists(desktop.requests[0].picturePath));
+  EXPECT_TRUE(ReadBitmapFile(library_.WallpaperHostPath()).valid) << "the records are written all the same";
+  // No desktop that refuses, no notice: only the records, as without any desktop.
+  host_.notices.clear();
+  desktop.refusal.clear();
+  Apply(kPainting, kAllElements);
+  desktop_ = nullptr;
+  Apply(kPainting, kAllElements);
+  EXPECT_TRUE(host_.notices.empty());
 }
 
 TEST_F(ApplyEngineTest, WindowsDefaultGivesTheDesktopThePersonsOwnWallpaperBack) {

@@ -105,6 +105,7 @@ class ResidentProgram : public QObject, private BookHost, private ClockWindow, p
   void BeginWaitCursor() override;
   void EndWaitCursor() override;
   void ShowMessage(const char* text) override;
+  void ShowTrayNotice(const std::string& text) override;
   ApplyInputs EngineInputs() const;
 
   bool startHidden_;

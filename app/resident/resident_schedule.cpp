@@ -4,6 +4,7 @@
 #include <QCursor>
 
 #include "app/resident/resident_program.h"
+#include "app/resident/tray_icon.h"
 #include "book/book_dialog.h"
 #include "book/program_strings.h"
 #include "platform/base/trace.h"
@@ -60,6 +61,10 @@ void ResidentProgram::EndWaitCursor() { QApplication::restoreOverrideCursor(); }
 
 void ResidentProgram::ShowMessage(const char* text) {
   book_->ShowMessage(text);
+}
+
+void ResidentProgram::ShowTrayNotice(const std::string& text) {
+  if (!trayIcon_ || !trayIcon_->ShowNotice(text)) Trace("tray: no icon for the notice \"%s\"", text.c_str());
 }
 
 }  // namespace ossen

@@ -51,6 +51,13 @@ void TrayIcon::Remove() {
   icon_.reset();
 }
 
+bool TrayIcon::ShowNotice(const std::string& text) {
+  if (!icon_) return false;
+  icon_->showMessage(QString::fromLatin1(ProgramString(kStringAppTitle).c_str()), QString::fromLatin1(text.c_str()),
+                     QSystemTrayIcon::Warning);
+  return true;
+}
+
 std::unique_ptr<QMenu> TrayIcon::BuildMenu() const {
   auto menu = std::make_unique<QMenu>();
   for (const MenuItem& item : LoadTrayMenuItems()) {

@@ -39,6 +39,8 @@ class TrayIcon : public QObject {
   bool Add();
   void Remove();
   bool IsAdded() const { return icon_ != nullptr; }
+  // A message from the icon (a warning, with the application title); false without the icon.
+  bool ShowNotice(const std::string& text);
 
   // The click handling, open to tests: a right click opens the menu, a left click opens it
   // after the double-click interval unless a second click (or a double click) comes first,

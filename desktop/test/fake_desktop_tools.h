@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "desktop/desktop_backend.h"
+#include "desktop/desktop_picture.h"
 #include "test_support/temp_prefix.h"
 
 namespace ossen::testing {
@@ -70,6 +71,13 @@ class FakeDesktopToolsTest : public ::testing::Test {
     return lines;
   }
   void ClearCalls() const { std::filesystem::remove(log_); }
+
+  // A fresh full-colour copy for the desktop, as the engine writes one: the JPEG's bytes (a
+  // stand-in here) in the prefix's picture folder.
+  static std::string PictureCopy() {
+    static constexpr std::uint8_t kJpeg[] = {0xFF, 0xD8, 0xFF, 0xE0, 'J', 'F', 'I', 'F', 0, 0xFF, 0xD9};
+    return WriteDesktopPicture(kJpeg, sizeof kJpeg);
+  }
 
   // The backend of `kind` with the short tool timeout.
   static std::unique_ptr<DesktopBackend> Backend(DesktopKind kind) {

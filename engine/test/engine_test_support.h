@@ -35,11 +35,13 @@ class RecordingHost : public ApplyHost {
   }
   void EndWaitCursor() override { --waitCursorDepth; }
   void ShowMessage(const char* text) override { messages.push_back(text); }
+  void ShowTrayNotice(const std::string& text) override { notices.push_back(text); }
 
   bool random = false;
   int waitCursorShown = 0;
   int waitCursorDepth = 0;
   std::vector<std::string> messages;
+  std::vector<std::string> notices;
 };
 
 // A fresh prefix and program folder holding a copy of the real picture library, loaded.
@@ -134,13 +136,17 @@ inline std::string RegistryText(HKEY root, const char* key, const char* value) {
 }
 
 // A desktop that records what the engine asks of it, with the wallpaper the Windows records
-// named at that moment: "show <host path> (records: <win.ini's Wallpaper>)", "restore".
+// named at that moment: "show <placement> (records: <win.ini's Wallpaper>)", "restore", and
+// the requests themselves. `refusal`, when set, is the reason it refuses every picture.
 class RecordingDesktop : public DesktopBackend {
  public:
   const char* Name() const override { return "recording"; }
-  bool ShowWallpaper(const std::string& hostPath) override {
-    calls.push_back("show " + hostPath + " (records: " + RecordedWallpaper() + ")");
-    return true;
+  DesktopResult ShowWallpaper(const WallpaperRequest& request) override {
+    calls.push_back(std::string("show ") + WallpaperPlacementName(request.placement) +
+                    " (records: " + RecordedWallpaper() + ")");
+    requests.push_back(request);
+    shownBytes.push_back(FileBytes(request.picturePath));
+    return DesktopResult{refusal.empty(), refusal};
   }
   bool RestoreOwnWallpaper() override {
     calls.push_back("restore (records: " + RecordedWallpaper() + ")");
@@ -148,6 +154,9 @@ class RecordingDesktop : public DesktopBackend {
   }
 
   std::vector<std::string> calls;
+  std::vector<WallpaperRequest> requests;
+  std::vector<std::vector<std::uint8_t>> shownBytes;  // the picture file as it was when shown
+  std::string refusal;
 
  private:
   static std::string RecordedWallpaper() { return ProfileValue("Desktop", "Wallpaper", "win.ini"); }
