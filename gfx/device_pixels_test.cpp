@@ -1,23 +1,48 @@
 // Sizes at a scale factor: the screen, a window's client area and its pixels are measured in
 // device pixels, so a picture made for them reaches the screen one pixel for one.
 
-#include "platform/draw/screen_window.h"
-
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <cstdint>
 #include <cstdlib>
+#include <vector>
 
+#include "platform/draw/screen_window.h"
 #include "platform/win32/desktop_settings.h"
 #include "test_support/child_process.h"
-#include "test_support/qt_child.h"
 
 namespace ossen {
 namespace {
 
+// 32-bit words from a child: what it wrote before it ended, 0 for what it never wrote.
+class WordPipe {
+ public:
+  WordPipe() {
+    if (::pipe(fds_) != 0) fds_[0] = fds_[1] = -1;
+  }
+  ~WordPipe() {
+    for (const int fd : fds_)
+      if (fd >= 0) ::close(fd);
+  }
+  void Send(std::uint32_t word) const { (void)!::write(fds_[1], &word, sizeof word); }
+  void CloseSender() {
+    ::close(fds_[1]);
+    fds_[1] = -1;
+  }
+  std::uint32_t Receive() const {
+    std::uint32_t word = 0;
+    return ::read(fds_[0], &word, sizeof word) == static_cast<ssize_t>(sizeof word) ? word : 0;
+  }
+
+ private:
+  int fds_[2] = {-1, -1};
+};
+
 // In a child on Qt's offscreen screen at `scale`: sends the screen's width and height as
 // GetSystemMetrics gives them, then the client size of a window covering that screen. The
 // exit code numbers the first step that failed.
-int ReportSizes(const char* scale, const testing::WordPipe& sizes) {
+int ReportSizes(const char* scale, const WordPipe& sizes) {
   ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
   ::setenv("QT_SCALE_FACTOR", scale, 1);
   if (!OpenDisplay()) return 10;
@@ -37,7 +62,7 @@ int ReportSizes(const char* scale, const testing::WordPipe& sizes) {
 }
 
 std::vector<std::uint32_t> SizesAt(const char* scale) {
-  testing::WordPipe pipe;
+  WordPipe pipe;
   const pid_t child = testing::StartInChild([&] { return ReportSizes(scale, pipe); });
   pipe.CloseSender();
   std::vector<std::uint32_t> sizes;
