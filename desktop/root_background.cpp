@@ -3,23 +3,25 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/Xinerama.h>
+#include <X11/extensions/Xrandr.h>
 
+#include <bit>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <memory>
 #include <optional>
 
 #include "image/packed_dib.h"
 #include "platform/base/file_io.h"
 #include "platform/base/trace.h"
+#include "platform/win32/registry_helpers.h"
 
 namespace ossen {
 
 namespace {
-
-// Decoding stops at this many pixels: a wallpaper is screen-sized, and the decoded picture
-// takes four bytes a pixel.
-constexpr std::uint64_t kMaxPicturePixels = std::uint64_t{1} << 24;
 
 struct DisplayCloser {
   void operator()(Display* display) const { XCloseDisplay(display); }
@@ -52,6 +54,8 @@ struct RootScreen {
   Window root = 0;
   Visual* visual = nullptr;
   int depth = 0;
+  int width = 0;  // device pixels
+  int height = 0;
 };
 
 std::optional<RootScreen> OpenRootScreen() {
@@ -66,6 +70,8 @@ std::optional<RootScreen> OpenRootScreen() {
   opened.root = RootWindow(opened.d, opened.screen);
   opened.visual = DefaultVisual(opened.d, opened.screen);
   opened.depth = DefaultDepth(opened.d, opened.screen);
+  opened.width = DisplayWidth(opened.d, opened.screen);
+  opened.height = DisplayHeight(opened.d, opened.screen);
   opened.display = std::move(display);
   return opened;
 }
@@ -137,113 +143,88 @@ void ReleaseAndClose(DisplayPtr display) {
   display.reset();
 }
 
-}  // namespace
-
-std::optional<RgbPicture> DecodeBmpPicture(std::span<const std::uint8_t> bytes) {
-  const ByteView dib = FindInfoHeader(ByteView(bytes.data(), bytes.size()));
-  PackedDibLayout layout{};
-  if (dib.empty() || !ReadPackedDib(dib, layout)) return std::nullopt;
-  const BitmapInfoHeader& header = layout.header;
-  const int bits = header.bitCount;
-  if (header.compression != 0 || (bits != 1 && bits != 4 && bits != 8 && bits != 24 && bits != 32)) return std::nullopt;
-  const std::uint64_t pixelCount = std::uint64_t(header.width) * std::uint64_t(header.height);
-  if (header.width <= 0 || header.height <= 0 || pixelCount > kMaxPicturePixels) return std::nullopt;
-
-  const std::uint8_t* table = dib.data() + kInfoHeaderBytes;
-  const std::size_t tableEntries = bits <= 8 ? (layout.headerSize - kInfoHeaderBytes) / 4 : 0;
-  const std::uint8_t* rows = dib.data() + layout.headerSize;
-
-  RgbPicture picture;
-  picture.width = header.width;
-  picture.height = header.height;
-  picture.pixels.resize(pixelCount);
-  for (int y = 0; y < picture.height; ++y) {
-    const std::uint8_t* row = rows + std::size_t(picture.height - 1 - y) * layout.stride;
-    std::uint32_t* out = picture.pixels.data() + std::size_t(y) * picture.width;
-    for (int x = 0; x < picture.width; ++x) {
-      if (bits >= 24) {
-        const std::uint8_t* p = row + std::size_t(x) * (bits / 8);
-        out[x] = (std::uint32_t(p[2]) << 16) | (std::uint32_t(p[1]) << 8) | p[0];
-        continue;
-      }
-      const std::size_t bit = std::size_t(x) * bits;
-      const unsigned index = (row[bit / 8] >> (8 - bits - bit % 8)) & ((1u << bits) - 1);
-      if (index >= tableEntries) {
-        out[x] = 0;  // an index past the colour table shows black
-        continue;
-      }
-      const std::uint8_t* entry = table + std::size_t(index) * 4;
-      out[x] = (std::uint32_t(entry[2]) << 16) | (std::uint32_t(entry[1]) << 8) | entry[0];
+// The monitors the server reports, in device pixels: RandR 1.5's logical monitors, else
+// Xinerama's heads; none when neither extension answers.
+std::vector<MonitorRect> ReportedMonitors(Display* d, Window root) {
+  std::vector<MonitorRect> monitors;
+  int eventBase = 0, errorBase = 0, major = 0, minor = 0;
+  if (XRRQueryExtension(d, &eventBase, &errorBase) && XRRQueryVersion(d, &major, &minor) &&
+      (major > 1 || (major == 1 && minor >= 5))) {
+    int count = 0;
+    if (XRRMonitorInfo* info = XRRGetMonitors(d, root, True, &count)) {
+      for (int i = 0; i < count; ++i) monitors.push_back({info[i].x, info[i].y, info[i].width, info[i].height});
+      XRRFreeMonitors(info);
+    }
+    if (!monitors.empty()) return monitors;
+  }
+  if (XineramaQueryExtension(d, &eventBase, &errorBase) && XineramaIsActive(d)) {
+    int count = 0;
+    if (XineramaScreenInfo* heads = XineramaQueryScreens(d, &count)) {
+      for (int i = 0; i < count; ++i)
+        monitors.push_back({heads[i].x_org, heads[i].y_org, heads[i].width, heads[i].height});
+      XFree(heads);
     }
   }
-  return picture;
+  return monitors;
 }
 
-RgbPicture ScalePicture(const RgbPicture& picture, int width, int height) {
-  RgbPicture scaled;
-  if (width <= 0 || height <= 0 || picture.width <= 0 || picture.height <= 0) return scaled;
-  scaled.width = width;
-  scaled.height = height;
-  scaled.pixels.resize(std::size_t(width) * height);
-  for (int y = 0; y < height; ++y) {
-    const std::size_t sy = std::size_t(std::uint64_t(y) * picture.height / height);
-    for (int x = 0; x < width; ++x) {
-      const std::size_t sx = std::size_t(std::uint64_t(x) * picture.width / width);
-      scaled.pixels[std::size_t(y) * width + x] = picture.pixels[sy * picture.width + sx];
-    }
-  }
-  return scaled;
+// The colour around a painting that leaves part of a monitor free: Windows' desktop colour,
+// "R G B" under HKEY_CURRENT_USER\Control Panel\Colors "Background", black without one.
+std::uint32_t DesktopBackgroundColour() {
+  char text[64] = {};
+  if (!RegReadString(HKEY_CURRENT_USER, "Control Panel\\Colors", "Background", text, sizeof text)) return 0;
+  unsigned red = 0, green = 0, blue = 0;
+  char rest = 0;
+  if (std::sscanf(text, "%u %u %u %c", &red, &green, &blue, &rest) != 3 || red > 255 || green > 255 || blue > 255)
+    return 0;
+  return (red << 16) | (green << 8) | blue;
 }
 
-bool SetRootBackgroundFromBmp(const std::string& hostPath) {
-  std::vector<std::uint8_t> bytes;
-  if (ReadFileBytes(hostPath, kMaxImageBytes + (1 << 16), bytes) != ReadResult::kOk) {
-    Trace("desktop: cannot read %s", hostPath.c_str());
-    return false;
-  }
-  const std::optional<RgbPicture> picture = DecodeBmpPicture(bytes);
-  if (!picture) {
-    Trace("desktop: %s is no picture the root window can show", hostPath.c_str());
-    return false;
-  }
-  XErrorTrap trap;
-  // A connection of its own: its resources are kept after it closes, and only they.
-  std::optional<RootScreen> opened = OpenRootScreen();
-  if (!opened) return false;
-  Display* d = opened->d;
-  const int screen = opened->screen;
-  const Window root = opened->root;
-  Visual* visual = opened->visual;
-  const int depth = opened->depth;
-  if (!IsTrueColour(visual)) {
-    Trace("desktop: the root window's visual is not true colour");
-    return false;
-  }
-  const int width = DisplayWidth(d, screen), height = DisplayHeight(d, screen);
-  const RgbPicture scaled = ScalePicture(*picture, width, height);
-
-  XImage* image = XCreateImage(d, visual, depth, ZPixmap, 0, nullptr, width, height, 32, 0);
-  if (image == nullptr) return false;
-  image->data = static_cast<char*>(std::calloc(std::size_t(image->bytes_per_line) * height, 1));
-  if (image->data == nullptr) {
-    XDestroyImage(image);
-    return false;
-  }
-  const VisualChannels channels(visual);
-  for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) {
-      const std::uint32_t rgb = scaled.pixels[std::size_t(y) * width + x];
-      XPutPixel(image, x, y,
-                channels.red.Encode((rgb >> 16) & 0xFF) | channels.green.Encode((rgb >> 8) & 0xFF) |
-                    channels.blue.Encode(rgb & 0xFF));
+// The picture as a pixmap of the root's depth; 0 when it cannot be made. Where the visual
+// keeps pixels as the picture does (32 bits, 8 bits a channel at 16, 8 and 0, the machine's
+// byte order), the picture's memory is sent as it is.
+Pixmap PixmapFromPicture(const RootScreen& on, const RgbPicture& picture) {
+  Display* d = on.d;
+  XImage* image = XCreateImage(d, on.visual, on.depth, ZPixmap, 0, nullptr, picture.width, picture.height, 32, 0);
+  if (image == nullptr) return 0;
+  const int hostOrder = std::endian::native == std::endian::little ? LSBFirst : MSBFirst;
+  const bool direct = image->bits_per_pixel == 32 && image->byte_order == hostOrder &&
+                      image->bytes_per_line == picture.width * 4 && on.visual->red_mask == 0xFF0000 &&
+                      on.visual->green_mask == 0xFF00 && on.visual->blue_mask == 0xFF;
+  if (direct) {
+    image->data = reinterpret_cast<char*>(const_cast<std::uint32_t*>(picture.pixels.data()));
+  } else {
+    image->data = static_cast<char*>(std::calloc(std::size_t(image->bytes_per_line) * picture.height, 1));
+    if (image->data == nullptr) {
+      XDestroyImage(image);
+      return 0;
+    }
+    const VisualChannels channels(on.visual);
+    for (int y = 0; y < picture.height; ++y) {
+      for (int x = 0; x < picture.width; ++x) {
+        const std::uint32_t rgb = picture.pixels[std::size_t(y) * picture.width + x];
+        XPutPixel(image, x, y,
+                  channels.red.Encode((rgb >> 16) & 0xFF) | channels.green.Encode((rgb >> 8) & 0xFF) |
+                      channels.blue.Encode(rgb & 0xFF));
+      }
     }
   }
-  const Pixmap pixmap = XCreatePixmap(d, root, width, height, depth);
+  const Pixmap pixmap = XCreatePixmap(d, on.root, picture.width, picture.height, on.depth);
   const GC gc = XCreateGC(d, pixmap, 0, nullptr);
-  XPutImage(d, pixmap, gc, image, 0, 0, 0, 0, width, height);
+  XPutImage(d, pixmap, gc, image, 0, 0, 0, 0, picture.width, picture.height);
   XFreeGC(d, gc);
+  if (direct) image->data = nullptr;  // the picture's own memory
   XDestroyImage(image);
+  return pixmap;
+}
 
+// Makes the screen-sized picture the root's background, kept after this connection closes
+// and named in both properties; the previous setter's pixmap is freed.
+bool PublishRootPicture(std::optional<RootScreen> opened, const RgbPicture& picture) {
+  Display* d = opened->d;
+  const Window root = opened->root;
+  const Pixmap pixmap = PixmapFromPicture(*opened, picture);
+  if (pixmap == 0) return false;
   FreePreviousSetterPixmap(d, root);
   const Atom rootAtom = XInternAtom(d, "_XROOTPMAP_ID", False);
   const Atom esetrootAtom = XInternAtom(d, "ESETROOT_PMAP_ID", False);
@@ -258,29 +239,132 @@ bool SetRootBackgroundFromBmp(const std::string& hostPath) {
   return true;
 }
 
-bool SaveRootBackgroundAsBmp(const std::string& hostPath) {
-  XErrorTrap trap;
+std::optional<RootScreen> OpenTrueColourRoot(std::string& reason) {
   std::optional<RootScreen> opened = OpenRootScreen();
-  if (!opened) return false;
-  Display* d = opened->d;
-  Visual* visual = opened->visual;
-  const Pixmap pixmap = RootPixmapProperty(d, opened->root, "_XROOTPMAP_ID");
-  if (pixmap == 0 || !IsTrueColour(visual)) return false;
+  if (!opened) {
+    reason = "there is no X display";
+    return std::nullopt;
+  }
+  if (!IsTrueColour(opened->visual) || opened->width > kMaxRootSide || opened->height > kMaxRootSide) {
+    reason = "the X screen is not a true-colour screen ossen can draw on";
+    return std::nullopt;
+  }
+  return opened;
+}
+
+// The root's background as the person sees it where no window covers it, whoever set it
+// (also a background pixmap no property names, as ImageMagick's `display -window root`
+// leaves). A window of the root's kind that takes its background from the root covers the
+// screen for the moment of one read: the root's own pixels would include every window above
+// them. Null when the window cannot be made or read.
+XImage* ReadRootBackground(const RootScreen& on) {
+  Display* d = on.d;
+  XSetWindowAttributes attributes{};
+  attributes.background_pixmap = ParentRelative;
+  attributes.override_redirect = True;
+  attributes.backing_store = NotUseful;
+  const Window window = XCreateWindow(d, on.root, 0, 0, on.width, on.height, 0, CopyFromParent, InputOutput,
+                                      CopyFromParent, CWBackPixmap | CWOverrideRedirect | CWBackingStore, &attributes);
+  XSelectInput(d, window, ExposureMask);
+  XMapRaised(d, window);
+  // Its background is drawn before the server reports the exposure; give up after a second.
+  XEvent event;
+  bool exposed = false;
+  for (int waited = 0; waited < 100 && !exposed; ++waited) {
+    XSync(d, False);
+    exposed = XCheckWindowEvent(d, window, ExposureMask, &event);
+    if (!exposed) {
+      const timespec hundredth = {0, 10 * 1000 * 1000};
+      nanosleep(&hundredth, nullptr);
+    }
+  }
+  XImage* image = exposed ? XGetImage(d, window, 0, 0, on.width, on.height, AllPlanes, ZPixmap) : nullptr;
+  XDestroyWindow(d, window);
+  XSync(d, False);
+  return image;
+}
+
+// The pixmap a root property names when it is alive and of the screen's size and depth.
+Pixmap ScreenSizedPropertyPixmap(const RootScreen& on, const char* name) {
+  const Pixmap pixmap = RootPixmapProperty(on.d, on.root, name);
+  if (pixmap == 0) return 0;
   Window ignoredRoot = 0;
   int x = 0, y = 0;
   unsigned width = 0, height = 0, border = 0, depth = 0;
   const int errorsBefore = g_xErrors;
-  const Status known = XGetGeometry(d, pixmap, &ignoredRoot, &x, &y, &width, &height, &border, &depth);
-  XSync(d, False);
-  if (!known || g_xErrors != errorsBefore || width == 0 || height == 0 || width > 16384 || height > 16384 ||
-      depth != static_cast<unsigned>(opened->depth))
+  const Status known = XGetGeometry(on.d, pixmap, &ignoredRoot, &x, &y, &width, &height, &border, &depth);
+  XSync(on.d, False);
+  if (!known || g_xErrors != errorsBefore || width != unsigned(on.width) || height != unsigned(on.height) ||
+      depth != unsigned(on.depth))
+    return 0;
+  return pixmap;
+}
+
+}  // namespace
+
+std::vector<MonitorRect> QueryRootMonitors() {
+  XErrorTrap trap;
+  std::optional<RootScreen> opened = OpenRootScreen();
+  if (!opened) return {};
+  return UsableMonitors(ReportedMonitors(opened->d, opened->root), opened->width, opened->height);
+}
+
+DesktopResult ShowPictureOnRoot(const WallpaperRequest& request) {
+  DesktopResult result;
+  std::optional<RgbPicture> painting = ReadPictureFile(request.picturePath, result.reason);
+  if (!painting) return result;
+  XErrorTrap trap;
+  // A connection of its own: its resources are kept after it closes, and only they.
+  std::optional<RootScreen> opened = OpenTrueColourRoot(result.reason);
+  if (!opened) return result;
+  const std::vector<MonitorRect> monitors = ReportedMonitors(opened->d, opened->root);
+  const RgbPicture root = BuildRootPicture(*painting, opened->width, opened->height, monitors, request.placement,
+                                           DesktopBackgroundColour());
+  painting.reset();
+  if (root.pixels.empty() || !PublishRootPicture(std::move(opened), root)) {
+    result.reason = "the root window's picture could not be made";
+    return result;
+  }
+  Trace("desktop: root picture %dx%d on %zu monitor(s)", root.width, root.height,
+        UsableMonitors(monitors, root.width, root.height).size());
+  result.shown = true;
+  return result;
+}
+
+bool SetRootPictureFromFile(const std::string& hostPath) {
+  std::string reason;
+  const std::optional<RgbPicture> picture = ReadPictureFile(hostPath, reason);
+  if (!picture) {
+    Trace("desktop: %s", reason.c_str());
     return false;
-  XImage* image = XGetImage(d, pixmap, 0, 0, width, height, AllPlanes, ZPixmap);
+  }
+  XErrorTrap trap;
+  std::optional<RootScreen> opened = OpenTrueColourRoot(reason);
+  if (!opened) {
+    Trace("desktop: %s", reason.c_str());
+    return false;
+  }
+  const MonitorRect screen{0, 0, opened->width, opened->height};
+  const RgbPicture root = BuildRootPicture(*picture, opened->width, opened->height, std::span(&screen, 1),
+                                           WallpaperPlacement::Stretch, 0);
+  return !root.pixels.empty() && PublishRootPicture(std::move(opened), root);
+}
+
+bool SaveRootBackgroundAsBmp(const std::string& hostPath) {
+  XErrorTrap trap;
+  std::optional<RootScreen> opened = OpenRootScreen();
+  if (!opened || !IsTrueColour(opened->visual) || opened->width > kMaxRootSide || opened->height > kMaxRootSide)
+    return false;
+  Display* d = opened->d;
+  Pixmap pixmap = ScreenSizedPropertyPixmap(*opened, "_XROOTPMAP_ID");
+  if (pixmap == 0) pixmap = ScreenSizedPropertyPixmap(*opened, "ESETROOT_PMAP_ID");
+  const unsigned width = opened->width, height = opened->height;
+  XImage* image = pixmap != 0 ? XGetImage(d, pixmap, 0, 0, width, height, AllPlanes, ZPixmap) : ReadRootBackground(*opened);
   if (image == nullptr) return false;
 
   std::vector<std::uint8_t> dib(BuiltHeaderSize(kFormatRgb888) + std::size_t(RowStride(kFormatRgb888, width)) * height);
   BuildHeader(static_cast<LONG>(width), static_cast<LONG>(height), kFormatRgb888, dib);
-  const VisualChannels channels(visual);
+  const VisualChannels channels(opened->visual);
   const std::size_t stride = RowStride(kFormatRgb888, width);
   std::uint8_t* rows = dib.data() + BuiltHeaderSize(kFormatRgb888);
   for (unsigned row = 0; row < height; ++row) {

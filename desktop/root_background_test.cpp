@@ -108,19 +108,29 @@ class RootBackgroundTest : public ::testing::Test {
     return status != 0 && g_errors == 0;
   }
 
-  // Counts the root pixels that differ from `rows` scaled to the screen (each source pixel
-  // covers an exact block of it here).
-  int DifferentPixels(const std::vector<std::vector<std::uint32_t>>& rows) {
+  // The root window's pixels as 0xRRGGBB, rows top-down.
+  std::vector<std::uint32_t> ScreenPixels() {
+    std::vector<std::uint32_t> pixels;
     XImage* image = XGetImage(display_, DefaultRootWindow(display_), 0, 0, kScreenWidth, kScreenHeight, AllPlanes,
                               ZPixmap);
-    if (image == nullptr) return -1;
-    const int blockW = kScreenWidth / static_cast<int>(rows[0].size());
-    const int blockH = kScreenHeight / static_cast<int>(rows.size());
-    int different = 0;
+    if (image == nullptr) return pixels;
     for (int y = 0; y < kScreenHeight; ++y)
-      for (int x = 0; x < kScreenWidth; ++x)
-        different += (XGetPixel(image, x, y) & 0xFFFFFF) != rows[y / blockH][x / blockW];
+      for (int x = 0; x < kScreenWidth; ++x) pixels.push_back(XGetPixel(image, x, y) & 0xFFFFFF);
     XDestroyImage(image);
+    return pixels;
+  }
+
+  // Counts the root pixels that differ from the root picture of `rows` placed on the screen.
+  int DifferentPixels(const std::vector<std::vector<std::uint32_t>>& rows,
+                      WallpaperPlacement placement = WallpaperPlacement::Fill) {
+    const std::optional<RgbPicture> picture = DecodeBmpPicture(EightBitBmp(rows));
+    const MonitorRect screen{0, 0, kScreenWidth, kScreenHeight};
+    const RgbPicture expected = BuildRootPicture(*picture, kScreenWidth, kScreenHeight, std::span(&screen, 1),
+                                                 placement, 0);
+    const std::vector<std::uint32_t> shown = ScreenPixels();
+    if (shown.size() != expected.pixels.size()) return -1;
+    int different = 0;
+    for (std::size_t i = 0; i < shown.size(); ++i) different += shown[i] != (expected.pixels[i] & 0xFFFFFF);
     return different;
   }
 
@@ -143,28 +153,29 @@ const std::vector<std::vector<std::uint32_t>> kSecond = {
 
 TEST_F(RootBackgroundTest, TheScaledPictureStaysAfterTheSetterAndTheNextSetterFreesIt) {
   const std::string first = WriteBmp("first.bmp", kFirst);
-  ASSERT_EQ(testing::RunInChild([&] { return SetRootBackgroundFromBmp(first); }), 0);
+  ASSERT_EQ(testing::RunInChild([&] { return SetRootPictureFromFile(first); }), 0);
   const Pixmap firstPixmap = Property("_XROOTPMAP_ID");
   ASSERT_NE(firstPixmap, 0u);
   EXPECT_EQ(Property("ESETROOT_PMAP_ID"), firstPixmap);
   EXPECT_TRUE(PixmapAlive(firstPixmap)) << "the pixmap outlives the process that set it";
-  EXPECT_EQ(DifferentPixels(kFirst), 0);
+  EXPECT_EQ(DifferentPixels(kFirst, WallpaperPlacement::Stretch), 0);
 
   const std::string second = WriteBmp("second.bmp", kSecond);
-  ASSERT_EQ(testing::RunInChild([&] { return SetRootBackgroundFromBmp(second); }), 0);
+  ASSERT_EQ(testing::RunInChild([&] { return SetRootPictureFromFile(second); }), 0);
   const Pixmap secondPixmap = Property("_XROOTPMAP_ID");
   EXPECT_NE(secondPixmap, firstPixmap);
   EXPECT_EQ(Property("ESETROOT_PMAP_ID"), secondPixmap);
   EXPECT_FALSE(PixmapAlive(firstPixmap)) << "the previous setter's pixmap is freed";
   EXPECT_TRUE(PixmapAlive(secondPixmap));
-  EXPECT_EQ(DifferentPixels(kSecond), 0);
+  EXPECT_EQ(DifferentPixels(kSecond, WallpaperPlacement::Stretch), 0);
 }
 
 TEST_F(RootBackgroundTest, TheX11BackendKeepsThePersonsOwnBackgroundAndGivesItBack) {
   // The person's own background, set by another setter before ossen ran.
   const std::string own = WriteBmp("own.bmp", kFirst);
-  ASSERT_EQ(testing::RunInChild([&] { return SetRootBackgroundFromBmp(own); }), 0);
+  ASSERT_EQ(testing::RunInChild([&] { return SetRootPictureFromFile(own); }), 0);
   const Pixmap ownPixmap = Property("_XROOTPMAP_ID");
+  const std::vector<std::uint32_t> ownPixels = ScreenPixels();
 
   const std::string painting = WriteBmp("ossen.bmp", kSecond);
   ASSERT_EQ(testing::RunInChild([&] { return MakeDesktopBackendForSession()->ShowWallpaper({painting}).shown; }), 0);
@@ -172,20 +183,63 @@ TEST_F(RootBackgroundTest, TheX11BackendKeepsThePersonsOwnBackgroundAndGivesItBa
   EXPECT_FALSE(PixmapAlive(ownPixmap));
 
   ASSERT_EQ(testing::RunInChild([&] { return MakeDesktopBackendForSession()->RestoreOwnWallpaper(); }), 0);
-  EXPECT_EQ(DifferentPixels(kFirst), 0) << "\"no wallpaper\" shows the person's own picture again";
+  EXPECT_TRUE(ScreenPixels() == ownPixels) << "\"no wallpaper\" shows the person's own picture again";
   EXPECT_FALSE(std::filesystem::exists(prefix_.prefix() + "/desktop-own-x11.bmp")) << "the kept copy goes with it";
   EXPECT_NE(Property("_XROOTPMAP_ID"), 0u);
 }
 
-TEST_F(RootBackgroundTest, WithoutAnOwnBackgroundNoWallpaperClearsTheRoot) {
+// As ImageMagick's `display -window root` leaves it: the root's own background pixmap, named
+// by no property. It is kept as the person sees it, without the windows above it.
+TEST_F(RootBackgroundTest, ABackgroundNoPropertyNamesIsKeptWithoutTheWindowsAboveIt) {
+  const std::optional<RgbPicture> own = DecodeBmpPicture(EightBitBmp(kFirst));
+  Display* d = display_;
+  const Window root = DefaultRootWindow(d);
+  const Pixmap pixmap = XCreatePixmap(d, root, 4, 3, DefaultDepth(d, DefaultScreen(d)));
+  const GC gc = XCreateGC(d, pixmap, 0, nullptr);
+  for (int y = 0; y < 3; ++y) {
+    for (int x = 0; x < 4; ++x) {
+      XSetForeground(d, gc, own->pixels[y * 4 + x]);
+      XDrawPoint(d, pixmap, gc, x, y);
+    }
+  }
+  XFreeGC(d, gc);
+  XSetWindowBackgroundPixmap(d, root, pixmap);  // tiled over the root
+  XFreePixmap(d, pixmap);
+  XClearWindow(d, root);
+  XSync(d, False);
+  const std::vector<std::uint32_t> ownPixels = ScreenPixels();
+  ASSERT_EQ(Property("_XROOTPMAP_ID"), 0u);
+
+  // Another program's window over part of the screen while ossen keeps the background.
+  XSetWindowAttributes attributes{};
+  attributes.background_pixel = 0x00FF00;
+  attributes.override_redirect = True;
+  const Window other = XCreateWindow(d, root, 20, 20, 100, 80, 0, CopyFromParent, InputOutput, CopyFromParent,
+                                     CWBackPixel | CWOverrideRedirect, &attributes);
+  XMapWindow(d, other);
+  XSync(d, False);
+
+  const std::string painting = WriteBmp("ossen.bmp", kSecond);
+  ASSERT_EQ(testing::RunInChild([&] { return MakeDesktopBackendForSession()->ShowWallpaper({painting}).shown; }), 0);
+  XUnmapWindow(d, other);
+  XSync(d, False);
+  EXPECT_EQ(DifferentPixels(kSecond), 0);
+
+  ASSERT_EQ(testing::RunInChild([&] { return MakeDesktopBackendForSession()->RestoreOwnWallpaper(); }), 0);
+  EXPECT_TRUE(ScreenPixels() == ownPixels) << "the screen shows the person's own background again, not black";
+}
+
+// A root nobody gave a background: what the server shows is kept and comes back, and the
+// painting's pixmap is freed.
+TEST_F(RootBackgroundTest, AnUntouchedRootComesBackAsItWas) {
+  const std::vector<std::uint32_t> untouched = ScreenPixels();
   const std::string painting = WriteBmp("ossen.bmp", kSecond);
   ASSERT_EQ(testing::RunInChild([&] { return MakeDesktopBackendForSession()->ShowWallpaper({painting}).shown; }), 0);
   const Pixmap pixmap = Property("_XROOTPMAP_ID");
   ASSERT_NE(pixmap, 0u);
   ASSERT_EQ(testing::RunInChild([&] { return MakeDesktopBackendForSession()->RestoreOwnWallpaper(); }), 0);
-  EXPECT_EQ(Property("_XROOTPMAP_ID"), 0u);
   EXPECT_FALSE(PixmapAlive(pixmap));
-  EXPECT_EQ(DifferentPixels({{0x000000}}), 0);
+  EXPECT_TRUE(ScreenPixels() == untouched);
 }
 
 TEST(RootPictureTest, DecodesTheBitDepthsAndRefusesWhatIsNoPicture) {
@@ -204,18 +258,13 @@ TEST(RootPictureTest, DecodesTheBitDepthsAndRefusesWhatIsNoPicture) {
   std::copy(std::begin(pixels), std::end(pixels), dib.begin() + BuiltHeaderSize(kFormatRgb888));
   picture = DecodeBmpPicture(dib);
   ASSERT_TRUE(picture);
-  EXPECT_EQ(picture->pixels, (std::vector<std::uint32_t>{0x030201, 0x0C0B0A}));
+  EXPECT_EQ(picture->pixels, (PixelRow{0x030201, 0x0C0B0A}));
 
   EXPECT_FALSE(DecodeBmpPicture(std::vector<std::uint8_t>(bmp.begin(), bmp.end() - 1))) << "cut short";
   EXPECT_FALSE(DecodeBmpPicture(std::vector<std::uint8_t>{'B', 'M'}));
   std::vector<std::uint8_t> compressed = bmp;
   compressed[kFileHeaderBytes + 16] = 1;  // run-length compression
   EXPECT_FALSE(DecodeBmpPicture(compressed));
-
-  const RgbPicture scaled = ScalePicture(*DecodeBmpPicture(bmp), 8, 3);
-  EXPECT_EQ(scaled.pixels[0], 0xFF0000u);
-  EXPECT_EQ(scaled.pixels[1], 0xFF0000u);
-  EXPECT_EQ(scaled.pixels[2], 0x00FF00u);
 }
 
 TEST(RootPictureTest, NoDisplayIsNoCrash) {
@@ -226,7 +275,11 @@ TEST(RootPictureTest, NoDisplayIsNoCrash) {
   const std::vector<std::uint8_t> bmp = EightBitBmp(kSecond);
   const std::string path = prefix.programDir() + "/x.bmp";
   WriteFileAtomically(path, bmp.data(), bmp.size());
-  EXPECT_FALSE(SetRootBackgroundFromBmp(path));
+  EXPECT_FALSE(SetRootPictureFromFile(path));
+  const DesktopResult result = ShowPictureOnRoot({path, WallpaperPlacement::Fill});
+  EXPECT_FALSE(result.shown);
+  EXPECT_EQ(result.reason, "there is no X display");
+  EXPECT_TRUE(QueryRootMonitors().empty());
   EXPECT_FALSE(ClearRootBackground());
   EXPECT_FALSE(SaveRootBackgroundAsBmp(prefix.root() + "/kept.bmp"));
   if (display) ::setenv("DISPLAY", saved.c_str(), 1);

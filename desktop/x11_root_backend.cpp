@@ -21,12 +21,16 @@ class X11RootBackend : public KeepingDesktopBackend {
     return OwnSettings{};
   }
 
-  bool Show(const WallpaperRequest& request) override { return SetRootBackgroundFromBmp(request.picturePath); }
+  bool Show(const WallpaperRequest& request) override {
+    const DesktopResult shown = ShowPictureOnRoot(request);
+    if (!shown.shown) Tools().Refuse(shown.reason);
+    return shown.shown;
+  }
 
   // Without a kept picture the root goes back to plain black.
   bool PutBack(const OwnSettings& own) override {
     const bool kept = !own.empty() && own.front().second == KeptPicture();
-    const bool ok = kept ? SetRootBackgroundFromBmp(KeptPicture()) : ClearRootBackground();
+    const bool ok = kept ? SetRootPictureFromFile(KeptPicture()) : ClearRootBackground();
     std::error_code ignored;
     if (ok) std::filesystem::remove(KeptPicture(), ignored);
     return ok;

@@ -42,11 +42,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string winPath = "Z:/proc/self/fd/" + std::to_string(fd);
   ossen::GlobalBlock dib = ossen::LoadJpegAsDib(winPath.c_str());
   if (warningsSeen > 1) std::abort();
+
+  // The 32-bit decode reads the same pictures, within its own cap.
+  constexpr std::uint64_t kCap = std::uint64_t{1} << 22;
+  ossen::DWORD width32 = 0, height32 = 0;
+  ossen::HeapBytes xrgb = ossen::DecodeJpegFileAsXrgb(winPath.c_str(), kCap, width32, height32);
+  if (xrgb && (width32 < 1 || height32 < 1 || std::uint64_t{width32} * height32 > kCap)) std::abort();
+  if (!xrgb && (width32 != 0 || height32 != 0)) std::abort();
   if (!dib) return 0;
 
   ossen::BitmapInfoHeader header{};
   if (!ossen::ReadInfoHeader(dib.view(), header)) std::abort();
   if (header.width < 1 || header.height < 1 || header.bitCount != 24 || header.compression != 0) std::abort();
+  if (xrgb && (ossen::LONG(width32) != header.width || ossen::LONG(height32) != header.height)) std::abort();
   const std::size_t width = static_cast<std::size_t>(header.width);
   const std::size_t stride = (3 * width + 3) & ~std::size_t{3};
   if (dib.size() != 40 + stride * static_cast<std::size_t>(header.height)) std::abort();

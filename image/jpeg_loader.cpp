@@ -1,6 +1,7 @@
 #include "image/jpeg_loader.h"
 
 #include <algorithm>
+#include <bit>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
@@ -74,19 +75,23 @@ struct RowLayout {
 struct DecodeJob {
   std::FILE* file;
   bool blueFirst;  // rows blue-green-red instead of red-green-blue
+  bool fourBytes;  // 32-bit pixels 0xXXRRGGBB in the machine's byte order, straight from the decoder
+  std::uint64_t maxPixels;
   jpeg_decompress_struct decoder;
   RecoveringErrorManager errors;
   jpeg_progress_mgr progress;
 };
 
 // True when the picture can be decoded into 3 bytes per pixel within the caps.
-bool IsAcceptedPicture(const jpeg_decompress_struct& decoder) {
-  if (decoder.out_color_components != 1 && decoder.out_color_components != 3) {
+bool IsAcceptedPicture(const jpeg_decompress_struct& decoder, bool fourBytes, std::uint64_t maxPixels) {
+  const bool accepted = fourBytes ? decoder.out_color_components == 4
+                                  : decoder.out_color_components == 1 || decoder.out_color_components == 3;
+  if (!accepted) {
     Trace("JPEG :\nUnsupported number of colour components: %d\n", decoder.out_color_components);
     return false;
   }
   const std::uint64_t pixels = std::uint64_t{decoder.output_width} * decoder.output_height;
-  if (decoder.output_width > kJpegMaxWidth || pixels > kJpegMaxPixels) {
+  if (decoder.output_width > kJpegMaxWidth || pixels > maxPixels) {
     Trace("JPEG :\nPicture too large: %u x %u\n", decoder.output_width, decoder.output_height);
     return false;
   }
@@ -114,11 +119,13 @@ bool StartDecoder(DecodeJob* job) {
   // that decodes to 1 or 3 components; a byte swap afterwards would cost a third of the
   // decoding time.
   const J_COLOR_SPACE stored = job->decoder.jpeg_color_space;
-  if (job->blueFirst && (stored == JCS_GRAYSCALE || stored == JCS_YCbCr || stored == JCS_RGB)) {
-    job->decoder.out_color_space = JCS_EXT_BGR;
-  }
+  const bool threeChannels = stored == JCS_GRAYSCALE || stored == JCS_YCbCr || stored == JCS_RGB;
+  if (job->blueFirst && threeChannels) job->decoder.out_color_space = JCS_EXT_BGR;
+  // The filler byte last in memory: the pixel's top byte on a little-endian machine.
+  if (job->fourBytes && threeChannels)
+    job->decoder.out_color_space = std::endian::native == std::endian::little ? JCS_EXT_BGRX : JCS_EXT_XRGB;
   jpeg_calc_output_dimensions(&job->decoder);
-  if (!IsAcceptedPicture(job->decoder)) return false;
+  if (!IsAcceptedPicture(job->decoder, job->fourBytes, job->maxPixels)) return false;
   jpeg_start_decompress(&job->decoder);
   return true;
 }
@@ -130,6 +137,17 @@ bool ReadRows(DecodeJob* job, const RowLayout* layout) {
 
   const JDIMENSION width = job->decoder.output_width;
   const JDIMENSION height = job->decoder.output_height;
+  if (job->fourBytes) {
+    // Straight into the caller's rows, a few at a time: no copy.
+    while (job->decoder.output_scanline < height) {
+      JSAMPROW rows[4];
+      const JDIMENSION first = job->decoder.output_scanline;
+      for (JDIMENSION i = 0; i < 4; ++i) rows[i] = layout->first + layout->stride * std::min(first + i, height - 1);
+      if (jpeg_read_scanlines(&job->decoder, rows, 4) == 0) return false;
+    }
+    jpeg_finish_decompress(&job->decoder);
+    return true;
+  }
   const std::size_t rowBytes = std::size_t{3} * width;
   const bool grey = job->decoder.output_components == 1;
   // Only when the library could not be asked for blue first (StartDecoder).
@@ -167,9 +185,11 @@ std::FILE* OpenJpegFile(const char* winPath) {
 // creation never ran or stopped half-way, since the record starts zeroed) and closes the file.
 class JpegDecompression {
  public:
-  JpegDecompression(std::FILE* file, bool blueFirst) {
+  JpegDecompression(std::FILE* file, bool blueFirst, bool fourBytes = false, std::uint64_t maxPixels = kJpegMaxPixels) {
     job_.file = file;
     job_.blueFirst = blueFirst;
+    job_.fourBytes = fourBytes;
+    job_.maxPixels = maxPixels;
   }
   ~JpegDecompression() {
     jpeg_destroy_decompress(&job_.decoder);
@@ -199,6 +219,25 @@ HeapBytes DecodeJpegFile(const char* winPath, DWORD& width, DWORD& height) {
   JpegDecompression decompression(file, false);
   if (!decompression.Start()) return nullptr;
   const std::size_t rowBytes = std::size_t{3} * decompression.width();
+  HeapBytes pixels(static_cast<std::uint8_t*>(std::malloc(rowBytes * decompression.height())));
+  if (!pixels) {
+    Trace("JpegFile :\nOut of memory\n");
+    return nullptr;
+  }
+  if (!decompression.Read(RowLayout{pixels.get(), rowBytes, false})) return nullptr;
+  width = decompression.width();
+  height = decompression.height();
+  return pixels;
+}
+
+HeapBytes DecodeJpegFileAsXrgb(const char* winPath, std::uint64_t maxPixels, DWORD& width, DWORD& height) {
+  width = 0;
+  height = 0;
+  std::FILE* file = OpenJpegFile(winPath);
+  if (!file) return nullptr;
+  JpegDecompression decompression(file, false, true, std::min(maxPixels, kJpegMaxPixels));
+  if (!decompression.Start()) return nullptr;
+  const std::size_t rowBytes = std::size_t{4} * decompression.width();
   HeapBytes pixels(static_cast<std::uint8_t*>(std::malloc(rowBytes * decompression.height())));
   if (!pixels) {
     Trace("JpegFile :\nOut of memory\n");

@@ -44,6 +44,12 @@ GlobalBlock LoadJpegAsDib(const char* winPath);
 // as LoadJpegAsDib. `width` and `height` are 0 unless it succeeds.
 HeapBytes DecodeJpegFile(const char* winPath, DWORD& width, DWORD& height);
 
+// The picture at `winPath` as height rows of width 32-bit pixels 0xXXRRGGBB in the machine's
+// byte order (the top byte is filler), top row first, decoded straight into them: the layout
+// pixman calls x8r8g8b8. Null on the same failures as DecodeJpegFile, and for a picture of
+// more than `maxPixels` pixels (refused before anything is allocated for it).
+HeapBytes DecodeJpegFileAsXrgb(const char* winPath, std::uint64_t maxPixels, DWORD& width, DWORD& height);
+
 // The bytes of one 24-bit row padded to a multiple of 4: (24 x width + 31) / 32 x 4.
 // 0 when that does not fit 32 bits.
 DWORD JpegRowStride(DWORD width);

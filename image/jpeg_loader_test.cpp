@@ -139,6 +139,32 @@ TEST_F(JpegLoaderTest, GreyPictureHasEqualBlueGreenRed) {
   EXPECT_TRUE(anyNonZero);
 }
 
+// 32-bit pixels 0xXXRRGGBB, decoded straight into their rows: the same colours as the
+// 24-bit rows, for colour and grey pictures of any width; a picture over the cap is refused.
+TEST_F(JpegLoaderTest, ThirtyTwoBitPixelsHoldTheSameColoursAndTheCapHolds) {
+  for (JpegShape shape : {JpegShape{7, 9, 3, 90, false}, JpegShape{33, 17, 3, 90, true}, JpegShape{13, 6, 1}}) {
+    SCOPED_TRACE(std::to_string(shape.width) + " x " + std::to_string(shape.height));
+    const std::string path = Put("pic.jpg", SmoothJpeg(shape));
+    DWORD width = 0, height = 0, width32 = 0, height32 = 0;
+    HeapBytes rgb = DecodeJpegFile(path.c_str(), width, height);
+    HeapBytes xrgb = DecodeJpegFileAsXrgb(path.c_str(), kJpegMaxPixels, width32, height32);
+    ASSERT_TRUE(rgb);
+    ASSERT_TRUE(xrgb);
+    ASSERT_EQ(width32, width);
+    ASSERT_EQ(height32, height);
+    for (std::size_t i = 0; i < std::size_t{width} * height; ++i) {
+      std::uint32_t pixel = 0;
+      std::memcpy(&pixel, xrgb.get() + 4 * i, 4);
+      const std::uint8_t* sample = rgb.get() + 3 * i;
+      ASSERT_EQ(pixel & 0xFFFFFF, (std::uint32_t{sample[0]} << 16) | (std::uint32_t{sample[1]} << 8) | sample[2])
+          << "pixel " << i;
+    }
+    DWORD refusedWidth = 1, refusedHeight = 1;
+    EXPECT_FALSE(DecodeJpegFileAsXrgb(path.c_str(), std::uint64_t{width} * height - 1, refusedWidth, refusedHeight));
+    EXPECT_EQ(refusedWidth, 0u);
+  }
+}
+
 TEST_F(JpegLoaderTest, MissingFileTracesItsPathAndWarnsNobody) {
   DWORD width = 7, height = 7;
   EXPECT_FALSE(DecodeJpegFile("C:\\nowhere\\missing.jpg", width, height));

@@ -16,10 +16,11 @@ run_packages=(
   libjpeg62-turbo-dev                       # JPEG pictures
   fonts-dejavu-core                         # text on our surfaces: a sans-serif face for Qt
   libx11-dev libxcb1-dev                    # the desktop bridge's root window; windows of other programs
+  libxrandr-dev libxinerama-dev libpixman-1-dev  # the root picture: monitors, smooth scaling
 )
 test_packages=(
   libgtest-dev tzdata                       # tests (they set TZ)
-  libbenchmark-dev libpixman-1-dev          # bench/
+  libbenchmark-dev                          # bench/
   clang libclang-rt-14-dev llvm             # fuzz targets, sanitizer reports
   xvfb x11-utils xdotool imagemagick       # tests on displays of their own: Xvfb, clicks, screenshots
   openbox trayer                            # the tray icon's test under a real notification area

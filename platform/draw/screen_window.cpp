@@ -14,6 +14,7 @@
 
 #include <xcb/xcb.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <utility>
 
@@ -94,7 +95,7 @@ class QtScreenWindow final : public ScreenWindow, public WindowOwner {
       const QRect area = on->availableGeometry();
       window_->setPosition(area.topLeft() + QPoint(32, 32));
     }
-    window_->resize(width, height);
+    window_->resize(Logical(width), Logical(height));
     window_->setTitle(QString::fromLatin1(title ? title : ""));
     Reallocate(width, height);
     return true;
@@ -106,24 +107,27 @@ class QtScreenWindow final : public ScreenWindow, public WindowOwner {
     foreign_ = QWindow::fromWinId(static_cast<WId>(nativeId));
     if (!foreign_) return false;
     window_->setParent(foreign_);
-    window_->setGeometry(0, 0, area.width(), area.height());
+    // The X server measures the other window in device pixels.
+    window_->setGeometry(0, 0, Logical(area.width()), Logical(area.height()));
     Reallocate(area.width(), area.height());
     return true;
   }
 
-  int ClientWidth() const override { return window_->width(); }
-  int ClientHeight() const override { return window_->height(); }
+  // Sizes in device pixels: at a scale factor Qt's logical sizes times the window's device
+  // pixel ratio, so that the client pixels reach the screen one for one.
+  int ClientWidth() const override { return Device(window_->width()); }
+  int ClientHeight() const override { return Device(window_->height()); }
   int BitsPerPixel() const override {
     const QScreen* on = window_->screen();
     return on ? on->depth() : 0;
   }
   int ScreenWidth() const override {
     const QScreen* on = window_->screen();
-    return on ? on->geometry().width() : 0;
+    return on ? qRound(on->geometry().width() * on->devicePixelRatio()) : 0;
   }
   int ScreenHeight() const override {
     const QScreen* on = window_->screen();
-    return on ? on->geometry().height() : 0;
+    return on ? qRound(on->geometry().height() * on->devicePixelRatio()) : 0;
   }
 
   DeviceContext* GetDC() override {
@@ -176,9 +180,12 @@ class QtScreenWindow final : public ScreenWindow, public WindowOwner {
   }
   bool IsCovering() const override { return covering_; }
   bool HasFrame() const override { return !(window_->flags() & Qt::FramelessWindowHint); }
-  void SetClientSize(int width, int height) override { window_->resize(width, height); }
+  void SetClientSize(int width, int height) override { window_->resize(Logical(width), Logical(height)); }
 
  private:
+  int Device(int logical) const { return qRound(logical * window_->devicePixelRatio()); }
+  int Logical(int device) const { return std::max(1, qRound(device / window_->devicePixelRatio())); }
+
   void SelectPixels() {
     dc_.SelectTarget(PixelTarget{pixels_.bits(), static_cast<std::ptrdiff_t>(pixels_.bytesPerLine()), pixels_.width(),
                                  pixels_.height(), 32},
@@ -190,7 +197,10 @@ class QtScreenWindow final : public ScreenWindow, public WindowOwner {
   void Reallocate(int width, int height) {
     if (width == pixels_.width() && height == pixels_.height()) return;
     pixels_ = width > 0 && height > 0 ? QImage(width, height, QImage::Format_RGB32) : QImage();
-    if (!pixels_.isNull()) pixels_.fill(Qt::black);
+    if (!pixels_.isNull()) {
+      pixels_.fill(Qt::black);
+      pixels_.setDevicePixelRatio(window_->devicePixelRatio());  // drawn one for one
+    }
     if (dcCount_ > 0) {
       if (pixels_.isNull()) {
         dc_ = DeviceContext();
@@ -210,9 +220,9 @@ class QtScreenWindow final : public ScreenWindow, public WindowOwner {
     if (!pixels_.isNull()) painter.drawImage(0, 0, pixels_);
   }
   void OnResize(int width, int height) override {
-    Reallocate(width, height);
+    Reallocate(Device(width), Device(height));
     needsPaint_ = true;
-    if (resizeHandler_) resizeHandler_(width, height);
+    if (resizeHandler_) resizeHandler_(Device(width), Device(height));
   }
   void OnExpose() override { needsPaint_ = true; }
   void OnInput(InputEvent::Kind kind, QPointF screenPosition) override {

@@ -41,8 +41,11 @@ bool X11ScreenSize(int* width, int* height) {
 ScreenSize AskScreen() {
   if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr) {
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+      // Qt measures in logical pixels; the screen has its size in device pixels.
       const QSize size = screen->geometry().size();
-      if (size.width() > 0 && size.height() > 0) return {size.width(), size.height()};
+      const qreal ratio = screen->devicePixelRatio();
+      const int width = qRound(size.width() * ratio), height = qRound(size.height() * ratio);
+      if (width > 0 && height > 0) return {width, height};
     }
   }
   const char* display = std::getenv("DISPLAY");

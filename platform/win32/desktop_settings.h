@@ -12,8 +12,9 @@
 namespace ossen {
 
 inline constexpr int SM_CXSCREEN = 0, SM_CYSCREEN = 1;
-// The primary screen's width or height in pixels: the override when set, else Qt's primary
-// screen when the program runs Qt, else the X display's default screen, else 1024 x 768.
+// The primary screen's width or height in device pixels (at a scale factor Qt's logical size
+// times its device pixel ratio): the override when set, else Qt's primary screen when the
+// program runs Qt, else the X display's default screen, else 1024 x 768.
 int GetSystemMetrics(int index);
 
 inline constexpr UINT SPI_SETSCREENSAVEACTIVE = 17, SPI_SETDESKWALLPAPER = 20;
