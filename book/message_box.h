@@ -10,8 +10,11 @@ namespace ossen {
 // Shows `text` modally (the caller's timers keep running) and returns when it is closed.
 void AppMessageBox(QWidget* parent, const char* text);
 
-// The same box with Yes and No buttons: true for Yes. A box closed any other way (its
-// parent destroyed while it is open) answers No.
+// The same text with Yes and No buttons: true for Yes. The box is modal to nothing: every
+// window of the program keeps working while it waits for the answer (in a message loop of
+// its own). Yes is the default button and has the focus on every desktop's button order,
+// so Enter answers Yes; Escape answers No, and so does a box closed any other way (its
+// parent closing it for good).
 bool AppYesNoBox(QWidget* parent, const char* text);
 
 }  // namespace ossen
