@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QDialogButtonBox>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QProxyStyle>
 #include <QPushButton>
@@ -219,6 +220,53 @@ TEST_F(ResidentScheduleTest, ASlotDueBetweenTwoTicksArrivesUnaskedUnlessTimerWas
     moved->dueTime = due;
     InsertSlot(resident.Slots(), resident.Slots().TakeItem(1));
   }
+  resident.Command(kCommandExit);
+}
+
+TEST_F(ResidentScheduleTest, TheClockLeavesTheCurrentSlotAloneWhileADateIsTypedOrRefused) {
+  ResidentProgram resident(false);
+  Open(resident);
+  BookDialog& book = resident.Book();
+  book.ShowBook();
+  QApplication::setActiveWindow(&book);
+  (void)QTest::qWaitForWindowActive(&book, 2000);
+  book.MakeSlotCurrent(1);  // painting 9, due next year; painting 4 is overdue
+  auto* date = book.findChild<QLineEdit*>(QString::number(kFieldDate));
+  ASSERT_NE(date, nullptr);
+  const QString laterDate = date->text();
+  date->setFocus();
+  date->selectAll();
+  QTest::keyClicks(date, QStringLiteral("13/1/30"));
+  resident.OnScheduleTimer();  // typing: the clock waits
+  EXPECT_EQ(book.Cursor().Index(), 1);
+  EXPECT_EQ(date->text(), QStringLiteral("13/1/30"));
+
+  std::string refusal;
+  bool questionDuringRefusal = false;
+  QTimer::singleShot(50, [&] {
+    QMessageBox* box = ShownBox();
+    if (box == nullptr) return;
+    refusal = box->text().toStdString();
+    resident.OnScheduleTimer();  // a tick while "Invalid Date." is open
+    questionDuringRefusal = ShownBox() != box;
+    EXPECT_EQ(book.Cursor().Index(), 1);
+    box->close();
+  });
+  QTimer guard;  // a question opened meanwhile would otherwise wait for ever
+  QObject::connect(&guard, &QTimer::timeout, [] {
+    if (QMessageBox* box = ShownBox(); box != nullptr && box->text().startsWith(QStringLiteral("Do you"))) box->close();
+  });
+  guard.start(500);
+  book.FocusContentButton();  // the person clicks elsewhere: the date is refused
+  EXPECT_EQ(refusal, "Invalid Date.");
+  EXPECT_FALSE(questionDuringRefusal);
+  EXPECT_EQ(book.Cursor().Index(), 1);
+  EXPECT_EQ(date->text(), laterDate) << "the refused field shows its own slot's date again";
+  EXPECT_EQ(resident.Slots().ItemData(0)->dueTime, Local(2027, 6, 1, 10)) << "painting 4 still waits";
+
+  AnswerTheBox(QMessageBox::No, nullptr);
+  resident.OnScheduleTimer();  // now the overdue slot is asked about
+  EXPECT_EQ(resident.Slots().ItemData(1)->dueTime, Local(2028, 6, 1, 10));
   resident.Command(kCommandExit);
 }
 
