@@ -18,6 +18,7 @@
 #include <QFont>
 #include <QIcon>
 #include <QImage>
+#include <QPointer>
 
 #include "book/book_host.h"
 #include "book/page_cursor.h"
@@ -228,6 +229,7 @@ class BookDialog : public QDialog {
   bool fieldsQuiet_ = false;
   bool committing_ = false;
   bool quietRefusal_ = false;  // a refused date goes to the trace, not to a box
+  QPointer<QDialog> question_;  // the Yes/No question while it is open
 };
 
 }  // namespace ossen

@@ -17,10 +17,11 @@ void AppMessageBox(QWidget* parent, const char* text) {
   box.exec();
 }
 
-bool AppYesNoBox(QWidget* parent, const char* text) {
+bool AppYesNoBox(const char* text, QPointer<QDialog>* openBox) {
   Trace("question box: %s", text);
   QMessageBox box(QMessageBox::Question, QString::fromLatin1(ProgramString(kStringAppTitle)),
-                  QString::fromLatin1(text), QMessageBox::Yes | QMessageBox::No, parent);
+                  QString::fromLatin1(text), QMessageBox::Yes | QMessageBox::No);
+  if (openBox != nullptr) *openBox = &box;
   QAbstractButton* yes = box.button(QMessageBox::Yes);
   box.setDefaultButton(QMessageBox::Yes);
   box.setEscapeButton(QMessageBox::No);
@@ -34,6 +35,7 @@ bool AppYesNoBox(QWidget* parent, const char* text) {
   box.raise();
   box.activateWindow();
   loop.exec(QEventLoop::DialogExec);
+  if (openBox != nullptr) *openBox = nullptr;
   const bool answeredYes = box.clickedButton() == yes;
   Trace("question answered %s", answeredYes ? "Yes" : "No");
   return answeredYes;

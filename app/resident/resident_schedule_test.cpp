@@ -171,6 +171,12 @@ TEST_F(ResidentScheduleTest, WhileTheQuestionIsOpenTheBookAndTheTrayCommandsWork
     QTest::mouseClick(set3, Qt::LeftButton, Qt::NoModifier, QPoint(set3->width() / 2, set3->height() / 2));
     EXPECT_EQ(book.Cursor().SetStart(), 24) << "the ribbon turned the set";
     EXPECT_FALSE(resident.ClockIdle()) << "the clock waits for the answer";
+    book.close();  // the Close tab: the book hides and saves, the question stays
+    EXPECT_FALSE(book.isVisible());
+    EXPECT_TRUE(box->isVisible());
+    EXPECT_TRUE(std::filesystem::exists(prefix_.programDir() + "/data.bin"));
+    resident.Command(product::kCommandProperties);
+    EXPECT_TRUE(book.isVisible());
     // Enter answers Yes whatever the button order.
     EXPECT_EQ(box->focusWidget(), box->button(QMessageBox::Yes));
     QTest::keyClick(box->focusWidget(), Qt::Key_Return);
