@@ -15,6 +15,7 @@ using SteadyClock = std::chrono::steady_clock;
 constexpr auto kPollInterval = std::chrono::milliseconds(20);
 // A woken copy shows its window at once; one that takes longer than this is not answering.
 constexpr DWORD kWakeAnswerMs = 5000;
+constexpr std::size_t kMarkerSaveByte = 4;
 
 bool HolderAlive() { return OpenInstanceMarker()->data != nullptr; }
 
@@ -48,6 +49,18 @@ HWND MarkerWindow(const FileSource* marker) {
 void StoreMarkerWindow(FileSource* marker, HWND window) {
   if (marker == nullptr || marker->data == nullptr || marker->size < sizeof(HWND) || marker->readOnly) return;
   std::memcpy(marker->data, &window, sizeof window);
+}
+
+MarkerSave MarkerScheduleSave(const FileSource* marker) {
+  if (marker == nullptr || marker->data == nullptr || marker->size <= kMarkerSaveByte) return MarkerSave::kUnknown;
+  const std::uint8_t value = static_cast<const std::uint8_t*>(marker->data)[kMarkerSaveByte];
+  return value == 1 ? MarkerSave::kSaved : value == 2 ? MarkerSave::kNotSaved : MarkerSave::kUnknown;
+}
+
+void StoreMarkerScheduleSave(FileSource* marker, bool saved) {
+  if (marker == nullptr || marker->data == nullptr || marker->size <= kMarkerSaveByte || marker->readOnly) return;
+  static_cast<std::uint8_t*>(marker->data)[kMarkerSaveByte] =
+      static_cast<std::uint8_t>(saved ? MarkerSave::kSaved : MarkerSave::kNotSaved);
 }
 
 HWND WaitForMarkerWindow(FileSource* marker, int timeoutMs) {

@@ -31,6 +31,12 @@ HWND MarkerWindow(const FileSource* marker);
 // Stores the handle in the marker's first four bytes; nothing without a view.
 void StoreMarkerWindow(FileSource* marker, HWND window);
 
+// What the running copy's shut-down did with the schedule, in the marker's fifth byte: the
+// removal run reads it after Exit was answered, to say whether the schedule was saved.
+enum class MarkerSave : std::uint8_t { kUnknown = 0, kSaved = 1, kNotSaved = 2 };
+MarkerSave MarkerScheduleSave(const FileSource* marker);
+void StoreMarkerScheduleSave(FileSource* marker, bool saved);
+
 // Waits until the marker's window handle is published, the marker's creator is gone, or
 // `timeoutMs` passed; the handle, or 0.
 HWND WaitForMarkerWindow(FileSource* marker, int timeoutMs);

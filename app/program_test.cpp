@@ -101,7 +101,8 @@ TEST_F(ProgramTest, RemovalRunEndsTheCopyRestoresTheImageAndStartsTheUninstaller
   auto resident = StartResident();
   auto removal = Start({"-k"});
   EXPECT_EQ(removal->WaitForExit(kEndMs), 0) << removal->Output();
-  EXPECT_NE(removal->Output().find("ossen: ended the running copy"), std::string::npos) << removal->Output();
+  EXPECT_NE(removal->Output().find("ossen: ended the running copy (its schedule is saved)"), std::string::npos)
+      << removal->Output();
   // The copy had ended, its schedule saved and its Run value cleared, before the run went on.
   EXPECT_EQ(resident->WaitForExit(1000), 0) << resident->Output();
   EXPECT_EQ(DataBinSize(), kFreshScheduleBytes);
@@ -110,6 +111,21 @@ TEST_F(ProgramTest, RemovalRunEndsTheCopyRestoresTheImageAndStartsTheUninstaller
   EXPECT_FALSE(std::filesystem::exists(driveC + "/logo.bak"));
   for (int i = 0; i < 250 && !std::filesystem::exists(driveC + "/uninstalled"); ++i) usleep(20000);
   EXPECT_EQ(ReadWholeFile(driveC + "/uninstalled"), "/quiet\n");
+}
+
+TEST_F(ProgramTest, MinusKSaysTheScheduleIsSavedOnlyWhenItWas) {
+  // data.bin is there but cannot be read (a link to a folder): the copy never saves over it.
+  const std::string elsewhere = prefix_.root() + "/not-a-schedule";
+  std::filesystem::create_directories(elsewhere);
+  std::filesystem::create_directory_symlink(elsewhere, DataBin());
+  auto resident = StartResident({"-h"});
+  EXPECT_NE(resident->Output().find("cannot be read"), std::string::npos) << resident->Output();
+  auto removal = Start({"-k"});
+  EXPECT_EQ(removal->WaitForExit(kEndMs), 0) << removal->Output();
+  EXPECT_NE(removal->Output().find("ossen: ended the running copy (its schedule was NOT saved)"), std::string::npos)
+      << removal->Output();
+  EXPECT_EQ(resident->WaitForExit(1000), 0) << resident->Output();
+  EXPECT_TRUE(std::filesystem::is_symlink(DataBin()));
 }
 
 TEST_F(ProgramTest, HiddenRemovalRunIsARemovalRunAndNeedsNoRunningCopy) {

@@ -64,9 +64,13 @@ void ThemeApp::InitInstance() {
       stillRunning = OpenInstanceMarker()->data != nullptr;
       if (stillRunning) std::this_thread::sleep_for(std::chrono::milliseconds(kMarkerPollMs));
     }
+    // The copy wrote what its shut-down did with the schedule into the marker before it
+    // answered Exit; this process's view of the marker still shows it.
+    const bool saved = MarkerScheduleSave(instanceMarker.get()) == MarkerSave::kSaved;
     std::puts(runningWindow == 0 ? "ossen: no copy was running"
               : stillRunning     ? "ossen: the running copy did not end"
-                                 : "ossen: ended the running copy (its schedule is saved)");
+              : saved            ? "ossen: ended the running copy (its schedule is saved)"
+                                 : "ossen: ended the running copy (its schedule was NOT saved)");
     return;
   }
   if (runningWindow != 0 && SendCommand(runningWindow, product::kCommandProperties, kWakeTimeoutMs)) {
@@ -95,6 +99,7 @@ void ThemeApp::RunResident(std::unique_ptr<FileSource> marker) {
     instanceMarker.reset();
   });
   connect(this, &QGuiApplication::commitDataRequest, &resident, [&resident] { resident.OnEndSession(); });
+  resident.OnShutDownSave([this](bool saved) { StoreMarkerScheduleSave(instanceMarker.get(), saved); });
   resident.Run([this](HWND window) { PublishWindow(window); });
   // The program is shut down; a signal from here on only ends the process.
   InstallSessionEndHandler([] {});

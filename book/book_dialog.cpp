@@ -127,7 +127,7 @@ void BookDialog::OnSysCommand(int command) {
   }
 }
 
-bool BookDialog::AskYesNo(const char* text) { return AppYesNoBox(this, text); }
+bool BookDialog::AskYesNo(const char* text) { return AppYesNoBox(text, &question_); }
 
 void BookDialog::ShowMessage(const char* text) { AppMessageBox(this, text); }
 
@@ -146,6 +146,8 @@ void BookDialog::CloseForGood() {
   destroyed_ = true;
   // An About box still open would keep its own loop, and so the process, running.
   for (QDialog* child : findChildren<QDialog*>()) child->reject();
+  // The question belongs to no window: closed here, it answers No.
+  if (question_) question_->reject();
   hide();
 }
 

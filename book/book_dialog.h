@@ -18,6 +18,7 @@
 #include <QFont>
 #include <QIcon>
 #include <QImage>
+#include <QPointer>
 
 #include "book/book_host.h"
 #include "book/page_cursor.h"
@@ -125,6 +126,12 @@ class BookDialog : public QDialog {
   void MakeSlotCurrent(int index);
   // Moves the keyboard focus to the Content tab, so an edit in progress is committed.
   void FocusContentButton();
+  // Exit and the session end: what the person typed and did not yet commit is committed as
+  // Close commits it; a refused date is only traced (nobody may be there to read a box).
+  void CommitTypedEdit();
+  // True while a date or time is being typed and is not yet committed, or while the box
+  // refusing one is open: the clock leaves the slots alone meanwhile.
+  bool EditInProgress() const;
   bool IsRandomTicked() const;
   // The application's boxes, owned by this window: the Yes/No question (true for Yes) and
   // the message with its OK button.
@@ -221,6 +228,8 @@ class BookDialog : public QDialog {
   // Set while the fields are refilled or the focus is moved on purpose: nothing commits.
   bool fieldsQuiet_ = false;
   bool committing_ = false;
+  bool quietRefusal_ = false;  // a refused date goes to the trace, not to a box
+  QPointer<QDialog> question_;  // the Yes/No question while it is open
 };
 
 }  // namespace ossen

@@ -6,6 +6,7 @@
 #include "book/message_box.h"
 #include "book/picture_button.h"
 #include "book/slot_field.h"
+#include "platform/base/trace.h"
 #include "platform/win32/date_format.h"
 #include "schedule/local_time.h"
 #include "schedule/slot_store.h"
@@ -78,13 +79,19 @@ int BookDialog::CommitSlotEdit() {
     local.year = moment.wYear;
     local.month = moment.wMonth;
     local.day = moment.wDay;
-    local.hour = moment.wHour;
-    local.minute = moment.wMinute;
+    // The parser leaves a negative hour or minute in its 16-bit field; read as such it
+    // carries into the hour or the day before (-1:00 on 1/12 is 11:00 PM on 1/11).
+    local.hour = static_cast<std::int16_t>(moment.wHour);
+    local.minute = static_cast<std::int16_t>(moment.wMinute);
     local.second = 0;
     valid = ComposeDueTime(local, dueTime);
   }
   if (!valid) {
-    AppMessageBox(this, kInvalidDate);
+    if (quietRefusal_) {
+      Trace("%s %s %s: not committed", kInvalidDate, dateText.c_str(), timeText.c_str());
+    } else {
+      AppMessageBox(this, kInvalidDate);
+    }
     fieldsQuiet_ = true;
     dateField_->setText(QString::fromLatin1(shownDate.c_str()));
     fieldsQuiet_ = false;
@@ -98,6 +105,22 @@ int BookDialog::CommitSlotEdit() {
   committing_ = false;
   DrawSlotPage();
   return 0;
+}
+
+void BookDialog::CommitTypedEdit() {
+  const QWidget* focused = focusWidget();
+  if (focused != dateField_ && focused != timeField_) return;
+  quietRefusal_ = true;
+  CommitSlotEdit();
+  quietRefusal_ = false;
+}
+
+bool BookDialog::EditInProgress() const {
+  if (committing_) return true;
+  for (const SlotField* field : {dateField_, timeField_}) {
+    if (field != nullptr && field->hasFocus() && field->isModified()) return true;
+  }
+  return false;
 }
 
 // The Content tab takes the focus. An edit in progress is committed first, also while the

@@ -4,6 +4,8 @@
 #include <ctime>
 #include <vector>
 
+#include <QMessageBox>
+
 #include <gtest/gtest.h>
 
 #include "book/test/open_book.h"
@@ -42,13 +44,6 @@ void UseShortDate(const char* picture) {
 }
 
 using DueTime = decltype(SlotRecord::dueTime);
-
-// The due time of these local fields, when a due time can hold it.
-bool Compose(int year, int month, int day, int hour, int minute, DueTime& due) {
-  LocalMoment local;
-  local.year = year, local.month = month, local.day = day, local.hour = hour, local.minute = minute;
-  return ComposeDueTime(local, due);
-}
 
 LocalMoment Local(DueTime due) {
   LocalMoment local;
@@ -124,14 +119,15 @@ TEST_F(SlotEditTest, ADateADueTimeCannotHoldIsRefusedAndTheSlotStays) {
   OpenBook open([] { UseShortDate("M/d/yy"); });
   BookDialog& book = open.book();
   MessageBoxCloser boxes;
+  // The last date the field takes: the last day of 2038, which a due time holds (it counts
+  // unsigned seconds, up to 2106). In UTC 2038-12-31 23:00 is 25201 days after 1970 (69
+  // years of 365 days and the 17 leap days 1972 to 2036 reach 1 January 2039; one less)
+  // and 23 hours.
   Edit(open, "12/31/38", "11:00 PM");
-  DueTime due = 0;
-  const bool holds = Compose(2038, 12, 31, 23, 0, due);
   EXPECT_EQ(open.Slots().Count(), 36);
-  EXPECT_EQ(boxes.Said("Invalid Date."), !holds);
-  if (holds) {
-    EXPECT_EQ(open.Current()->dueTime, due);
-  }
+  EXPECT_FALSE(boxes.Said("Invalid Date."));
+  EXPECT_EQ(open.Current()->dueTime, DueTime{(69 * 365 + 17 - 1) * 86400ULL + 23 * 3600});
+  EXPECT_EQ(open.Current()->dueTime, DueTime{2177449200});
   open.ClickControl(kCommandSet1);
   open.ClickRow(0);
 
@@ -268,6 +264,89 @@ TEST_F(SlotEditTest, AnInvalidDateKeepsTheTypedTimeAndTheSlot) {
   EXPECT_EQ(open.FieldText(kFieldDate), shownDate);
   EXPECT_EQ(open.FieldText(kFieldTime), "3:33 PM");
   EXPECT_EQ(AllDueTimes(open.Slots()), before);
+}
+
+TEST_F(SlotEditTest, ANegativeHourOrMinuteCarriesIntoTheDayBefore) {
+  OpenBook open([] { UseShortDate("M/d/yy"); });
+  MessageBoxCloser boxes;
+  const int slotId = open.Current()->slotId;
+  struct Case {
+    const char* time;
+    const char* date;
+    const char* shownTime;
+  };
+  for (const Case& c : {Case{"-1:00", "1/11/30", "11:00 PM"}, Case{"-5:-30", "1/11/30", "06:30 PM"},
+                        Case{"0:-1", "1/11/30", "11:59 PM"}}) {
+    Edit(open, nullptr, "12:00 AM");
+    Edit(open, "1/12/30", nullptr);
+    Edit(open, nullptr, c.time);
+    ASSERT_EQ(open.Current()->slotId, slotId) << c.time;
+    EXPECT_EQ(open.FieldText(kFieldDate), c.date) << c.time;
+    EXPECT_EQ(open.FieldText(kFieldTime), c.shownTime) << c.time;
+    EXPECT_EQ(Local(open.Current()->dueTime).year, 2030) << c.time;
+  }
+  EXPECT_FALSE(boxes.Said("Invalid Date."));
+}
+
+TEST_F(SlotEditTest, AnEditIsInProgressWhileTypedAndWhileItsRefusalIsOpenAndExitCommitsItWithoutABox) {
+  OpenBook open([] { UseShortDate("M/d/yy"); });
+  BookDialog& book = open.book();
+  EXPECT_FALSE(book.EditInProgress());
+  QLineEdit* date = open.Field(kFieldDate);
+  date->setFocus();
+  EXPECT_FALSE(book.EditInProgress()) << "a click into the field alone is no edit";
+  date->selectAll();
+  QTest::keyClicks(date, QStringLiteral("13/1/30"));
+  EXPECT_TRUE(book.EditInProgress());
+
+  bool inProgressWhileRefused = false;
+  std::string said;
+  QTimer::singleShot(50, [&] {
+    inProgressWhileRefused = book.EditInProgress();
+    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+      said = box->text().toStdString();
+      box->close();
+    }
+  });
+  open.ClickAt(QPoint(600, 460));
+  EXPECT_EQ(said, "Invalid Date.");
+  EXPECT_TRUE(inProgressWhileRefused);
+  EXPECT_FALSE(book.EditInProgress());
+
+  // Exit and the session end commit what is typed, and refuse a bad date without a box.
+  MessageBoxCloser boxes;
+  const int slotId = open.Current()->slotId;
+  date->setFocus();
+  date->selectAll();
+  QTest::keyClicks(date, QStringLiteral("7/4/31"));
+  book.CommitTypedEdit();
+  EXPECT_EQ(Local(open.Current()->dueTime).year, 2031);
+  EXPECT_EQ(open.Current()->slotId, slotId);
+  date->setFocus();
+  date->selectAll();
+  QTest::keyClicks(date, QStringLiteral("99/99/99"));
+  const std::vector<DueTime> before = AllDueTimes(open.Slots());
+  book.CommitTypedEdit();
+  EXPECT_FALSE(boxes.Said("Invalid Date."));
+  EXPECT_NE(MessageBoxCloser::traced().find("Invalid Date. 99/99/99"), std::string::npos);
+  EXPECT_EQ(AllDueTimes(open.Slots()), before);
+}
+
+TEST_F(SlotEditTest, OffTheContentPageAMovedSlotLeavesThePageAlone) {
+  OpenBook open([] { UseShortDate("M/d/yy"); });
+  BookDialog& book = open.book();
+  for (int tab : {kCommandHelp, kCommandCover, kCommandCredit}) {
+    open.ClickControl(tab);
+    const QImage page = open.Shown();
+    book.MakeSlotCurrent(17);  // what the clock does with a slot that fell due
+    book.DrawSlotPage();
+    EXPECT_EQ(open.Shown(), page) << tab;
+    for (int id : {kFieldName, kFieldDate, kFieldTime}) EXPECT_FALSE(open.Field(id)->isVisible()) << tab;
+  }
+  open.ClickControl(kCommandContent);
+  EXPECT_EQ(book.Cursor().Index(), 17);
+  EXPECT_EQ(open.FieldText(kFieldName), open.Slots().ItemText(17));
+  EXPECT_TRUE(open.Field(kFieldDate)->isVisible());
 }
 
 }  // namespace

@@ -92,13 +92,16 @@ void BookDialog::EmptyCurrentSlot() {
 }
 
 // Makes list item `index` the current slot on screen: caption, preview and its colours,
-// the fields' texts and visibility, the element boxes.
+// the fields' texts and visibility, the element boxes. Off the Content page only the texts
+// follow: the fields stay hidden, and the preview (whose colours would replace those of the
+// Cover's or a Credit picture) waits until the Content page is shown.
 void BookDialog::ShowCurrentSlot(int index) {
   const SlotList& schedule = host_.Slots();
   const SlotRecord* record = schedule.ItemData(index);
   if (record == nullptr) return;
+  const bool onContent = cursor_.Page() == kContentPage;
   previewCaption = std::string(FieldText(record->title));
-  if (previewImage) {
+  if (previewImage && onContent) {
     char name[32];
     std::snprintf(name, sizeof name, kPreviewNameFormat, static_cast<int>(record->slotId));
     HMODULE library = host_.PictureLibrary();
@@ -116,9 +119,9 @@ void BookDialog::ShowCurrentSlot(int index) {
     nameField_->setText(QString::fromLatin1(schedule.ItemText(index).c_str()));
     dateField_->setText(QString::fromLatin1(dateText.c_str()));
     timeField_->setText(QString::fromLatin1(timeText.c_str()));
-    nameField_->show();
-    dateField_->setVisible(index != kLastSlotIndex);
-    timeField_->setVisible(index != kLastSlotIndex);
+    nameField_->setVisible(onContent);
+    dateField_->setVisible(onContent && index != kLastSlotIndex);
+    timeField_->setVisible(onContent && index != kLastSlotIndex);
     fieldsQuiet_ = false;
   }
   for (int bit = 0; bit < 3; ++bit) CheckBox(kBoxSaver + bit, (record->elements & (1 << bit)) != 0);
@@ -133,9 +136,11 @@ void BookDialog::PlaceFields() {
 }
 
 void BookDialog::DrawSlotPage() {
-  // Without pictures (the window is hidden) nothing is drawn, but the fields still follow
-  // the current slot: an edit committed later must never meet another slot's texts.
-  const bool drawing = previewImage && bookImage && backBuffer;
+  // Without pictures (the window is hidden), or on another page (the clock moved a slot
+  // while Cover, Help or Credit shows), nothing is drawn, but the fields still follow the
+  // current slot: an edit committed later must never meet another slot's texts.
+  const bool onContent = cursor_.Page() == kContentPage;
+  const bool drawing = onContent && previewImage && bookImage && backBuffer;
   EmptyCurrentSlot();
   DeviceContext* dc = nullptr;
   if (drawing) {
@@ -175,6 +180,7 @@ void BookDialog::DrawSlotPage() {
     backBuffer->ReleaseDC(dc);
   }
   PlaceFields();
+  if (!onContent) return;
   update(QRect(kRowLeft, kRowTop, kRowWidth, kRowAreaHeight));
   update(kPreviewArea);
 }
@@ -183,6 +189,7 @@ void BookDialog::SelectSlot() {
   EmptyCurrentSlot();
   ShowCurrentSlot(cursor_.Index());
   PlaceFields();
+  if (cursor_.Page() != kContentPage) return;
   update(QRect(kRowLeft, RowTop(cursor_.Row()), kRowWidth, kRowHeight));
   update(kPreviewArea);
 }

@@ -1,6 +1,12 @@
 // The scheduler clock: on every tick of the window's two-second timer it walks the slot
-// list, applies a slot whose moment is exactly now, asks about one whose moment has
-// passed, and moves either to the same date and time in the year after the current one.
+// list, applies a slot whose moment it watched come, asks about one whose moment passed
+// unwatched, and moves either to the same date and time in the year after the current one.
+//
+// Watched: the moment lies in the tick's own second, or after the tick before it, with the
+// clock running, Timer on and nothing else in hand in between. A moment that passed before
+// the first tick (ossen was not running), while Timer was off, while the clock was busy with
+// another slot (its question open, its painting being applied) or in a long gap between two
+// ticks (the machine slept) was not watched: it is asked about, never applied unasked late.
 //
 // What it asks of the window goes through ClockWindow. The window may run a message loop
 // inside AskApplyNow (the question box): meanwhile a tick does nothing, and the user may
@@ -15,9 +21,17 @@
 
 namespace ossen {
 
+// Ticks come every two seconds; a gap between two ticks longer than this means the time in
+// between was not watched (the machine slept, the process was stopped). It also bounds how
+// late a watched moment may still be applied unasked, after the clock waited for an edit.
+inline constexpr std::int64_t kLongestTickGapSeconds = 30;
+
 class ClockWindow {
  public:
   virtual ~ClockWindow() = default;
+  // True while the person types a date or time not yet committed, or while the box that
+  // refuses one is open: the clock then leaves the slots and the current slot alone.
+  virtual bool EditInProgress() const = 0;
   // Writes a pending edit of the date and time fields into the current slot (which may
   // move it in the list).
   virtual void CommitPendingEdit() = 0;
@@ -40,8 +54,10 @@ class SchedulerClock {
   void UseClock(const Clock& clock) { clock_ = &clock; }
 
   // One timer tick. Does nothing while the Timer switch is off or a tick is already
-  // inside the handling of a slot.
+  // inside the handling of a slot, and waits while an edit is in progress.
   void OnTimer(bool timerOn);
+  // The time from now to the next tick is not watched (Timer was switched off).
+  void StopWatching() { watching_ = false; }
 
   // Moves the slot at `index` (the current one) to its date and time in the year after
   // the clock's local year, re-inserts it in time order and makes it current. A moment
@@ -55,12 +71,19 @@ class SchedulerClock {
   // Commits a pending edit of the old current slot, then makes `slot` current with its
   // own field texts. Its index afterwards, or LB_ERR when the list no longer holds it.
   int MakeCurrent(const SlotRecord* slot);
-  void HandleSlot(SlotRecord* slot, std::int64_t now);
+  // Handles `slot` if it is due at `now`; true when it did (applied or asked).
+  bool HandleSlot(SlotRecord* slot, std::int64_t now);
+  // A moment due by `now` that the clock watched come: applied without a question.
+  bool WatchedCome(std::int64_t due, std::int64_t now) const;
 
   SlotList& slots_;
   const Clock* clock_;
   ClockWindow& window_;
   bool clockIdle_ = true;
+  // While watching, the time after `watchedAfter_` up to the latest tick was watched.
+  bool watching_ = false;
+  std::int64_t watchedAfter_ = 0;
+  std::int64_t lastTick_ = 0;
 };
 
 }  // namespace ossen

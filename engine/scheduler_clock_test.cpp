@@ -3,6 +3,7 @@
 // moves, and what the question box may do to the list while it is open.
 #include "engine/scheduler_clock.h"
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -36,6 +37,7 @@ class ScriptedWindow : public ClockWindow {
  public:
   ScriptedWindow(SlotList& slots, const PaintingLibrary& library) : slots_(slots), library_(library) {}
 
+  bool EditInProgress() const override { return editing; }
   void CommitPendingEdit() override {
     calls.push_back("commit");
     if (onCommit) onCommit();
@@ -51,6 +53,7 @@ class ScriptedWindow : public ClockWindow {
     return answer;
   }
   void ApplySlot(int index) override {
+    if (duringApply) duringApply();
     const SlotRecord* slot = slots_.ItemData(index);
     applied.push_back(slot != nullptr ? slot->slotId : -1);
     calls.push_back("apply " + std::to_string(index));
@@ -60,11 +63,13 @@ class ScriptedWindow : public ClockWindow {
   void RedrawRows() override { calls.push_back("redraw"); }
 
   bool answer = false;
+  bool editing = false;
   int current = -1;
   std::vector<int> asked;
   std::vector<int> applied;
   std::vector<std::string> calls;
   std::function<void()> duringQuestion;
+  std::function<void()> duringApply;
   std::function<void()> onCommit;
   RecordingHost host;
 
@@ -112,16 +117,95 @@ TEST_F(SchedulerClockTest, DueExactlyNowIsAppliedWithoutAQuestionAndMovesAYearOn
   EXPECT_TRUE(clock.Idle());
 }
 
-TEST_F(SchedulerClockTest, AMissedSecondIsAskedAboutAndNoStillMovesTheSlot) {
+TEST_F(SchedulerClockTest, AMomentBetweenTwoTicksArrivesUnasked) {
   Add(5, Local(2027, 6, 1, 10));
   Tick(Local(2027, 6, 1, 9, 59, 59));
   EXPECT_TRUE(window_.calls.empty()) << "not due yet";
-  window_.answer = false;
   Tick(Local(2027, 6, 1, 10, 0, 1));
-  EXPECT_EQ(window_.asked, std::vector<int>{5});
-  EXPECT_TRUE(window_.applied.empty());
-  EXPECT_FALSE(Exists(library_.WallpaperHostPath())) << "No leaves the desktop unchanged";
+  EXPECT_TRUE(window_.asked.empty());
+  EXPECT_EQ(window_.applied, std::vector<int>{5});
+  EXPECT_TRUE(Exists(library_.WallpaperHostPath()));
   EXPECT_EQ(Find(5)->dueTime, Local(2028, 6, 1, 10));
+}
+
+TEST_F(SchedulerClockTest, AMomentNotWatchedIsAskedAboutAndNoStillMovesTheSlot) {
+  // Each case: the ticks before the moment, then the tick that finds it passed.
+  struct Case {
+    const char* why;
+    std::function<void()> before;
+  };
+  const std::uint32_t due = Local(2027, 6, 1, 10);
+  const Case cases[] = {
+      {"before the first tick (ossen was not running)", [] {}},
+      {"while Timer was off",
+       [&] {
+         Tick(due - 3);
+         clock.StopWatching();
+       }},
+      {"while the machine slept", [&] { Tick(due - 3600); }},
+      {"while the person typed for longer than a tick gap",
+       [&] {
+         Tick(due - 1);
+         window_.editing = true;
+         for (std::uint32_t t = due + 1; t <= due + kLongestTickGapSeconds + 2; t += 2) Tick(t);
+         window_.editing = false;
+       }},
+  };
+  for (const Case& c : cases) {
+    FreeSlots(slots_);
+    window_.asked.clear();
+    window_.applied.clear();
+    clock.StopWatching();
+    Add(5, due);
+    c.before();
+    EXPECT_TRUE(window_.asked.empty()) << c.why;
+    window_.answer = false;
+    Tick(std::max<std::uint32_t>(due + 1, static_cast<std::uint32_t>(clock_.Now()) + 2));
+    EXPECT_EQ(window_.asked, std::vector<int>{5}) << c.why;
+    EXPECT_TRUE(window_.applied.empty()) << c.why;
+    EXPECT_EQ(Find(5)->dueTime, Local(2028, 6, 1, 10)) << c.why;
+  }
+  EXPECT_FALSE(Exists(library_.WallpaperHostPath())) << "No leaves the desktop unchanged";
+}
+
+TEST_F(SchedulerClockTest, WhileThePersonTypesTheClockWaitsThenAppliesUnasked) {
+  Add(5, Local(2027, 6, 1, 10));
+  Tick(Local(2027, 6, 1, 9, 59, 59));
+  window_.editing = true;
+  Tick(Local(2027, 6, 1, 10, 0, 1));
+  Tick(Local(2027, 6, 1, 10, 0, 3));
+  EXPECT_TRUE(window_.calls.empty()) << "neither commit nor current slot while an edit is in progress";
+  window_.editing = false;
+  Tick(Local(2027, 6, 1, 10, 0, 5));
+  EXPECT_TRUE(window_.asked.empty());
+  EXPECT_EQ(window_.applied, std::vector<int>{5});
+}
+
+TEST_F(SchedulerClockTest, AMomentThatCameWhileAnotherSlotWasInHandIsAsked) {
+  Add(4, Local(2027, 5, 1));  // missed before the start: asked
+  Add(5, Local(2027, 6, 1, 10, 0, 3));
+  Add(6, Local(2027, 6, 1, 10, 0, 40));
+  window_.answer = false;
+  window_.duringQuestion = [&] {
+    clock_.Set(Local(2027, 6, 1, 10, 0, 5));  // the box stood open past slot 5's moment
+    window_.duringQuestion = nullptr;
+  };
+  Tick(Local(2027, 6, 1, 10));
+  EXPECT_EQ(window_.asked, std::vector<int>{4});
+  Tick(Local(2027, 6, 1, 10, 0, 6));
+  EXPECT_EQ(window_.asked, (std::vector<int>{4, 5}));
+  EXPECT_TRUE(window_.applied.empty());
+
+  // The same for a painting being applied while another moment passes.
+  window_.duringApply = [&] {
+    clock_.Set(Local(2027, 6, 1, 10, 0, 42));
+    window_.duringApply = nullptr;
+  };
+  Add(7, Local(2027, 6, 1, 10, 0, 41));
+  Tick(Local(2027, 6, 1, 10, 0, 40));
+  EXPECT_EQ(window_.applied, std::vector<int>{6});
+  Tick(Local(2027, 6, 1, 10, 0, 44));
+  EXPECT_EQ(window_.asked, (std::vector<int>{4, 5, 7}));
 }
 
 TEST_F(SchedulerClockTest, ThreeDaysLateYesAppliesAndTheSlotMovesToTheYearAfterTheCurrentOne) {

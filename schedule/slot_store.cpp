@@ -87,21 +87,30 @@ SlotSource LoadSlots(SlotList& list, const std::string& path, const Clock& clock
 
 SlotSource LoadSlots(SlotList& list, const std::string& path, const Clock& clock, const SlotCatalogue& catalogue) {
   std::vector<std::uint8_t> bytes;
+  bool unreadable = false;
   switch (ReadFileBytes(path, kMaxSlotFileBytes, bytes)) {
     case ReadResult::kOk:
       break;
     case ReadResult::kTooLarge:
       // More bytes than the most records we take: the leading ones hold all we read.
-      if (!ReadLeadingBytes(path, kMaxSlotFileBytes, bytes)) bytes.clear();
+      if (!ReadLeadingBytes(path, kMaxSlotFileBytes, bytes)) {
+        bytes.clear();
+        unreadable = true;
+      }
       break;
     case ReadResult::kMissing:
-    case ReadResult::kError:
       bytes.clear();
       break;
+    case ReadResult::kError:
+      bytes.clear();
+      unreadable = true;
+      break;
   }
-  if (ParseSlotFile(bytes, list)) return SlotSource::kFile;
+  if (!unreadable && ParseSlotFile(bytes, list)) return SlotSource::kFile;
   BuildDefaultSlots(list, clock, catalogue);
-  return SlotSource::kDefaults;
+  if (!unreadable) return SlotSource::kDefaults;
+  Trace("LoadSlots: %s cannot be read; the default schedule stands in", path.c_str());
+  return SlotSource::kUnreadable;
 }
 
 bool SaveSlots(const SlotList& list, const std::string& path) {

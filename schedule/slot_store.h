@@ -37,7 +37,10 @@ int FindInsertIndex(const SlotList& list, std::uint32_t dueTime);
 // Returns the index, or SlotList::LB_ERR for a null record.
 int InsertSlot(SlotList& list, std::unique_ptr<SlotRecord> record);
 
-enum class SlotSource { kFile, kDefaults };
+// Where a loaded list came from. kUnreadable: the file is there but could not be read (not
+// a plain file, no permission, an input error); the list holds the default schedule, and
+// the file, which may still hold the person's own, must not be saved over.
+enum class SlotSource { kFile, kDefaults, kUnreadable };
 
 // Fills the list from the slot file at the host path (relative paths against the current
 // directory), keeping the file's order. A file that is missing, unreadable or empty gives

@@ -276,8 +276,11 @@ TEST(SlotStoreTest, MissingOrEmptyFileGivesTheDefaultSchedule) {
   EXPECT_EQ(LoadSlots(list, clock), SlotSource::kDefaults);
   EXPECT_EQ(list.Count(), 36);
 
+  // There, but not readable as a file: the defaults stand in, and the caller is told so
+  // that it never saves them over what may be the person's schedule.
   std::filesystem::create_directory("folder.bin");
-  EXPECT_EQ(LoadSlots(list, "folder.bin", clock), SlotSource::kDefaults) << "cannot be read as a file";
+  EXPECT_EQ(LoadSlots(list, "folder.bin", clock), SlotSource::kUnreadable) << "cannot be read as a file";
+  EXPECT_EQ(list.Count(), 36);
 }
 
 TEST(SlotStoreTest, AZeroCountGivesAnEmptyListThatSavesAsFourBytes) {

@@ -59,7 +59,7 @@ void ResidentProgram::Initialise(const PublishWindowHandler& publish) {
   trayIcon_->Add();
   // Every start begins with the clock on, whatever the Timer value last written says.
   timerOn_ = true;
-  LoadSlots(slotList_, clock_, LibrarySlotCatalogue(library_));
+  scheduleUnreadable_ = LoadSlots(slotList_, clock_, LibrarySlotCatalogue(library_)) == SlotSource::kUnreadable;
   slotsLoaded_ = true;
 
   book_->InitialisePages(startHidden_);
@@ -73,6 +73,15 @@ int ResidentProgram::Run(const PublishWindowHandler& publish) {
   // Modal to no other window: an application-modal window would swallow the tray icon's clicks.
   book_->setWindowModality(Qt::WindowModal);
   if (!startHidden_) book_->show();
+  if (scheduleUnreadable_) {
+    const std::string text = std::string("The schedule ") + product::kScheduleFile +
+                             " cannot be read. ossen shows the default schedule and does not save it over the file.";
+    if (startHidden_) {
+      Trace("%s", text.c_str());
+    } else {
+      book_->ShowMessage(text.c_str());
+    }
+  }
   if (shutDown_) return kCreated;
   // The first look at the schedule comes as soon as the run starts, not a timer period
   // later: a slot missed while the program was not running is asked about at once.
@@ -105,16 +114,25 @@ void ResidentProgram::ShowBook() {
   if (!shutDown_) book_->ShowBook();
 }
 
-void ResidentProgram::SaveSchedule() {
-  if (slotsLoaded_) SaveSlots(slotList_);
+bool ResidentProgram::SaveIfSafe() {
+  // Before the schedule is loaded (a session ending during the start) and after the
+  // shut-down the list is empty: saving it then would wipe the saved schedule. Over a file
+  // that could not be read it would replace what may be the person's own schedule.
+  if (!slotsLoaded_) return false;
+  if (scheduleUnreadable_) {
+    Trace("the schedule file could not be read at the start: it is not saved over");
+    return false;
+  }
+  return SaveSlots(slotList_);
 }
 
+void ResidentProgram::SaveSchedule() { SaveIfSafe(); }
+
 void ResidentProgram::OnEndSession() {
-  // Before the schedule is loaded (a session ending during the start) and after the
-  // shut-down the list is empty: saving it then would wipe the saved schedule.
   if (!slotsLoaded_) return;
   Trace("session end: saving the schedule");
-  SaveSlots(slotList_);
+  book_->CommitTypedEdit();
+  SaveIfSafe();
 }
 
 void ResidentProgram::ShutDown() {
@@ -124,7 +142,9 @@ void ResidentProgram::ShutDown() {
     FreeLibrary(library_);
     library_ = nullptr;
     RegWriteString(HKEY_LOCAL_MACHINE, kRunKeyPath, kRunValue, "");
-    SaveSlots(slotList_);
+    book_->CommitTypedEdit();
+    const bool saved = SaveIfSafe();
+    if (shutDownSave_) shutDownSave_(saved);
     book_->ReleaseDrawing();
     FreeSlots(slotList_);
     slotsLoaded_ = false;

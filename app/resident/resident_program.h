@@ -45,6 +45,8 @@ class ResidentProgram : public QObject, private BookHost, private ClockWindow, p
  public:
   // Receives the program's window handle once it can be addressed (0 when it cannot).
   using PublishWindowHandler = std::function<void(HWND window)>;
+  // Told by the shut-down whether the schedule was saved (before Exit is answered).
+  using ShutDownSaveHandler = std::function<void(bool saved)>;
 
   explicit ResidentProgram(bool startHidden);
   ~ResidentProgram() override;
@@ -65,8 +67,12 @@ class ResidentProgram : public QObject, private BookHost, private ClockWindow, p
   // down; any other goes to the book.
   void Command(int id);
   void ShowBook();
-  // WM_ENDSESSION: the schedule is saved, nothing else.
+  // WM_ENDSESSION: an edit still typed is committed and the schedule saved, nothing else.
   void OnEndSession();
+  void OnShutDownSave(ShutDownSaveHandler handler) { shutDownSave_ = std::move(handler); }
+  // The schedule file was there but could not be read: the default schedule stands in for
+  // this run, and nothing is saved over the file.
+  bool ScheduleUnreadable() const { return scheduleUnreadable_; }
   // WM_DESTROY: the shut-down sequence; the event loop returns afterwards.
   void ShutDown();
   bool IsShutDown() const { return shutDown_; }
@@ -75,13 +81,15 @@ class ResidentProgram : public QObject, private BookHost, private ClockWindow, p
   void OnScheduleTimer();
   // Where the clock takes the current time from (tests set their own).
   void UseClock(const Clock& clock) { schedulerClock_.UseClock(clock); }
+  // False while the clock is inside the handling of one slot (its question open).
+  bool ClockIdle() const { return schedulerClock_.Idle(); }
 
   // What the book asks of the program.
   SlotList& Slots() override { return slotList_; }
   HMODULE PictureLibrary() const override { return library_; }
   std::int64_t Now() const override { return clock_.Now(); }
   bool TimerOn() const override { return timerOn_; }
-  void SetTimerOn(bool on) override { timerOn_ = on; }
+  void SetTimerOn(bool on) override;
   void ApplySlot(int index) override;
   void PreviewSlot(int index) override;
   void SaveSchedule() override;
@@ -96,6 +104,7 @@ class ResidentProgram : public QObject, private BookHost, private ClockWindow, p
 
  private:
   // What the clock and the engine ask of the window, forwarded to the book.
+  bool EditInProgress() const override;
   void CommitPendingEdit() override;
   void MakeSlotCurrent(int index) override;
   bool AskApplyNow(const SlotRecord& slot) override;
@@ -107,12 +116,16 @@ class ResidentProgram : public QObject, private BookHost, private ClockWindow, p
   void ShowMessage(const char* text) override;
   void ShowTrayNotice(const std::string& text) override;
   ApplyInputs EngineInputs() const;
+  // Saves the schedule unless it is not loaded or must not replace an unreadable file.
+  bool SaveIfSafe();
 
   bool startHidden_;
   std::string programDir_;
   HMODULE library_ = nullptr;
   SlotList slotList_;
   bool slotsLoaded_ = false;  // the list holds the schedule, so saving it is safe
+  bool scheduleUnreadable_ = false;
+  ShutDownSaveHandler shutDownSave_;
   bool timerOn_ = false;
   SystemClock clock_;
   SchedulerClock schedulerClock_{slotList_, clock_, *this};

@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -21,10 +22,15 @@
 #include "platform/base/trace.h"
 #include "platform/win32/paths.h"
 #include "platform/win32/registry_helpers.h"
+#include "schedule/local_time.h"
+#include "schedule/slot_store.h"
+#include "schedule/test/schedule_test_support.h"
 #include "test_support/temp_prefix.h"
 
 namespace ossen {
 namespace {
+
+using testing::SettableClock;
 
 constexpr std::uintmax_t kFreshScheduleBytes = 19300;
 
@@ -247,6 +253,86 @@ TEST_F(ResidentProgramTest, SessionEndingDuringTheStartKeepsTheSavedSchedule) {
   resident.OnEndSession();
   book.close();
   EXPECT_EQ(std::filesystem::file_size(dataBin), saved);
+}
+
+TEST_F(ResidentProgramTest, SessionEndAndExitCommitADateStillBeingTyped) {
+  ResidentProgram resident(false);
+  BookDialog& book = resident.Book();
+  Open(resident);
+  book.ShowBook();
+  QApplication::setActiveWindow(&book);
+  (void)QTest::qWaitForWindowActive(&book, 2000);
+  const SlotRecord* current = resident.Slots().ItemData(book.Cursor().Index());
+  ASSERT_NE(current, nullptr);
+  const std::int32_t slotId = current->slotId;
+  const auto savedYear = [this, slotId] {
+    SlotList saved;
+    SettableClock clock;
+    LoadSlots(saved, prefix_.programDir() + "/data.bin", clock);
+    for (int i = 0; i < saved.Count(); ++i) {
+      LocalMoment local;
+      if (saved.ItemData(i)->slotId == slotId && BreakDownMoment(saved.ItemData(i)->dueTime, local)) return local.year;
+    }
+    return 0;
+  };
+  auto* date = book.findChild<QLineEdit*>(QString::number(kFieldDate));
+  ASSERT_NE(date, nullptr);
+  for (const char* typed : {"7/4/31", "7/4/32"}) {
+    date->setFocus();
+    date->selectAll();
+    QTest::keyClicks(date, QString::fromLatin1(typed));
+    ASSERT_TRUE(book.EditInProgress());
+    if (typed[5] == '1') {
+      resident.OnEndSession();
+      EXPECT_EQ(savedYear(), 2031) << "the session end committed and saved the typed date";
+    } else {
+      resident.Command(kCommandExit);
+      EXPECT_EQ(savedYear(), 2032) << "Exit committed and saved the typed date";
+    }
+  }
+}
+
+TEST_F(ResidentProgramTest, AScheduleThatCannotBeReadIsNeverSavedOver) {
+  // data.bin is there but is no file that can be read (a link to a folder).
+  const std::string elsewhere = prefix_.root() + "/not-a-schedule";
+  std::filesystem::create_directories(elsewhere);
+  const std::string dataBin = prefix_.programDir() + "/data.bin";
+  std::filesystem::create_directory_symlink(elsewhere, dataBin);
+  bool reported = false;
+  bool saved = true;
+  {
+    ResidentProgram resident(false);
+    resident.OnShutDownSave([&](bool wasSaved) {
+      reported = true;
+      saved = wasSaved;
+    });
+    // Shown: the message box says so, then Exit.
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&resident] {
+      if (QWidget* box = QApplication::activeModalWidget()) {
+        box->close();
+      } else {
+        resident.Command(kCommandExit);
+      }
+    });
+    closer.start(50);
+    EXPECT_EQ(resident.Run({}), kCreated);
+    EXPECT_TRUE(resident.ScheduleUnreadable());
+  }
+  EXPECT_NE(traced.find("message box: The schedule data.bin cannot be read."), std::string::npos) << traced;
+  EXPECT_TRUE(reported);
+  EXPECT_FALSE(saved);
+  EXPECT_TRUE(std::filesystem::is_symlink(dataBin)) << "the file was replaced";
+
+  // Hidden: the trace says so; closing the book saves nothing either.
+  traced.clear();
+  ResidentProgram hidden(true);
+  Open(hidden);
+  EXPECT_NE(traced.find("cannot be read"), std::string::npos) << traced;
+  hidden.SaveSchedule();
+  hidden.OnEndSession();
+  hidden.Command(kCommandExit);
+  EXPECT_TRUE(std::filesystem::is_symlink(dataBin));
 }
 
 }  // namespace

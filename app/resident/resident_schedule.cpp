@@ -17,6 +17,12 @@ void ResidentProgram::OnScheduleTimer() {
   schedulerClock_.OnTimer(timerOn_);
 }
 
+void ResidentProgram::SetTimerOn(bool on) {
+  timerOn_ = on;
+  // What passes while Timer is off is asked about, however soon it comes back on.
+  if (!on) schedulerClock_.StopWatching();
+}
+
 ApplyInputs ResidentProgram::EngineInputs() const {
   return ApplyInputs{slotList_, programDir_, library_, desktop_.get()};
 }
@@ -30,6 +36,8 @@ void ResidentProgram::PreviewSlot(int index) {
   if (shutDown_) return;
   ossen::PreviewSlot(EngineInputs(), *this, index);
 }
+
+bool ResidentProgram::EditInProgress() const { return book_->EditInProgress(); }
 
 void ResidentProgram::CommitPendingEdit() {
   book_->CommitSlotEdit();
