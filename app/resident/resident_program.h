@@ -106,6 +106,8 @@ class ResidentProgram : public QObject, private BookHost, private ClockWindow, p
   void EndWaitCursor() override;
   void ShowMessage(const char* text) override;
   ApplyInputs EngineInputs() const;
+  // Takes the tray icon away at the shut-down, or after it when its click is still running.
+  void RemoveTrayIcon();
 
   bool startHidden_;
   std::string programDir_;
@@ -117,6 +119,7 @@ class ResidentProgram : public QObject, private BookHost, private ClockWindow, p
   SchedulerClock schedulerClock_{slotList_, clock_, *this};
   QBasicTimer scheduleTimer_;
   std::unique_ptr<TrayIcon> trayIcon_;
+  std::unique_ptr<TrayIcon> retiredTrayIcon_;  // shut down while its click ran
   std::unique_ptr<CommandReceiver> commandReceiver_;
   // The session's desktop, chosen once: the engine shows each wallpaper on it.
   std::unique_ptr<DesktopBackend> desktop_;
