@@ -165,6 +165,7 @@ void MoveEarlierInstallation(const std::string& earlier, const std::string& fold
                         ") and stays in " + from + ".";
     } else {
       result.steps.push_back("moved the schedule " + from + " to " + to);
+      result.message += " Your schedule came along from " + earlier + ".";
     }
   }
   const RemovalResult removal = RemoveEarlierFolder(earlier);

@@ -161,6 +161,7 @@ TEST_F(InstallerTest, InstallingIntoAnotherFolderMovesTheScheduleAndTakesTheOldF
 
   const InstallResult moved = Install({payload_.string(), elsewhere, {}});
   ASSERT_TRUE(moved.ok) << moved.message;
+  EXPECT_NE(moved.message.find("schedule came along"), std::string::npos) << moved.message;
   EXPECT_EQ(ReadText(drive_ / "Games" / "Ossen" / "data.bin"), "schedule");
   EXPECT_FALSE(fs::exists(drive_ / "Program Files" / "Brantwell Software")) << "the old folder stayed behind";
   char text[MAX_PATH] = "";

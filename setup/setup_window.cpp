@@ -33,6 +33,9 @@ SetupWindow::SetupWindow(std::string payloadDir) : payloadDir_(std::move(payload
   folder_->setMinimumWidth(420);
   moveNote_ = new QLabel;
   moveNote_->setWordWrap(true);
+  // Room for the note from the start: the window keeps its size when the note appears.
+  moveNote_->setMinimumHeight(3 * moveNote_->fontMetrics().lineSpacing());
+  moveNote_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   auto* browse = new QPushButton("&Browse...");
   install_ = new QPushButton("&Install");
   install_->setDefault(true);
@@ -64,7 +67,6 @@ SetupWindow::SetupWindow(std::string payloadDir) : payloadDir_(std::move(payload
 void SetupWindow::UpdateMoveNote() {
   const std::string note = MoveNote(folder_->text().toLatin1().toStdString());
   moveNote_->setText(Latin1(note));
-  moveNote_->setVisible(!note.empty());
 }
 
 void SetupWindow::Browse() {

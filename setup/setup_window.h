@@ -16,7 +16,7 @@ class SetupWindow : public QDialog {
 
   QLineEdit* folderField() const { return folder_; }
   QPushButton* installButton() const { return install_; }
-  // What installing into the folder shown does to an installation elsewhere; hidden when
+  // What installing into the folder shown does to an installation elsewhere; empty when
   // there is nothing to say.
   QLabel* moveNote() const { return moveNote_; }
 
