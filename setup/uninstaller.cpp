@@ -101,11 +101,10 @@ bool WallpaperRecordsName(const std::string& folder) {
   return IsInFolder(wallpaper, folder);
 }
 
-// What the program and the installer keep in a program folder: its files (the schedule only
-// `withSchedule`), the folder itself
-// and the company's folder above it when nothing else is left in them, the logon entry that
-// starts the program from it, and the wallpaper records that name a picture in it (they go
-// back to no wallpaper).
+// Removes what the program and the installer keep in a program folder: its files (the
+// schedule only `withSchedule`), the folder itself and the company's folder above it when
+// nothing else is left in them, the logon entry that starts the program from it, and the
+// wallpaper records that name a picture in it (they go back to no wallpaper).
 void RemoveFolder(const std::string& folder, bool withSchedule, Removal& removal) {
   for (const char* name : {product::kProgramFile, product::kPictureLibraryFile, product::kUninstallerFile,
                            product::kWallpaperFile})
