@@ -99,7 +99,14 @@ TEST(ApplyOnScreenTest, AnOverdueSlotIsAskedAboutAtStartAndYesMakesItTheDesktop)
   ASSERT_TRUE(resident.WaitForOutput("question answered Yes", 10000)) << resident.Output();
   const std::string wallpaper = prefix.programDir() + "/ossen.bmp";
   const std::string boot = prefix.prefix() + "/drive_c/logo.sys";
-  ASSERT_TRUE(WaitFor([&] { return testing::ConfigDword("Pic") == kPainting; }, 10000)) << resident.Output();
+  // The saver's painting is written before system.ini names the saver: wait for both.
+  ASSERT_TRUE(WaitFor(
+      [&] {
+        return testing::ConfigDword("Pic") == kPainting &&
+               testing::ProfileValue("boot", "SCRNSAVE.EXE", "system.ini") != "<missing>";
+      },
+      10000))
+      << resident.Output();
 
   const testing::BitmapFile wall = testing::ReadBitmapFile(wallpaper);
   ASSERT_TRUE(wall.valid);

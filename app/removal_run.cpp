@@ -4,7 +4,7 @@
 #include <string>
 #include <system_error>
 
-#include "desktop/desktop_backend.h"
+#include "desktop/give_back.h"
 #include "platform/base/trace.h"
 #include "platform/win32/paths.h"
 #include "platform/win32/process.h"
@@ -15,8 +15,9 @@ namespace ossen {
 void RunRemoval(HWND runningWindow, DWORD exitTimeoutMs) {
   if (runningWindow != 0) SendCommand(runningWindow, product::kCommandExit, exitTimeoutMs);
 
-  // The desktop gets the person's own wallpaper back, not the last painting.
-  MakeDesktopBackendForSession()->RestoreOwnWallpaper();
+  // The desktop gets the person's own wallpaper back, not the last painting, and loses
+  // ossen's screen saver, as the uninstaller gives them back.
+  GiveBackDesktop();
 
   const std::string root = WindowsDriveRoot();
   const std::string image = HostPathFromWin(root + product::kStartupImageFile);

@@ -8,7 +8,7 @@ namespace ossen {
 
 
 // Sends Exit to `runningWindow` (0 sends nothing) and waits for its whole shut-down, gives
-// the desktop the person's own wallpaper back (when ossen kept one), copies
+// the desktop the person's own wallpaper and screen-saver settings back (GiveBackDesktop), copies
 // "logo.bak" over "logo.sys" in the root of the Windows drive and deletes the backup, then
 // starts the "uninstallpath" command line when there is one. No result is looked at.
 void RunRemoval(HWND runningWindow, DWORD exitTimeoutMs);

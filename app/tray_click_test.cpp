@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -156,6 +157,17 @@ TEST_F(RealTrayTest, ASingleClickOpensTheMenuAfterTheDoubleClickInterval) {
   // Properties, the menu's first item, shows the window.
   X({"xdotool", "key", "Down", "Return"});
   EXPECT_TRUE(WaitUntil([this] { return BookVisible(); }, kWaitMs)) << ossen_->Output();
+}
+
+TEST_F(RealTrayTest, ExitFromTheMenuEndsTheProgramCleanlyAfterSavingTheSchedule) {
+  X({"xdotool", "mousemove", "--window", icon_, "8", "8", "click", "3"});
+  ASSERT_TRUE(WaitUntil([this] { return MenuOpen(); }, kWaitMs)) << ossen_->Output();
+  // Exit, the menu's last item.
+  X({"xdotool", "key", "Up", "Return"});
+  const std::optional<int> status = ossen_->WaitForExit(kWaitMs);
+  ASSERT_TRUE(status.has_value()) << "the program did not end, or ended by a signal:\n" << ossen_->Output();
+  EXPECT_EQ(*status, 0) << ossen_->Output();
+  EXPECT_TRUE(std::filesystem::exists(prefix_.programDir() + "/data.bin"));
 }
 
 }  // namespace

@@ -36,26 +36,17 @@ constexpr char kUsage[] =
     "  /p ID          draw small into the window ID\n"
     "  /c             say which painting is set\n";
 
-// The /c dialog: what the scheduler set for the screen saver.
+// The /c dialog: what the scheduler set for the screen saver, the painting named as the
+// picture library names it.
 int ShowSetting(int argc, char** argv, const SaverSettings& settings) {
-  QApplication application(argc, argv);
-  const ShowPlan plan = PlanShow(SaverRun::kIdle, settings);
-  QString text;
-  switch (plan.kind) {
-    case ShowPlan::kBlack:
-      text = QStringLiteral("No painting is set: the screen saver shows a black screen.");
-      break;
-    case ShowPlan::kRandom:
-      text = QStringLiteral("The screen saver shows the paintings one after another, in a random order.");
-      break;
-    case ShowPlan::kPainting:
-      text = QStringLiteral("The screen saver shows \"%1\" by %2.")
-                 .arg(QString::fromLatin1(CatalogueTitles[plan.painting - 1]),
-                      QString::fromLatin1(CatalogueArtists[plan.painting - 1]));
-      break;
+  if (!CanReachDisplay()) {
+    std::fprintf(stderr, "ossen.scr: no display to show the setting on\n");
+    return 1;
   }
-  text += QStringLiteral("\n\nChoose the painting with the Saver button of ossen's book.");
-  QMessageBox::information(nullptr, QString::fromLatin1(kTitle), text);
+  QApplication application(argc, argv);
+  const PaintingLibrary library = PaintingLibrary::Open();
+  const std::string text = DescribeShowPlan(PlanShow(SaverRun::kIdle, settings), LibrarySlotCatalogue(library.Module()));
+  QMessageBox::information(nullptr, QString::fromLatin1(kTitle), QString::fromLatin1(text.c_str()));
   return 0;
 }
 
@@ -73,6 +64,9 @@ int MakeWindows(std::uint64_t windowId, std::vector<std::unique_ptr<ScreenWindow
                    static_cast<unsigned long long>(windowId));
       return 1;
     }
+    // The window's owner (a screen-saver dialog's preview, XScreenSaver) ends the run by
+    // destroying it.
+    window->SetGoneHandler([] { QuitDisplayLoop(0); });
     windows.push_back(std::move(window));
     return 0;
   }

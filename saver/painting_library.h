@@ -24,6 +24,8 @@ class PaintingLibrary {
   ~PaintingLibrary();
 
   bool IsOpen() const { return module_ != nullptr; }
+  // The library's module (its catalogue among its resources); null when closed.
+  HMODULE Module() const { return module_; }
   // Painting n decoded into a 24-bit section, rows top-down; null when the library is closed,
   // has no such painting, or its bytes do not decode.
   SurfaceRef<DibSectionSurface> LoadPainting(int n) const;

@@ -173,6 +173,33 @@ TEST_F(SaverProcess, DrawsPicIntoAWindowItIsGiven) {
   EXPECT_EQ(WaitExit(std::chrono::milliseconds(300)), -1);
 }
 
+TEST_F(SaverProcess, ARunInsideAWindowEndsWhenThatWindowIsDestroyed) {
+  ASSERT_EQ(RegWriteDword(HKEY_CURRENT_USER, kConfigKeyPath, kPicValue, 5), 1);
+  const Rgb expected = MeanOfPainting(5, 200, 75, 50, 50, 50);
+  for (const char* option : {"-window-id", "/p"}) {
+    const std::uint64_t given = screen_->CreateWindow(100, 100, 200, 150);
+    Start(OSSEN_SAVER, {option, std::to_string(given)});
+    ASSERT_TRUE(WaitFor([&] { return Distance(screen_->Mean(given, 75, 50, 50, 50), expected) < kTolerance; },
+                        std::chrono::seconds(6)))
+        << option;
+    screen_->DestroyWindow(given);
+    EXPECT_EQ(WaitExit(std::chrono::seconds(3)), 0) << option << ": the run outlived its window";
+  }
+}
+
+TEST_F(SaverProcess, ADisplayThatCannotBeOpenedGivesStatusOneNotAnAbort) {
+  // Qt told to use X11 where no X server is named, then a name no server answers to.
+  unsetenv("DISPLAY");
+  Start(OSSEN_SAVER, {"/s"});
+  EXPECT_EQ(WaitExit(std::chrono::seconds(10)), 1);
+  setenv("DISPLAY", ":4791", 1);
+  unsetenv("QT_QPA_PLATFORM");
+  for (const char* option : {"-s", "/c"}) {
+    Start(OSSEN_SAVER, {option});
+    EXPECT_EQ(WaitExit(std::chrono::seconds(10)), 1) << option;
+  }
+}
+
 TEST_F(SaverProcess, AnUnknownPaintingNumberShowsTheRandomOrder) {
   ASSERT_EQ(RegWriteDword(HKEY_CURRENT_USER, kConfigKeyPath, kPicValue, 99), 1);
   Start(OSSEN_SAVER, {"/s"});

@@ -50,4 +50,23 @@ ShowPlan PlanShow(SaverRun run, const SaverSettings& settings) {
   return plan;
 }
 
+std::string DescribeShowPlan(const ShowPlan& plan, const SlotCatalogue& catalogue) {
+  std::string text;
+  switch (plan.kind) {
+    case ShowPlan::kBlack:
+      text = "No painting is set: the screen saver shows a black screen.";
+      break;
+    case ShowPlan::kRandom:
+      text = "The screen saver shows the paintings one after another, in a random order.";
+      break;
+    case ShowPlan::kPainting:
+      if (plan.painting >= 1 && plan.painting <= CatalogueCount) {
+        const auto row = static_cast<std::size_t>(plan.painting - 1);
+        text = "The screen saver shows \"" + catalogue.titles[row] + "\" by " + catalogue.artists[row] + ".";
+      }
+      break;
+  }
+  return text + "\n\nChoose the painting with the Saver button of ossen's book.";
+}
+
 }  // namespace ossen

@@ -2,8 +2,11 @@
 // Config key and the screen-saver entry of system.ini, and which picture a run shows.
 #pragma once
 
+#include <string>
+
 #include "platform/base/win_types.h"
 #include "saver/saver_command.h"
+#include "schedule/catalogue.h"
 
 namespace ossen {
 
@@ -35,5 +38,9 @@ struct ShowPlan {
 // A preview shows "prev", an idle run "Pic"; a number outside 1 to 35 (0 among them) gives
 // the random order. An idle run while system.ini names no saver shows black.
 ShowPlan PlanShow(SaverRun run, const SaverSettings& settings);
+
+// What the /c dialog says of an idle run's plan (single-byte text), naming a painting by its
+// title and painter in `catalogue`: the picture library's own (LibrarySlotCatalogue).
+std::string DescribeShowPlan(const ShowPlan& plan, const SlotCatalogue& catalogue);
 
 }  // namespace ossen

@@ -35,5 +35,14 @@ TEST(SaverSettings, ReadsTheConfigValuesAndTheSystemIniEntry) {
   EXPECT_EQ(ReadSaverSettings().pic, 0u);
 }
 
+TEST(SaverSettings, TheSettingIsDescribedByTheLibrarysOwnCatalogue) {
+  SlotCatalogue catalogue = BuiltInSlotCatalogue();
+  catalogue.titles[11] = "Harbour at Dawn";
+  catalogue.artists[11] = "Berg, Anna";
+  const std::string text = DescribeShowPlan(ShowPlan{ShowPlan::kPainting, 12}, catalogue);
+  EXPECT_EQ(text.substr(0, text.find('\n')), "The screen saver shows \"Harbour at Dawn\" by Berg, Anna.");
+  EXPECT_NE(DescribeShowPlan(ShowPlan{ShowPlan::kBlack, 0}, catalogue).find("black screen"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace ossen

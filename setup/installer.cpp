@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/base/ascii_case.h"
 #include "platform/base/trace.h"
 #include "platform/base/unique_fd.h"
 #include "platform/win32/paths.h"
@@ -17,6 +18,7 @@
 #include "setup/menu_entry.h"
 #include "setup/product.h"
 #include "setup/running_copy.h"
+#include "setup/uninstaller.h"
 
 namespace ossen::setup {
 namespace {
@@ -112,7 +114,97 @@ bool MakeFolder(const fs::path& folder, std::vector<fs::path>& created) {
   return fs::is_directory(folder);
 }
 
+// Whether two folder names are one folder: the same name in any case, or the same host folder.
+bool SameFolder(const std::string& a, const std::string& b) {
+  if (EqualNamesIgnoringCase(a, b)) return true;
+  const std::string hostA = HostPathFromWin(a);
+  const std::string hostB = HostPathFromWin(b);
+  std::error_code error;
+  return !hostA.empty() && !hostB.empty() && fs::equivalent(hostA, hostB, error);
+}
+
+// The installed program folder when it is not `folder` and still exists; "" otherwise.
+std::string EarlierFolderElsewhere(const std::string& folder) {
+  const std::string installed = InstalledFolder();
+  if (installed.empty() || SameFolder(installed, folder)) return {};
+  const std::string host = HostPathFromWin(installed);
+  return !host.empty() && fs::is_directory(host) ? installed : std::string();
+}
+
+std::string ScheduleIn(const std::string& folder) { return folder + "\\" + product::kScheduleFile; }
+
+bool ScheduleExists(const std::string& folder) {
+  const std::string host = HostPathFromWin(ScheduleIn(folder));
+  return !host.empty() && IsRegularFile(host);
+}
+
+// Moves a file, also to another file system: errno on failure.
+int MoveFileAcross(const fs::path& from, const fs::path& to) {
+  if (::rename(from.c_str(), to.c_str()) == 0) return 0;
+  if (errno != EXDEV) return errno;
+  std::error_code error;
+  if (!fs::copy_file(from, to, error)) return error.value() != 0 ? error.value() : EIO;
+  fs::remove(from, error);
+  return 0;
+}
+
+// The earlier installation in another folder moves into `folder`: its schedule comes along
+// (one the new folder already has is kept, and the earlier one stays where it is), then its
+// folder is taken away.
+void MoveEarlierInstallation(const std::string& earlier, const std::string& folder, InstallResult& result) {
+  const std::string from = ScheduleIn(earlier);
+  const std::string to = ScheduleIn(folder);
+  if (ScheduleExists(earlier)) {
+    if (ScheduleExists(folder)) {
+      result.message += " The schedule of the earlier installation stays in " + from + "; " + folder +
+                        " keeps the schedule it had.";
+    } else if (const int error = MoveFileAcross(HostPathFromWin(from), fs::path(HostPathFromWin(folder)) /
+                                                                           product::kScheduleFile);
+               error != 0) {
+      result.message += " The schedule of the earlier installation could not be moved (" + ErrorText(error) +
+                        ") and stays in " + from + ".";
+    } else {
+      result.steps.push_back("moved the schedule " + from + " to " + to);
+      result.message += " Your schedule came along from " + earlier + ".";
+    }
+  }
+  const RemovalResult removal = RemoveEarlierFolder(earlier);
+  for (const std::string& line : removal.givenBack) result.steps.push_back("gave back " + line);
+  for (const std::string& line : removal.removed) result.steps.push_back("removed " + line);
+  if (!removal.kept.empty()) {
+    result.message += " The earlier folder " + earlier + " stays, with files that are not the program's.";
+    for (const std::string& line : removal.kept) result.steps.push_back("left " + line);
+  }
+}
+
 }  // namespace
+
+std::string InstalledFolder() {
+  char folder[MAX_PATH] = "";
+  RegReadString(HKEY_LOCAL_MACHINE, kSetupKeyPath, kSourcePathValue, folder, sizeof folder);
+  if (folder[0] == '\0')
+    GetPrivateProfileString(kLauncherIniSection, kLauncherIniKey, "", folder, sizeof folder, kLauncherIniFile);
+  std::string text = folder;
+  while (text.size() > 3 && text.back() == '\\') text.pop_back();
+  return text.size() > 3 ? text : std::string();
+}
+
+std::string ProposedFolder() {
+  std::string problem;
+  const std::string installed = NormalisedFolder(InstalledFolder(), &problem);
+  return installed.empty() ? std::string(product::kDefaultInstallFolder) : installed;
+}
+
+std::string MoveNote(const std::string& typed) {
+  std::string problem;
+  const std::string folder = NormalisedFolder(typed, &problem);
+  const std::string earlier = folder.empty() ? std::string() : EarlierFolderElsewhere(folder);
+  if (earlier.empty()) return {};
+  const std::string installed = std::string(product::kProductName) + " is installed in " + earlier + ". ";
+  if (ScheduleExists(earlier) && ScheduleExists(folder))
+    return installed + "Its schedule stays behind in " + ScheduleIn(earlier) + ": the new folder keeps its own.";
+  return installed + "Installing in another folder moves your schedule there and takes the old folder away.";
+}
 
 std::string NormalisedFolder(const std::string& folder, std::string* problem) {
   std::string text = folder;
@@ -147,6 +239,7 @@ InstallResult Install(const InstallRequest& request) {
   const bool withSaver = IsRegularFile((payload / product::kSaverFile).string());
 
   if (EndRunningCopy(kExitWaitMs)) Trace("setup: ended the running copy");
+  const std::string earlier = EarlierFolderElsewhere(folder);
 
   const fs::path hostFolder = HostPathFromWin(folder);
   std::vector<fs::path> createdFolders;
@@ -205,6 +298,7 @@ InstallResult Install(const InstallRequest& request) {
   result.ok = true;
   result.folder = folder;
   result.message = std::string(product::kProductName) + " is installed in " + folder + ".";
+  if (!earlier.empty()) MoveEarlierInstallation(earlier, folder, result);
   return result;
 }
 

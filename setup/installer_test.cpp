@@ -146,6 +146,47 @@ TEST_F(InstallerTest, ASecondInstallReplacesTheFilesAndKeepsScheduleAndFirstBack
   EXPECT_EQ(ReadValue(HKEY_LOCAL_MACHINE, kSetupKeyPath, kSourcePathValue), product::kDefaultInstallFolder);
 }
 
+TEST_F(InstallerTest, InstallingIntoAnotherFolderMovesTheScheduleAndTakesTheOldFolderAway) {
+  EXPECT_EQ(ProposedFolder(), product::kDefaultInstallFolder);
+  ASSERT_TRUE(InstallDefault().ok);
+  WriteText(folder_ / "data.bin", "schedule");
+  WriteText(folder_ / "ossen.bmp", "wallpaper");
+  const std::string wallpaper = std::string(product::kDefaultInstallFolder) + "\\ossen.bmp";
+  WritePrivateProfileString("Desktop", "Wallpaper", wallpaper.c_str(), "win.ini");
+  const std::string elsewhere = "C:\\Games\\Ossen";
+  // The window offers the installed folder, and says what another one does.
+  EXPECT_EQ(ProposedFolder(), product::kDefaultInstallFolder);
+  EXPECT_EQ(MoveNote(std::string(product::kDefaultInstallFolder) + "\\"), "");
+  EXPECT_NE(MoveNote(elsewhere).find("moves your schedule"), std::string::npos) << MoveNote(elsewhere);
+
+  const InstallResult moved = Install({payload_.string(), elsewhere, {}});
+  ASSERT_TRUE(moved.ok) << moved.message;
+  EXPECT_NE(moved.message.find("schedule came along"), std::string::npos) << moved.message;
+  EXPECT_EQ(ReadText(drive_ / "Games" / "Ossen" / "data.bin"), "schedule");
+  EXPECT_FALSE(fs::exists(drive_ / "Program Files" / "Brantwell Software")) << "the old folder stayed behind";
+  char text[MAX_PATH] = "";
+  GetPrivateProfileString("Desktop", "Wallpaper", "", text, sizeof text, "win.ini");
+  EXPECT_STREQ(text, "(None)");
+  EXPECT_EQ(ProposedFolder(), elsewhere);
+  EXPECT_EQ(MoveNote(elsewhere), "");
+
+  // A folder with a schedule of its own keeps it, and the earlier one stays where it is said.
+  WriteText(drive_ / "Games" / "Ossen" / "data.bin", "moved schedule");
+  WriteText(drive_ / "Other" / "data.bin", "its own schedule");
+  EXPECT_NE(MoveNote("C:\\Other").find("stays behind in C:\\Games\\Ossen\\data.bin"), std::string::npos)
+      << MoveNote("C:\\Other");
+  const InstallResult again = Install({payload_.string(), "C:\\Other", {}});
+  ASSERT_TRUE(again.ok) << again.message;
+  EXPECT_NE(again.message.find("C:\\Games\\Ossen\\data.bin"), std::string::npos) << again.message;
+  EXPECT_EQ(ReadText(drive_ / "Other" / "data.bin"), "its own schedule");
+  EXPECT_EQ(ReadText(drive_ / "Games" / "Ossen" / "data.bin"), "moved schedule");
+  EXPECT_FALSE(fs::exists(drive_ / "Games" / "Ossen" / "ossen"));
+
+  // What is installed now is removed whole.
+  Uninstall();
+  EXPECT_FALSE(fs::exists(drive_ / "Other"));
+}
+
 TEST_F(InstallerTest, AnIncompleteDiscOrABadFolderInstallsNothing) {
   fs::remove(payload_ / product::kPictureLibraryFile);
   InstallResult result = InstallDefault();

@@ -1,14 +1,14 @@
 // SETUP.EXE: installs the product from the disc it lies on.
 //   setup                 the installer's window
-//   setup /s [/d FOLDER]  unattended: installs into FOLDER (default the usual one), prints
-//                         what it did; exit 0, or 1 with the reason on standard error
+//   setup /s [/d FOLDER]  unattended: installs into FOLDER (default the installed folder,
+//                         else the usual one), prints what it did; exit 0, or 1 with the
+//                         reason on standard error
 #include <QApplication>
 #include <cstdio>
 #include <string>
 #include <string_view>
 
 #include "platform/win32/paths.h"
-#include "product/product_names.h"
 #include "setup/installer.h"
 #include "setup/setup_icon.h"
 #include "setup/setup_window.h"
@@ -34,7 +34,7 @@ int Unattended(const std::string& payloadDir, const std::string& folder) {
 
 int main(int argc, char** argv) {
   bool silent = false;
-  std::string folder = ossen::product::kDefaultInstallFolder;
+  std::string folder;  // none given: the installed folder, else the default
   for (int i = 1; i < argc; ++i) {
     const std::string_view argument = argv[i];
     if (IsSwitch(argument, 's')) {
@@ -49,11 +49,12 @@ int main(int argc, char** argv) {
   // The payload lies beside the installer on the disc.
   if (silent) {
     QCoreApplication app(argc, argv);
-    return Unattended(QCoreApplication::applicationDirPath().toStdString(), folder);
+    return Unattended(QCoreApplication::applicationDirPath().toStdString(),
+                      folder.empty() ? ossen::setup::ProposedFolder() : folder);
   }
   QApplication app(argc, argv);
   ossen::setup::SetupWindow window(QCoreApplication::applicationDirPath().toStdString());
-  window.folderField()->setText(QString::fromLatin1(folder.c_str()));
+  if (!folder.empty()) window.folderField()->setText(QString::fromLatin1(folder.c_str()));
   window.show();
   return window.exec() == QDialog::Accepted ? 0 : 1;
 }

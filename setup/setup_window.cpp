@@ -29,8 +29,13 @@ SetupWindow::SetupWindow(std::string payloadDir) : payloadDir_(std::move(payload
                                   " in the following folder.\n\nTo install in another folder, type its name or "
                                   "choose Browse. A schedule you made before is kept."));
   intro->setWordWrap(true);
-  folder_ = new QLineEdit(product::kDefaultInstallFolder);
+  folder_ = new QLineEdit(Latin1(ProposedFolder()));
   folder_->setMinimumWidth(420);
+  moveNote_ = new QLabel;
+  moveNote_->setWordWrap(true);
+  // Room for the note from the start: the window keeps its size when the note appears.
+  moveNote_->setMinimumHeight(3 * moveNote_->fontMetrics().lineSpacing());
+  moveNote_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   auto* browse = new QPushButton("&Browse...");
   install_ = new QPushButton("&Install");
   install_->setDefault(true);
@@ -48,12 +53,20 @@ SetupWindow::SetupWindow(std::string payloadDir) : payloadDir_(std::move(payload
   layout->addSpacing(8);
   layout->addWidget(new QLabel("Destination folder:"));
   layout->addLayout(folderRow);
+  layout->addWidget(moveNote_);
   layout->addStretch();
   layout->addLayout(buttons);
 
   connect(browse, &QPushButton::clicked, this, &SetupWindow::Browse);
   connect(install_, &QPushButton::clicked, this, &SetupWindow::InstallNow);
   connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+  connect(folder_, &QLineEdit::textChanged, this, &SetupWindow::UpdateMoveNote);
+  UpdateMoveNote();
+}
+
+void SetupWindow::UpdateMoveNote() {
+  const std::string note = MoveNote(folder_->text().toLatin1().toStdString());
+  moveNote_->setText(Latin1(note));
 }
 
 void SetupWindow::Browse() {

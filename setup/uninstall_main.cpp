@@ -19,8 +19,11 @@ bool IsSilentSwitch(std::string_view argument) {
 
 std::string Report(const ossen::setup::RemovalResult& result) {
   const std::string product = ossen::product::kProductName;
-  std::string text = result.removed.empty() ? "Nothing of " + product + " was found to remove.\n"
-                                            : product + " was removed from this computer.\n";
+  std::string text = result.removed.empty() && result.givenBack.empty()
+                         ? "Nothing of " + product + " was found to remove.\n"
+                         : product + " was removed from this computer.\n";
+  if (!result.givenBack.empty()) text += "\nGiven back:\n";
+  for (const std::string& line : result.givenBack) text += "  " + line + "\n";
   if (!result.removed.empty()) text += "\nRemoved:\n";
   for (const std::string& line : result.removed) text += "  " + line + "\n";
   if (!result.kept.empty()) text += "\nLeft in place:\n";

@@ -6,12 +6,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "desktop/desktop_backend.h"
+#include "desktop/give_back.h"
 #include "platform/base/trace.h"
 #include "platform/win32/paths.h"
 #include "platform/win32/profile.h"
 #include "platform/win32/registry.h"
 #include "platform/win32/registry_helpers.h"
 #include "product/product_names.h"
+#include "setup/installer.h"
 #include "setup/menu_entry.h"
 #include "setup/product.h"
 #include "setup/running_copy.h"
@@ -25,18 +28,6 @@ constexpr DWORD kExitWaitMs = 30000;
 constexpr char kDesktopKeyPath[] = "Control Panel\\Desktop";
 constexpr char kWallpaperValue[] = "Wallpaper";
 constexpr char kNoWallpaper[] = "(None)";
-
-// The program folder without a trailing backslash, or "" when no installation is recorded.
-std::string ProgramFolder() {
-  char folder[MAX_PATH] = "";
-  RegReadString(HKEY_LOCAL_MACHINE, kSetupKeyPath, kSourcePathValue, folder, sizeof folder);
-  if (folder[0] == '\0')
-    GetPrivateProfileString(kLauncherIniSection, kLauncherIniKey, "", folder, sizeof folder, kLauncherIniFile);
-  std::string text = folder;
-  while (text.size() > 3 && text.back() == '\\') text.pop_back();
-  // A drive's root is never the program's own folder to empty.
-  return text.size() > 3 ? text : std::string();
-}
 
 // Whether the Windows path names a file inside `folder` (any case).
 bool IsInFolder(const std::string& path, const std::string& folder) {
@@ -100,24 +91,74 @@ bool IsBlankFile(const std::string& host) {
   return std::string_view(buffer, got).find_first_not_of(" \t\r\n") == std::string_view::npos;
 }
 
+// Whether a wallpaper record names a picture in `folder`.
+bool WallpaperRecordsName(const std::string& folder) {
+  char wallpaper[MAX_PATH] = "";
+  GetPrivateProfileString("Desktop", kWallpaperValue, "", wallpaper, sizeof wallpaper, "win.ini");
+  if (IsInFolder(wallpaper, folder)) return true;
+  wallpaper[0] = '\0';
+  RegReadString(HKEY_CURRENT_USER, kDesktopKeyPath, kWallpaperValue, wallpaper, sizeof wallpaper);
+  return IsInFolder(wallpaper, folder);
+}
+
+// Removes what the program and the installer keep in a program folder: its files (the
+// schedule only `withSchedule`), the folder itself and the company's folder above it when
+// nothing else is left in them, the logon entry that starts the program from it, and the
+// wallpaper records that name a picture in it (they go back to no wallpaper).
+void RemoveFolder(const std::string& folder, bool withSchedule, Removal& removal) {
+  for (const char* name : {product::kProgramFile, product::kPictureLibraryFile, product::kUninstallerFile,
+                           product::kWallpaperFile})
+    removal.RemoveFile(folder + "\\" + name);
+  if (withSchedule) removal.RemoveFile(folder + "\\" + product::kScheduleFile);
+  removal.RemoveEmptyFolder(folder);
+  // The company's folder above goes too when the installation was its only content.
+  const std::size_t cut = folder.rfind('\\');
+  const std::string parent = folder.substr(0, cut);
+  if (cut > 2 && EqualNamesIgnoringCase(parent.substr(parent.rfind('\\') + 1), product::kMakerName) &&
+      !fs::exists(HostPathFromWin(folder)))
+    removal.RemoveEmptyFolder(parent);
+
+  // A killed copy leaves its logon entry behind.
+  char run[MAX_PATH] = "";
+  if (RegReadString(HKEY_LOCAL_MACHINE, kRunKeyPath, kRunValue, run, sizeof run) &&
+      IsInFolder(CommandProgram(run), folder))
+    removal.RemoveValue(HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE", kRunKeyPath, kRunValue);
+
+  char wallpaper[MAX_PATH] = "";
+  GetPrivateProfileString("Desktop", kWallpaperValue, "", wallpaper, sizeof wallpaper, "win.ini");
+  if (IsInFolder(wallpaper, folder)) {
+    WritePrivateProfileString("Desktop", kWallpaperValue, kNoWallpaper, "win.ini");
+    removal.result.removed.push_back(std::string("C:\\WINDOWS\\win.ini [Desktop] Wallpaper=") + wallpaper);
+  }
+  wallpaper[0] = '\0';
+  RegReadString(HKEY_CURRENT_USER, kDesktopKeyPath, kWallpaperValue, wallpaper, sizeof wallpaper);
+  if (IsInFolder(wallpaper, folder)) {
+    RegWriteString(HKEY_CURRENT_USER, kDesktopKeyPath, kWallpaperValue, kNoWallpaper);
+    removal.result.removed.push_back(std::string("HKEY_CURRENT_USER\\") + kDesktopKeyPath + " \"Wallpaper\"=" + wallpaper);
+  }
+}
+
 }  // namespace
+
+RemovalResult RemoveEarlierFolder(const std::string& folder) {
+  Removal removal;
+  // The desktop still shows a picture from there: it gets the person's own back before the
+  // picture goes.
+  if (WallpaperRecordsName(folder) && MakeDesktopBackendForSession()->RestoreOwnWallpaper())
+    removal.result.givenBack.push_back("your own wallpaper, on the desktop");
+  RemoveFolder(folder, /*withSchedule=*/false, removal);
+  return removal.result;
+}
 
 RemovalResult Uninstall() {
   if (EndRunningCopy(kExitWaitMs)) Trace("uninstall: ended the running copy");
   Removal removal;
-  const std::string folder = ProgramFolder();
+  // What the removal run gives back, given back here too (an uninstaller started on its own
+  // has had no removal run), before the files go: the desktop stops naming them first.
+  removal.result.givenBack = GiveBackDesktop();
+  const std::string folder = InstalledFolder();
 
-  if (!folder.empty()) {
-    for (const char* name : {product::kProgramFile, product::kPictureLibraryFile, product::kUninstallerFile, product::kScheduleFile, product::kWallpaperFile})
-      removal.RemoveFile(folder + "\\" + name);
-    removal.RemoveEmptyFolder(folder);
-    // The company's folder above goes too when the installation was its only content.
-    const std::size_t cut = folder.rfind('\\');
-    const std::string parent = folder.substr(0, cut);
-    if (cut > 2 && EqualNamesIgnoringCase(parent.substr(parent.rfind('\\') + 1), product::kMakerName) &&
-        !fs::exists(HostPathFromWin(folder)))
-      removal.RemoveEmptyFolder(parent);
-  }
+  if (!folder.empty()) RemoveFolder(folder, /*withSchedule=*/true, removal);
   removal.RemoveFile(std::string(kSystemDirectory) + "\\" + product::kSaverFile);
 
   removal.RemoveValue(HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE", kSetupKeyPath, kSourcePathValue);
@@ -145,38 +186,11 @@ RemovalResult Uninstall() {
 
   for (const std::string& path : RemoveMenuEntry()) removal.result.removed.push_back(path);
 
-  // The logon entry: the program clears it to "" at Exit, and a killed copy leaves its command.
+  // The logon entry the program cleared to "" at Exit (one that still starts the program
+  // went with its folder).
   char run[MAX_PATH] = "";
-  if (RegReadString(HKEY_LOCAL_MACHINE, kRunKeyPath, kRunValue, run, sizeof run) &&
-      (run[0] == '\0' || (!folder.empty() && IsInFolder(CommandProgram(run), folder))))
+  if (RegReadString(HKEY_LOCAL_MACHINE, kRunKeyPath, kRunValue, run, sizeof run) && run[0] == '\0')
     removal.RemoveValue(HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE", kRunKeyPath, kRunValue);
-
-  // Wallpaper records that name the program's bitmap go back to no wallpaper.
-  if (!folder.empty()) {
-    char wallpaper[MAX_PATH] = "";
-    GetPrivateProfileString("Desktop", kWallpaperValue, "", wallpaper, sizeof wallpaper, "win.ini");
-    if (IsInFolder(wallpaper, folder)) {
-      WritePrivateProfileString("Desktop", kWallpaperValue, kNoWallpaper, "win.ini");
-      removal.result.removed.push_back(std::string("C:\\WINDOWS\\win.ini [Desktop] Wallpaper=") + wallpaper);
-    }
-    wallpaper[0] = '\0';
-    RegReadString(HKEY_CURRENT_USER, kDesktopKeyPath, kWallpaperValue, wallpaper, sizeof wallpaper);
-    if (IsInFolder(wallpaper, folder)) {
-      RegWriteString(HKEY_CURRENT_USER, kDesktopKeyPath, kWallpaperValue, kNoWallpaper);
-      removal.result.removed.push_back(std::string("HKEY_CURRENT_USER\\") + kDesktopKeyPath + " \"Wallpaper\"=" + wallpaper);
-    }
-  }
-  // The screen-saver record that names the program's saver.
-  char saver[MAX_PATH] = "";
-  GetPrivateProfileString("boot", "SCRNSAVE.EXE", "", saver, sizeof saver, "system.ini");
-  const std::string saverText = saver;
-  const std::string saverName = saverText.substr(saverText.find_last_of("\\/") == std::string::npos
-                                                     ? 0
-                                                     : saverText.find_last_of("\\/") + 1);
-  if (EqualNamesIgnoringCase(saverName, product::kSaverFile)) {
-    WritePrivateProfileString("boot", "SCRNSAVE.EXE", nullptr, "system.ini");
-    removal.result.removed.push_back("C:\\WINDOWS\\system.ini [boot] SCRNSAVE.EXE=" + saverText);
-  }
 
   // The start-up image saved at installation goes back, as the removal run would have done.
   const std::string image = HostPathFromWin(WindowsDriveRoot() + product::kStartupImageFile);

@@ -90,6 +90,8 @@ int ResidentProgram::Run(const PublishWindowHandler& publish) {
   eventLoop_ = &loop;
   loop.exec(QEventLoop::DialogExec);
   eventLoop_ = nullptr;
+  // Every handler has returned: an icon whose click was running at the shut-down goes now.
+  retiredTrayIcon_.reset();
   return kCreated;
 }
 
@@ -149,12 +151,24 @@ void ResidentProgram::ShutDown() {
     FreeSlots(slotList_);
     slotsLoaded_ = false;
     scheduleTimer_.stop();
-    trayIcon_.reset();
+    RemoveTrayIcon();
   }
   commandReceiver_.reset();
   book_->CloseForGood();
   Trace("book window destroyed");
   if (eventLoop_ != nullptr) eventLoop_->exit(0);
+}
+
+void ResidentProgram::RemoveTrayIcon() {
+  if (!trayIcon_) return;
+  if (!trayIcon_->InUse()) {
+    trayIcon_.reset();
+    return;
+  }
+  // Exit came from elsewhere while the icon's click runs (its menu open): the menu closes,
+  // and the icon goes once that click has returned, when the event loop does.
+  trayIcon_->CloseMenu();
+  retiredTrayIcon_ = std::move(trayIcon_);
 }
 
 void ResidentProgram::timerEvent(QTimerEvent* event) {

@@ -118,6 +118,8 @@ class ResidentProgram : public QObject, private BookHost, private ClockWindow, p
   ApplyInputs EngineInputs() const;
   // Saves the schedule unless it is not loaded or must not replace an unreadable file.
   bool SaveIfSafe();
+  // Takes the tray icon away at the shut-down, or after it when its click is still running.
+  void RemoveTrayIcon();
 
   bool startHidden_;
   std::string programDir_;
@@ -131,6 +133,7 @@ class ResidentProgram : public QObject, private BookHost, private ClockWindow, p
   SchedulerClock schedulerClock_{slotList_, clock_, *this};
   QBasicTimer scheduleTimer_;
   std::unique_ptr<TrayIcon> trayIcon_;
+  std::unique_ptr<TrayIcon> retiredTrayIcon_;  // shut down while its click ran
   std::unique_ptr<CommandReceiver> commandReceiver_;
   // The session's desktop, chosen once: the engine shows each wallpaper on it.
   std::unique_ptr<DesktopBackend> desktop_;

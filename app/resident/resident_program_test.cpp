@@ -217,6 +217,27 @@ TEST_F(ResidentProgramTest, ExitWhileTheAboutBoxIsOpenClosesIt) {
   EXPECT_TRUE(resident.IsShutDown());
 }
 
+TEST_F(ResidentProgramTest, ExitFromAnotherProcessWhileTheTrayMenuIsOpenClosesItAndKeepsTheIconUntilItReturns) {
+  ResidentProgram resident(false);
+  Open(resident);
+  TrayIcon* tray = resident.Tray();
+  ASSERT_NE(tray, nullptr);
+  QTimer::singleShot(50, &resident, [&resident] { resident.Command(kCommandExit); });
+  // Guard: a menu left open would otherwise keep this test waiting for ever.
+  QTimer menuGuard;
+  menuGuard.setSingleShot(true);
+  QObject::connect(&menuGuard, &QTimer::timeout, [] {
+    if (QWidget* popup = QApplication::activePopupWidget()) popup->close();
+  });
+  menuGuard.start(5000);
+  const auto before = std::chrono::steady_clock::now();
+  tray->OnActivated(QSystemTrayIcon::Context);  // runs the menu until the shut-down closes it
+  EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::seconds(4)) << "the menu stayed open";
+  EXPECT_TRUE(resident.IsShutDown());
+  EXPECT_EQ(resident.Tray(), nullptr);
+  EXPECT_FALSE(tray->InUse());  // still alive here: it goes with the program
+}
+
 TEST_F(ResidentProgramTest, ANewStartBeginsWithSoundAndTimerOnWhateverTheRegistryHolds) {
   RegWriteDword(HKEY_CURRENT_USER, kConfigKeyPath, kTimerValue, 0);
   RegWriteDword(HKEY_CURRENT_USER, kConfigKeyPath, kMuteValue, 1);

@@ -11,8 +11,22 @@
 #include "platform/win32/module.h"
 #include "res/program/program_resources.h"
 
-
 namespace ossen {
+namespace {
+
+// Counts a click's handling for as long as it runs.
+class Activation {
+ public:
+  explicit Activation(int& count) : count_(count) { ++count_; }
+  ~Activation() { --count_; }
+  Activation(const Activation&) = delete;
+  Activation& operator=(const Activation&) = delete;
+
+ private:
+  int& count_;
+};
+
+}  // namespace
 
 std::vector<MenuItem> LoadTrayMenuItems() {
   std::vector<MenuItem> items;
@@ -72,6 +86,7 @@ std::unique_ptr<QMenu> TrayIcon::BuildMenu() const {
 }
 
 void TrayIcon::OnActivated(QSystemTrayIcon::ActivationReason reason) {
+  const Activation activation(activations_);
   switch (reason) {
     case QSystemTrayIcon::DoubleClick:
       ShowBook();
@@ -98,10 +113,22 @@ void TrayIcon::ShowBook() {
 }
 
 void TrayIcon::OpenMenu() {
+  const Activation activation(activations_);
   // The menu lives for this click only.
   std::unique_ptr<QMenu> menu = BuildMenu();
+  openMenu_ = menu.get();
   const QAction* chosen = menu->exec(QCursor::pos());
-  if (chosen != nullptr && command_) command_(chosen->data().toInt());
+  openMenu_ = nullptr;
+  if (chosen == nullptr || !command_) return;
+  // Queued: the command (Exit among them) runs from the event loop, after the menu and
+  // the icon's click have returned.
+  const int id = chosen->data().toInt();
+  QMetaObject::invokeMethod(
+      this, [this, id] { command_(id); }, Qt::QueuedConnection);
+}
+
+void TrayIcon::CloseMenu() {
+  if (openMenu_) openMenu_->close();
 }
 
 }  // namespace ossen

@@ -6,6 +6,10 @@
 // take the second click of a double click for itself, and trays that speak
 // StatusNotifierItem report no double click at all, only two clicks. A second left click
 // within the interval is the double click. A right click opens the menu at once.
+//
+// The menu's choice runs once the click that opened the menu has been handled to its end:
+// Exit destroys the icon, and neither the icon nor its menu may go while their own event
+// handlers still run.
 #pragma once
 #include <functional>
 #include <memory>
@@ -13,6 +17,7 @@
 #include <vector>
 
 #include <QObject>
+#include <QPointer>
 #include <QSystemTrayIcon>
 #include <QTimer>
 
@@ -50,6 +55,11 @@ class TrayIcon : public QObject {
   bool ClickPending() const { return clickTimer_.isActive(); }
   // Builds the menu of menu 129 (items carry their command id as data).
   std::unique_ptr<QMenu> BuildMenu() const;
+  // True while a click is being handled (the menu may be open): the icon must not be
+  // destroyed now, only once the handling has returned.
+  bool InUse() const { return activations_ > 0; }
+  // Closes the menu if it is open; its run returns without a choice.
+  void CloseMenu();
 
  private:
   // Runs the menu at the cursor; its choice arrives as an ordinary command.
@@ -60,6 +70,8 @@ class TrayIcon : public QObject {
   ShowHandler show_;
   std::unique_ptr<QSystemTrayIcon> icon_;
   QTimer clickTimer_;
+  QPointer<QMenu> openMenu_;
+  int activations_ = 0;
 };
 
 }  // namespace ossen

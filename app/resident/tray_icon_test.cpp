@@ -109,6 +109,18 @@ TEST_F(TrayClickTest, ARightClickOpensTheMenuAtOnceAndOtherButtonsDoNothing) {
   EXPECT_EQ(shown_, 0);
 }
 
+TEST_F(TrayClickTest, TheMenusChoiceRunsOnlyOnceTheClickHasReturned) {
+  // Exit destroys the icon: done inside the click, the icon's own handler would return into
+  // freed memory.
+  QTimer::singleShot(0, [this] { RunFor(20, /*choose=*/true); });
+  tray_.OnActivated(QSystemTrayIcon::Context);
+  EXPECT_EQ(menusOpened_, 1);
+  EXPECT_TRUE(commands_.empty()) << "the command ran inside the click";
+  EXPECT_FALSE(tray_.InUse());
+  RunFor(20);
+  EXPECT_EQ(commands_, std::vector<int>{kCommandProperties});
+}
+
 TEST(TrayMenuTest, TrayMenuCarriesPropertiesAndExitAndADoubleClickShows) {
   testing::TestApplication();
   int shown = 0;

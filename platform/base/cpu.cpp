@@ -49,10 +49,12 @@ std::vector<std::size_t> PageOffsetsToTouch(std::uintptr_t address, std::size_t 
   return offsets;
 }
 
-void TouchPages(const void* address, std::size_t length) {
+std::size_t TouchPages(const void* address, std::size_t length) {
   const volatile unsigned char* bytes = static_cast<const volatile unsigned char*>(address);
+  std::size_t sum = 0;
   for (std::size_t offset : PageOffsetsToTouch(reinterpret_cast<std::uintptr_t>(address), length, SystemPageSize()))
-    (void)bytes[offset];
+    sum += bytes[offset];
+  return sum;
 }
 
 }  // namespace ossen

@@ -18,7 +18,7 @@ int HasMmx();
 std::vector<std::size_t> PageOffsetsToTouch(std::uintptr_t address, std::size_t length, std::size_t pageSize);
 
 // Reads one byte in the pages PageOffsetsToTouch names, with the system's page size, so
-// the system brings them in before they are used.
-void TouchPages(const void* address, std::size_t length);
+// the system brings them in before they are used. Returns the sum of the bytes read.
+std::size_t TouchPages(const void* address, std::size_t length);
 
 }  // namespace ossen

@@ -15,12 +15,45 @@
 #include <xcb/xcb.h>
 
 #include <algorithm>
+#include <cerrno>  // program_invocation_short_name
+#include <cstdio>
 #include <cstdlib>
+#include <string_view>
 #include <utility>
 
 namespace ossen {
 
 namespace {
+
+// How often a window drawn inside another program's window looks whether that one is gone.
+constexpr int kHostWatchMs = 250;
+
+// A variable that is set and not empty.
+const char* Named(const char* variable) {
+  const char* value = std::getenv(variable);
+  return value != nullptr && *value != '\0' ? value : nullptr;
+}
+
+// Whether Qt will speak X11: xcb is named, or nothing is named and no Wayland session is
+// announced (Qt's own choice then).
+bool SpeaksX11() {
+  if (const char* platform = Named("QT_QPA_PLATFORM")) return std::string_view(platform).starts_with("xcb");
+  const char* session = Named("XDG_SESSION_TYPE");
+  return Named("WAYLAND_DISPLAY") == nullptr && (session == nullptr || std::string_view(session) != "wayland");
+}
+
+// While Qt opens the display: a fatal message (the display could not be opened after all)
+// ends the process with status 1 instead of Qt's abort.
+QtMessageHandler g_messagesBefore = nullptr;
+void EndOnFatalMessage(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+  if (type != QtFatalMsg) {
+    if (g_messagesBefore != nullptr) g_messagesBefore(type, context, message);
+    return;
+  }
+  std::fprintf(stderr, "%s\n%s: no display could be opened\n", message.toLocal8Bit().constData(),
+               program_invocation_short_name);
+  std::_Exit(1);
+}
 
 QScreen* ScreenAt(int screen) {
   const QList<QScreen*> screens = QGuiApplication::screens();
@@ -35,7 +68,10 @@ QSize ForeignWindowSize(std::uint64_t nativeId) {
   if (!x11 || !x11->connection() || nativeId > 0xFFFFFFFFu) return {};
   xcb_connection_t* connection = x11->connection();
   const xcb_get_geometry_cookie_t asked = xcb_get_geometry(connection, static_cast<xcb_drawable_t>(nativeId));
-  xcb_get_geometry_reply_t* reply = xcb_get_geometry_reply(connection, asked, nullptr);
+  // The error of a window that is gone is taken here, not left for Qt to report.
+  xcb_generic_error_t* error = nullptr;
+  xcb_get_geometry_reply_t* reply = xcb_get_geometry_reply(connection, asked, &error);
+  std::free(error);
   if (!reply) return {};
   const QSize size(reply->width, reply->height);
   std::free(reply);
@@ -86,6 +122,7 @@ class QtScreenWindow final : public ScreenWindow, public WindowOwner {
  public:
   QtScreenWindow() : window_(std::make_unique<PixelWindow>(this)) {}
   ~QtScreenWindow() override {
+    hostWatch_.reset();
     window_.reset();  // before the pixels it paints from
   }
 
@@ -110,6 +147,14 @@ class QtScreenWindow final : public ScreenWindow, public WindowOwner {
     // The X server measures the other window in device pixels.
     window_->setGeometry(0, 0, Logical(area.width()), Logical(area.height()));
     Reallocate(area.width(), area.height());
+    // X tells a program nothing when another one's window goes: it is asked after.
+    hostWatch_ = std::make_unique<QTimer>();
+    QObject::connect(hostWatch_.get(), &QTimer::timeout, [this, nativeId] {
+      if (!ForeignWindowSize(nativeId).isEmpty()) return;
+      hostWatch_->stop();
+      if (goneHandler_) goneHandler_();
+    });
+    hostWatch_->start(kHostWatchMs);
     return true;
   }
 
@@ -236,6 +281,7 @@ class QtScreenWindow final : public ScreenWindow, public WindowOwner {
 
   std::unique_ptr<PixelWindow> window_;
   QWindow* foreign_ = nullptr;  // owned by the application, like every foreign window
+  std::unique_ptr<QTimer> hostWatch_;  // asks whether the foreign window is still there
   QImage pixels_;
   DeviceContext dc_;
   int dcCount_ = 0;
@@ -248,17 +294,27 @@ class QtScreenWindow final : public ScreenWindow, public WindowOwner {
 
 }  // namespace
 
+bool CanReachDisplay() {
+  if (!Named("QT_QPA_PLATFORM") && !Named("DISPLAY") && !Named("WAYLAND_DISPLAY")) return false;
+  if (!SpeaksX11()) return true;
+  // Qt ends the process when it cannot reach the X server it was told to use: ask first.
+  xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
+  const bool reached = xcb_connection_has_error(connection) == 0;
+  xcb_disconnect(connection);
+  return reached;
+}
+
 bool OpenDisplay() {
   if (qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return true;
   if (QCoreApplication::instance()) return false;  // a program without windows
-  // Qt ends the process when it cannot reach the display it was told to use; refuse first
-  // where none is named at all.
-  if (!std::getenv("QT_QPA_PLATFORM") && !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY")) return false;
+  if (!CanReachDisplay()) return false;
   static int argc = 1;
   static char name[] = "ossen";
   static char* argv[] = {name, nullptr};
+  g_messagesBefore = qInstallMessageHandler(EndOnFatalMessage);
   // Lives until the process ends: windows may be made and dropped at any time before.
   static QGuiApplication* const application = new QGuiApplication(argc, argv);
+  qInstallMessageHandler(g_messagesBefore);
   application->setQuitOnLastWindowClosed(false);
   return true;
 }

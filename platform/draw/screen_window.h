@@ -24,9 +24,14 @@
 
 namespace ossen {
 
+// Whether a display can be reached: one is named (DISPLAY, WAYLAND_DISPLAY or
+// QT_QPA_PLATFORM), and where Qt will speak X11 to it, the X server answers. Opens nothing
+// for the program.
+bool CanReachDisplay();
 // Connects to the desktop (or the platform named by QT_QPA_PLATFORM) unless the program has
-// done so already; false when no display can be reached. The connection lasts until the
-// process ends.
+// done so already; false when no display can be reached (CanReachDisplay). A display that
+// Qt still cannot open ends the process with status 1 and Qt's reason on standard error,
+// never with an abort. The connection lasts until the process ends.
 bool OpenDisplay();
 // Delivers what comes for the windows (paints, resizes, input) for `milliseconds`; with 0,
 // only what is waiting now.
@@ -114,11 +119,15 @@ class ScreenWindow {
   // Size: the client area changed to width x height (WM_SIZE).
   void SetResizeHandler(std::function<void(int, int)> handler) { resizeHandler_ = std::move(handler); }
   void SetInputHandler(std::function<void(const InputEvent&)> handler) { inputHandler_ = std::move(handler); }
+  // Gone: the other program's window that this one fills (CreateInside) was destroyed, and
+  // this one with it. Runs once, soon after.
+  void SetGoneHandler(std::function<void()> handler) { goneHandler_ = std::move(handler); }
 
  protected:
   std::function<void()> paintHandler_;
   std::function<void(int, int)> resizeHandler_;
   std::function<void(const InputEvent&)> inputHandler_;
+  std::function<void()> goneHandler_;
 };
 
 // The colour palette of a true-colour display needs no realisation: the count of system

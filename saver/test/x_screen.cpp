@@ -40,6 +40,11 @@ std::uint64_t XScreen::CreateWindow(int x, int y, int width, int height) {
   return window;
 }
 
+void XScreen::DestroyWindow(std::uint64_t window) {
+  XDestroyWindow(Of(display_), window);
+  XSync(Of(display_), False);
+}
+
 Rgb XScreen::Mean(std::uint64_t window, int x, int y, int width, int height) {
   XImage* image = XGetImage(Of(display_), window, x, y, static_cast<unsigned>(width), static_cast<unsigned>(height),
                             AllPlanes, ZPixmap);

@@ -25,6 +25,7 @@ class XScreen {
   void WhiteDesktop();
   // A mapped white window of the root at (x, y).
   std::uint64_t CreateWindow(int x, int y, int width, int height);
+  void DestroyWindow(std::uint64_t window);
   // The mean colour of a rectangle of a window as the server holds it; -1000s on failure.
   Rgb Mean(std::uint64_t window, int x, int y, int width, int height);
   void WarpPointerTo(int x, int y);
