@@ -28,7 +28,7 @@ TEST_F(UninstallGiveBackTest, TheOwnWallpaperAndTheScreenSaverComeBackOnce) {
   FakeTool("gsettings", "[ \"$1\" = get ] && echo \"'file:///home/p/own.jpg'\"; exit 0");
   ::setenv("XDG_CURRENT_DESKTOP", "GNOME", 1);
   // A painting was shown and the screen saver named, as an Apply leaves them.
-  ASSERT_TRUE(MakeDesktopBackendForSession()->ShowWallpaper(picture_));
+  ASSERT_TRUE(MakeDesktopBackendForSession()->ShowWallpaper({picture_}).shown);
   WritePrivateProfileString("boot", "SCRNSAVE.EXE", "C:\\WINDOWS\\SYSTEM\\ossen.scr", "system.ini");
   SystemParametersInfo(SPI_SETSCREENSAVEACTIVE, 1, nullptr, SPIF_UPDATEINIFILE);
   ClearCalls();
