@@ -23,14 +23,6 @@ ResidentProgram::ResidentProgram(bool startHidden)
 
 ResidentProgram::~ResidentProgram() = default;
 
-void ResidentProgram::StartAtLogon() {
-  // "<sourcepath>\ossen.exe -h", with one backslash between folder and name whether or not
-  // the installer ended the folder with one; no folder gives "\ossen.exe -h".
-  const std::string folder = ReadSourcePathFolder();
-  const std::string runCommand = (folder.empty() ? std::string("\\") : folder) + product::kProgramExeName + " -h";
-  RegWriteString(HKEY_LOCAL_MACHINE, kRunKeyPath, kRunValue, runCommand.c_str());
-}
-
 int ResidentProgram::Create() {
   char buffer[MAX_PATH] = "";
   GetCurrentDirectory(MAX_PATH, buffer);

@@ -51,9 +51,6 @@ class ResidentProgram : public QObject, private BookHost, private ClockWindow, p
   explicit ResidentProgram(bool startHidden);
   ~ResidentProgram() override;
 
-  // Writes the Run value that starts the program hidden at the next logon; Exit clears it.
-  static void StartAtLogon();
-
   // The creation step: settles the program folder, makes it the current directory and
   // loads "OssenDLL". kCreateFailed (after the message box) when the library cannot be loaded.
   int Create();
