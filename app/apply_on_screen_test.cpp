@@ -62,13 +62,7 @@ TEST(ApplyOnScreenTest, AnOverdueSlotIsAskedAboutAtStartAndYesMakesItTheDesktop)
   ASSERT_TRUE(display.Running()) << "Xvfb did not report a display";
 
   testing::TempPrefix prefix{testing::TempPrefix::ProgramFolder::kUserProgramFolder};
-  const std::string home = prefix.root() + "/home";
-  std::filesystem::create_directories(home + "/.config");
-  std::filesystem::create_directories(prefix.root() + "/runtime");
-  std::filesystem::permissions(prefix.root() + "/runtime", std::filesystem::perms::owner_all);
-  setenv("HOME", home.c_str(), 1);
-  setenv("XDG_CONFIG_HOME", (home + "/.config").c_str(), 1);
-  setenv("XDG_RUNTIME_DIR", (prefix.root() + "/runtime").c_str(), 1);
+  testing::UsePrivateSession(prefix.root());
   setenv("DISPLAY", display.Display().c_str(), 1);
   setenv("QT_QPA_PLATFORM", "xcb", 1);
   setenv("OSSEN_TRACE", "1", 1);

@@ -3,7 +3,6 @@
 // with a message when the X tools are missing.
 #include <fcntl.h>
 #include <signal.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -115,13 +114,7 @@ class BookWindowX11Test : public ::testing::Test {
     setenv("DISPLAY", display_.c_str(), 1);
     unsetenv("QT_QPA_PLATFORM");
     unsetenv("WAYLAND_DISPLAY");
-    const std::string home = prefix_.root() + "/home";
-    std::filesystem::create_directories(home + "/.config");
-    std::filesystem::create_directories(prefix_.root() + "/runtime");
-    chmod((prefix_.root() + "/runtime").c_str(), 0700);
-    setenv("HOME", home.c_str(), 1);
-    setenv("XDG_CONFIG_HOME", (home + "/.config").c_str(), 1);
-    setenv("XDG_RUNTIME_DIR", (prefix_.root() + "/runtime").c_str(), 1);
+    testing::UsePrivateSession(prefix_.root());
     setenv("OSSEN_TRACE", "1", 1);
     windowManager_ = StartDetached({"openbox", "--sm-disable"});
     Pause(500);

@@ -2,7 +2,6 @@
 // from any folder and a copy laid out as the package installs it (programs in <root>/usr/bin,
 // the collection in <root>/usr/share/ossen) both work in C:\OSSEN of the person's prefix.
 #include <signal.h>
-#include <sys/stat.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -35,13 +34,7 @@ std::string RunValue() {
 class ProgramFolderTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    home_ = prefix_.root() + "/home";
-    fs::create_directories(home_ + "/.config");
-    fs::create_directories(prefix_.root() + "/runtime");
-    chmod((prefix_.root() + "/runtime").c_str(), 0700);
-    setenv("HOME", home_.c_str(), 1);
-    setenv("XDG_CONFIG_HOME", (home_ + "/.config").c_str(), 1);
-    setenv("XDG_RUNTIME_DIR", (prefix_.root() + "/runtime").c_str(), 1);
+    home_ = testing::UsePrivateSession(prefix_.root());
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
     setenv("OSSEN_TRACE", "1", 1);
     userFolder_ = prefix_.prefix() + "/drive_c/OSSEN";

@@ -39,13 +39,7 @@ std::string RunValue() {
 class ProgramTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    home_ = prefix_.root() + "/home";
-    std::filesystem::create_directories(home_ + "/.config");
-    std::filesystem::create_directories(prefix_.root() + "/runtime");
-    chmod((prefix_.root() + "/runtime").c_str(), 0700);
-    setenv("HOME", home_.c_str(), 1);
-    setenv("XDG_CONFIG_HOME", (home_ + "/.config").c_str(), 1);
-    setenv("XDG_RUNTIME_DIR", (prefix_.root() + "/runtime").c_str(), 1);
+    home_ = testing::UsePrivateSession(prefix_.root());
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
     setenv("OSSEN_TRACE", "1", 1);
     std::filesystem::copy_file(OSSEN_STAND_IN_LIBRARY, prefix_.programDir() + "/OssenDLL.rcc");

@@ -211,14 +211,18 @@ class JpegDecompression {
 
 JpegWarningHook SetJpegWarningHook(JpegWarningHook hook) { return std::exchange(warningHook, hook); }
 
-HeapBytes DecodeJpegFile(const char* winPath, DWORD& width, DWORD& height) {
+namespace {
+
+// The whole file decoded into rows of 3 (RGB) or 4 (XRGB) bytes, no padding.
+HeapBytes DecodeWholeFile(const char* winPath, bool fourBytes, std::uint64_t maxPixels, DWORD& width,
+                          DWORD& height) {
   width = 0;
   height = 0;
   std::FILE* file = OpenJpegFile(winPath);
   if (!file) return nullptr;
-  JpegDecompression decompression(file, false);
+  JpegDecompression decompression(file, false, fourBytes, maxPixels);
   if (!decompression.Start()) return nullptr;
-  const std::size_t rowBytes = std::size_t{3} * decompression.width();
+  const std::size_t rowBytes = std::size_t{fourBytes ? 4u : 3u} * decompression.width();
   HeapBytes pixels(static_cast<std::uint8_t*>(std::malloc(rowBytes * decompression.height())));
   if (!pixels) {
     Trace("JpegFile :\nOut of memory\n");
@@ -230,23 +234,14 @@ HeapBytes DecodeJpegFile(const char* winPath, DWORD& width, DWORD& height) {
   return pixels;
 }
 
+}  // namespace
+
+HeapBytes DecodeJpegFile(const char* winPath, DWORD& width, DWORD& height) {
+  return DecodeWholeFile(winPath, false, kJpegMaxPixels, width, height);
+}
+
 HeapBytes DecodeJpegFileAsXrgb(const char* winPath, std::uint64_t maxPixels, DWORD& width, DWORD& height) {
-  width = 0;
-  height = 0;
-  std::FILE* file = OpenJpegFile(winPath);
-  if (!file) return nullptr;
-  JpegDecompression decompression(file, false, true, std::min(maxPixels, kJpegMaxPixels));
-  if (!decompression.Start()) return nullptr;
-  const std::size_t rowBytes = std::size_t{4} * decompression.width();
-  HeapBytes pixels(static_cast<std::uint8_t*>(std::malloc(rowBytes * decompression.height())));
-  if (!pixels) {
-    Trace("JpegFile :\nOut of memory\n");
-    return nullptr;
-  }
-  if (!decompression.Read(RowLayout{pixels.get(), rowBytes, false})) return nullptr;
-  width = decompression.width();
-  height = decompression.height();
-  return pixels;
+  return DecodeWholeFile(winPath, true, std::min(maxPixels, kJpegMaxPixels), width, height);
 }
 
 DWORD JpegRowStride(DWORD width) {

@@ -6,6 +6,8 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <thread>
@@ -89,6 +91,18 @@ bool WriteWholeFile(const std::string& path, const std::string& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out << bytes;
   return static_cast<bool>(out);
+}
+
+std::string UsePrivateSession(const std::string& root) {
+  const std::string home = root + "/home", runtime = root + "/runtime";
+  std::filesystem::create_directories(home + "/.config");
+  std::filesystem::create_directories(runtime);
+  // The runtime folder must be the user's alone, or Qt refuses it.
+  std::filesystem::permissions(runtime, std::filesystem::perms::owner_all);
+  ::setenv("HOME", home.c_str(), 1);
+  ::setenv("XDG_CONFIG_HOME", (home + "/.config").c_str(), 1);
+  ::setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
+  return home;
 }
 
 }  // namespace ossen::testing

@@ -43,4 +43,9 @@ std::string ReadWholeFile(const std::string& path);
 // Writes a file, creating it; false on failure.
 bool WriteWholeFile(const std::string& path, const std::string& bytes);
 
+// Gives the programs this test starts a session of their own under `root`: a home with its
+// config folder and a private runtime folder, named in HOME, XDG_CONFIG_HOME and
+// XDG_RUNTIME_DIR. Returns the home.
+std::string UsePrivateSession(const std::string& root);
+
 }  // namespace ossen::testing
