@@ -14,6 +14,7 @@
 #include "gfx/blit_engine.h"
 #include "gfx/dib_section_surface.h"
 #include "gfx/pixel_convert.h"
+#include "gfx/row_scaler.h"
 #include "image/jpeg_loader.h"
 #include "image/packed_dib.h"
 #include "image/pointer_source.h"
@@ -66,18 +67,6 @@ bool ColourTableOf(Palette& palette, std::uint8_t* table) {
   if (header == nullptr) return false;
   std::memcpy(table, header + kInfoHeaderBytes, kColourTableBytes);
   return true;
-}
-
-// Target pixel x of a scaled row takes source pixel offsets[x].
-void ScaleRow(const std::uint8_t* source, const std::uint32_t* offsets, int width, std::uint8_t* target) {
-  int x = 0;
-  for (; x + 4 <= width; x += 4) {
-    target[x] = source[offsets[x]];
-    target[x + 1] = source[offsets[x + 1]];
-    target[x + 2] = source[offsets[x + 2]];
-    target[x + 3] = source[offsets[x + 3]];
-  }
-  for (; x < width; ++x) target[x] = source[offsets[x]];
 }
 
 }  // namespace
@@ -204,10 +193,8 @@ bool WriteScaledBitmapFile(const std::string& hostPath, DibImage& picture, int w
   int sourceStride = 0;
   if (picture.LockBits(bits, sourceStride) != 0) return false;
   // Both pictures are stored bottom row first; target row j (from the top) takes source
-  // row j x sourceHeight / height, target column x source column x x sourceWidth / width.
-  std::vector<std::uint32_t> offsets(static_cast<std::size_t>(width));
-  NearestStepper columns(0, sourceWidth, width);
-  for (std::uint32_t& offset : offsets) offset = static_cast<std::uint32_t>(columns.Column()), columns.Advance();
+  // row j x sourceHeight / height (rounded down), as ScaledPicture picks them.
+  const RowScaler8 scaler(sourceWidth, width);
   std::vector<int> sourceRowOf(static_cast<std::size_t>(height));
   NearestStepper rows(0, sourceHeight, height);
   for (int& row : sourceRowOf) row = static_cast<int>(rows.Column()), rows.Advance();
@@ -229,8 +216,7 @@ bool WriteScaledBitmapFile(const std::string& hostPath, DibImage& picture, int w
         parts.clear();
         used = 0;
       }
-      ScaleRow(bits + static_cast<std::ptrdiff_t>(sourceHeight - 1 - row) * sourceStride, offsets.data(), width,
-               band.data() + used * stride);
+      scaler.Scale(bits + static_cast<std::ptrdiff_t>(sourceHeight - 1 - row) * sourceStride, band.data() + used * stride);
       ++used;
       previous = row;
     } else if (parts.size() == kMaxParts) {
