@@ -4,6 +4,8 @@
 // and each step of the apply on its own, to show where the time beyond the decode goes;
 // at 1920 x 1080 and 3840 x 2160:
 //   the Windows records (ApplySlot with all three elements, no desktop)  vs  the decode
+//   ossen.bmp's bytes alone written to a file, durably and into the page cache only
+//                                                                        vs  the decode
 //   the picture a settings desktop gets (the stored JPEG copied to a fresh file, the
 //   placement read from the records, the older copy removed)           vs  the decode
 // The desktop bridge is off (OSSEN_DESKTOP_BRIDGE=off, the screen size set here); the
@@ -28,6 +30,7 @@
 #include "gfx/pixel_convert.h"
 #include "image/packed_dib.h"
 #include "image/resource_source.h"
+#include "platform/base/file_io.h"
 #include "platform/win32/desktop_settings.h"
 #include "platform/win32/paths.h"
 #include "platform/win32/profile.h"
@@ -124,6 +127,26 @@ void DesktopPicture(benchmark::State& state, int width, int height) {
   SetScreenSizeOverride(kScreenWidth, kScreenHeight);
 }
 
+// The floor under the records: a file the size of "ossen.bmp" at the screen's size (header,
+// colour table, rows) written into a fresh file and renamed over the last one, either
+// durably (WriteFileAtomically: flushed to disk first) or into the page cache only.
+void FileFloor(benchmark::State& state, int width, int height, bool durable) {
+  const Bytes bytes(14 + 40 + 1024 + static_cast<std::size_t>((width + 3) / 4 * 4) * static_cast<std::size_t>(height), 7);
+  const std::string path = Shared().root + "/floor.bmp";
+  const std::string temp = path + ".new";
+  for (auto _ : state) {
+    if (durable) {
+      WriteFileAtomically(path, bytes.data(), bytes.size());
+    } else {
+      std::FILE* file = std::fopen(temp.c_str(), "wb");
+      if (file == nullptr) return state.SkipWithError("no file");
+      std::fwrite(bytes.data(), 1, bytes.size(), file);
+      std::fclose(file);
+      std::rename(temp.c_str(), path.c_str());
+    }
+  }
+}
+
 // libjpeg-turbo on its own: the same JPEG decoded into one buffer of RGB rows.
 void LibjpegDecode(benchmark::State& state) {
   const std::string& path = Shared().jpegHostPath;
@@ -198,6 +221,10 @@ BENCHMARK(ApplyAllElements)->Unit(benchmark::kMillisecond);
 BENCHMARK(LibjpegDecode)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(ApplyRecords, 1920x1080, 1920, 1080)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(ApplyRecords, 3840x2160, 3840, 2160)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(FileFloor, 1920x1080_durable, 1920, 1080, true)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(FileFloor, 1920x1080_cached, 1920, 1080, false)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(FileFloor, 3840x2160_durable, 3840, 2160, true)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(FileFloor, 3840x2160_cached, 3840, 2160, false)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(DesktopPicture, 1920x1080, 1920, 1080)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(DesktopPicture, 3840x2160, 3840, 2160)->Unit(benchmark::kMillisecond);
 BENCHMARK(StepPreviewPalette)->Unit(benchmark::kMillisecond);
@@ -221,6 +248,9 @@ int main(int argc, char** argv) {
                   "(target <= 0.1)\n",
                   size, times.Ratio(std::string("ApplyRecords/") + size, "LibjpegDecode"),
                   times.Ratio(std::string("DesktopPicture/") + size, "LibjpegDecode"));
+      std::printf("  its ossen.bmp alone, written durably / decode = %.2f, into the page cache only / decode = %.2f\n",
+                  times.Ratio(std::string("FileFloor/") + size + "_durable", "LibjpegDecode"),
+                  times.Ratio(std::string("FileFloor/") + size + "_cached", "LibjpegDecode"));
     }
     for (const char* step : {"StepPreviewPalette", "StepDecodeJpeg", "StepMapToPalette", "StepWholePicture",
                              "StepScaleWallpaper", "StepScaleStartupImage", "StepWriteFiles", "StepSettings"}) {

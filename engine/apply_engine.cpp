@@ -96,10 +96,9 @@ std::string WriteWallpaper(const ApplyInputs& inputs, DibImage& picture, int pai
   // The paintings are made at 1024 x 768: a screen of that width or height takes the
   // painting as it is.
   const bool ownSize = width == kPaintingWidth || height == kPaintingHeight;
-  SurfaceRef<DibImage> wall =
-      ownSize ? ScaledPicture(picture, picture.Width(), picture.Height()) : ScaledPicture(picture, width, height);
   const std::string winPath = inputs.programDir + product::kWallpaperFile;
-  if (wall && WriteBitmapFile(HostPathFromWin(winPath), *wall))
+  if (WriteScaledBitmapFile(HostPathFromWin(winPath), picture, ownSize ? picture.Width() : width,
+                            ownSize ? picture.Height() : height))
     RecordWallpaper(winPath);
   else
     Trace("ApplySlot: %s not written", winPath.c_str());
@@ -115,8 +114,7 @@ void WriteStartupImage(DibImage* picture, bool windowsDefault) {
     return;
   }
   if (picture == nullptr) return;
-  SurfaceRef<DibImage> boot = ScaledPicture(*picture, kStartupImageWidth, kStartupImageHeight);
-  if (!boot || !WriteBitmapFile(hostPath, *boot)) Trace("ApplySlot: %s not written", winPath.c_str());
+  if (!WriteScaledBitmapFile(hostPath, *picture, kStartupImageWidth, kStartupImageHeight)) Trace("ApplySlot: %s not written", winPath.c_str());
 }
 
 void ApplyScreenSaver(std::int32_t slotId) {

@@ -44,4 +44,10 @@ std::vector<std::uint8_t> PackedDibBytes(DibImage& image);
 // (a failure or a kill leaves the old file whole). False when nothing was written.
 bool WriteBitmapFile(const std::string& hostPath, DibImage& image);
 
+// The file WriteBitmapFile(hostPath, *ScaledPicture(picture, width, height)) writes, byte
+// for byte and as atomically, made without a full-size picture in memory: the distinct
+// scaled rows are made a band at a time and a repeated row is written again from the same
+// bytes. False when nothing was written (as when ScaledPicture gives null).
+bool WriteScaledBitmapFile(const std::string& hostPath, DibImage& picture, int width, int height);
+
 }  // namespace ossen

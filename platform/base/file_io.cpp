@@ -9,7 +9,9 @@
 #include <fcntl.h>
 #include <memory>
 #include <sys/file.h>
+#include <climits>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 #include "platform/base/trace.h"
@@ -63,25 +65,77 @@ ReadResult ReadFileBytes(const std::string& hostPath, std::size_t maxBytes, std:
   return ReadResult::kOk;
 }
 
-bool WriteFileAtomically(const std::string& hostPath, const void* data, std::size_t size) {
+AtomicFileWriter::AtomicFileWriter(const std::string& hostPath) : hostPath_(hostPath) {
   RemoveStaleLeftovers(hostPath);
-  std::string tempPath = hostPath + kLeftoverMark + std::to_string(::getpid()) + ".XXXXXX";
-  UniqueFd fd(::mkstemp(tempPath.data()));
-  if (fd.get() < 0) {
+  tempPath_ = hostPath + kLeftoverMark + std::to_string(::getpid()) + ".XXXXXX";
+  fd_ = ::mkstemp(tempPath_.data());
+  if (fd_ < 0) {
     Trace("cannot create a temporary file beside %s (errno %d)", hostPath.c_str(), errno);
-    return false;
+    return;
   }
   // The lock says "a live writer owns this file" until the rename is done; the kernel drops
   // it when this process ends, also when it is killed.
-  ::flock(fd.get(), LOCK_EX | LOCK_NB);
+  ::flock(fd_, LOCK_EX | LOCK_NB);
   struct stat old {};
-  mode_t mode = ::stat(hostPath.c_str(), &old) == 0 ? (old.st_mode & 07777) : NewFileMode();
-  bool ok = ::fchmod(fd.get(), mode) == 0 && WriteAll(fd.get(), data, size) &&
-            ::fsync(fd.get()) == 0;
-  if (ok && ::rename(tempPath.c_str(), hostPath.c_str()) == 0) return true;
-  Trace("cannot write %s (errno %d)", hostPath.c_str(), errno);
-  ::unlink(tempPath.c_str());
-  return false;
+  const mode_t mode = ::stat(hostPath.c_str(), &old) == 0 ? (old.st_mode & 07777) : NewFileMode();
+  if (::fchmod(fd_, mode) != 0) {
+    Trace("cannot write %s (errno %d)", hostPath_.c_str(), errno);
+    ::close(fd_);
+    ::unlink(tempPath_.c_str());
+    fd_ = -1;
+  }
+}
+
+AtomicFileWriter::~AtomicFileWriter() {
+  if (fd_ < 0) return;
+  ::close(fd_);
+  ::unlink(tempPath_.c_str());
+}
+
+bool AtomicFileWriter::Write(struct iovec* parts, int count) {
+  if (fd_ < 0) return false;
+  for (;;) {
+    while (count > 0 && parts->iov_len == 0) ++parts, --count;
+    if (count == 0) break;
+    const int batch = std::min(count, IOV_MAX);
+    const ssize_t put = ::writev(fd_, parts, batch);
+    if (put < 0 && errno == EINTR) continue;
+    if (put <= 0) {
+      Trace("cannot write %s (errno %d)", hostPath_.c_str(), errno);
+      ::close(fd_);
+      ::unlink(tempPath_.c_str());
+      fd_ = -1;
+      return false;
+    }
+    // Past the parts written whole, then into the one written in part.
+    auto left = static_cast<std::size_t>(put);
+    while (count > 0 && left >= parts->iov_len) {
+      left -= parts->iov_len;
+      ++parts;
+      --count;
+    }
+    if (count > 0) {
+      parts->iov_base = static_cast<char*>(parts->iov_base) + left;
+      parts->iov_len -= left;
+    }
+  }
+  return true;
+}
+
+bool AtomicFileWriter::Commit() {
+  if (fd_ < 0) return false;
+  const bool ok = ::fsync(fd_) == 0 && ::rename(tempPath_.c_str(), hostPath_.c_str()) == 0;
+  if (!ok) Trace("cannot write %s (errno %d)", hostPath_.c_str(), errno);
+  ::close(fd_);
+  if (!ok) ::unlink(tempPath_.c_str());
+  fd_ = -1;
+  return ok;
+}
+
+bool WriteFileAtomically(const std::string& hostPath, const void* data, std::size_t size) {
+  AtomicFileWriter writer(hostPath);
+  struct iovec part{const_cast<void*>(data), size};
+  return writer.Write(&part, size > 0 ? 1 : 0) && writer.Commit();
 }
 
 bool IsWriteLeftoverOf(const std::string& entryName, const std::string& fileName) {

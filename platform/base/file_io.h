@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <sys/uio.h>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,28 @@ ReadResult ReadFileBytes(const std::string& hostPath, std::size_t maxBytes, std:
 // (see RemoveStaleLeftovers), so a writer killed between write and rename costs disk space
 // only until the next write.
 bool WriteFileAtomically(const std::string& hostPath, const void* data, std::size_t size);
+
+// The same replacement with the bytes given in parts, for a file made piece by piece
+// without holding all of it in memory: Write as often as needed, then Commit (flush to
+// disk, rename). Until a Commit succeeds the old file stays as it was; a writer that ends
+// without one, or whose writing failed, removes its temporary file.
+class AtomicFileWriter {
+ public:
+  explicit AtomicFileWriter(const std::string& hostPath);
+  ~AtomicFileWriter();
+  AtomicFileWriter(const AtomicFileWriter&) = delete;
+  AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
+
+  // Appends the parts in order (writev); the entries may be changed on the way. False,
+  // and every later call false, once anything failed.
+  bool Write(struct iovec* parts, int count);
+  bool Commit();
+
+ private:
+  std::string hostPath_;
+  std::string tempPath_;
+  int fd_ = -1;
+};
 
 // A leftover is stale when it is at least this old and nobody holds its lock. The lock alone
 // is the proof that its writer is gone (the kernel drops it when a process dies, whatever

@@ -68,6 +68,38 @@ TEST(FileIo, AFailedWriteLeavesTheOldFileAsItWas) {
   EXPECT_EQ(out.size(), wrote ? 4u : 3u);
 }
 
+// Parts in more than one writev (over IOV_MAX of them, some empty, one repeated) make
+// the file in order; a writer that ends without Commit leaves the old file and no other.
+TEST(FileIo, AWriterInPartsMakesTheirConcatenationOnlyOnCommit) {
+  testing::TempPrefix temp;
+  const std::string path = temp.programDir() + "/f.bin";
+  ASSERT_TRUE(WriteFileAtomically(path, "old", 3));
+  {
+    AtomicFileWriter abandoned(path);
+    struct iovec part{const_cast<char*>("new"), 3};
+    ASSERT_TRUE(abandoned.Write(&part, 1));
+  }
+  Bytes out;
+  ASSERT_EQ(ReadFileBytes(path, 100, out), ReadResult::kOk);
+  EXPECT_EQ(out, (Bytes{'o', 'l', 'd'}));
+
+  std::uint8_t row[3] = {7, 8, 9};
+  std::vector<struct iovec> parts;
+  Bytes expected;
+  for (int i = 0; i < 3000; ++i) {
+    const std::size_t length = static_cast<std::size_t>(i % 4);  // 0 to 3 bytes
+    parts.push_back({row, length});
+    expected.insert(expected.end(), row, row + length);
+  }
+  AtomicFileWriter writer(path);
+  ASSERT_TRUE(writer.Write(parts.data(), static_cast<int>(parts.size())));
+  ASSERT_TRUE(writer.Commit());
+  EXPECT_FALSE(writer.Commit());
+  ASSERT_EQ(ReadFileBytes(path, 1 << 20, out), ReadResult::kOk);
+  EXPECT_EQ(out, expected);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(temp.programDir()), {}), 1);
+}
+
 std::vector<std::string> LeftoversOf(const std::string& folder, const std::string& fileName) {
   std::vector<std::string> found;
   for (auto& e : std::filesystem::directory_iterator(folder))
