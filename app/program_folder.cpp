@@ -7,6 +7,7 @@
 #include <climits>
 #include <cstdio>
 
+#include "platform/base/file_io.h"
 #include "platform/base/trace.h"
 #include "platform/win32/module.h"
 #include "platform/win32/paths.h"
@@ -15,25 +16,6 @@
 #include "product/product_names.h"
 
 namespace ossen {
-namespace {
-
-std::string ProgramPath() {
-  char path[PATH_MAX];
-  const ssize_t length = ::readlink("/proc/self/exe", path, sizeof path - 1);
-  return length > 0 ? std::string(path, static_cast<std::size_t>(length)) : std::string();
-}
-
-std::string FolderOf(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  return slash == std::string::npos ? std::string() : path.substr(0, slash);
-}
-
-bool IsFile(const std::string& path) {
-  struct stat info {};
-  return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
-}
-
-}  // namespace
 
 bool EnterUserProgramFolder() {
   PrefixDir();  // the layout first: drive C: holds the folder
@@ -48,12 +30,12 @@ bool EnterUserProgramFolder() {
 
 bool IsInstalledCopy() {
   const std::string data = InstalledDataFolder();
-  return !data.empty() && IsFile(data + "/" + product::kPictureLibraryFile);
+  return !data.empty() && IsRegularFile(data + "/" + product::kPictureLibraryFile);
 }
 
 void LinkScreenSaver() {
-  const std::string saver = FolderOf(ProgramPath()) + "/" + product::kSaverFile;
-  if (!IsFile(saver)) return;
+  const std::string saver = ExecutableFolder() + "/" + product::kSaverFile;
+  if (!IsRegularFile(saver)) return;
   const std::string link = HostPathFromWin(std::string(kSystemDirectory) + "\\" + product::kSaverFile);
   if (link.empty()) return;
   struct stat info {};
@@ -74,7 +56,7 @@ void LinkScreenSaver() {
 
 std::string LogonCommand() {
   std::string folder = ReadSourcePathFolder();
-  if (folder.empty() && IsInstalledCopy()) folder = WinPathFromHost(FolderOf(ProgramPath())) + "\\";
+  if (folder.empty() && IsInstalledCopy()) folder = WinPathFromHost(ExecutableFolder()) + "\\";
   // "<folder>\ossen.exe -h"; no folder gives "\ossen.exe -h", which names no program.
   return (folder.empty() ? std::string("\\") : folder) + product::kProgramExeName + " -h";
 }

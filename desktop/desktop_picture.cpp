@@ -10,6 +10,7 @@
 #include <system_error>
 
 #include "desktop/backend_common.h"
+#include "platform/base/file_io.h"
 #include "platform/base/unique_fd.h"
 #include "platform/base/trace.h"
 #include "platform/win32/prefix.h"
@@ -40,17 +41,10 @@ std::string NextPictureCopyPath(const std::string& folder, std::string_view exte
 bool WriteNewFile(const std::string& path, const std::uint8_t* data, std::size_t size) {
   UniqueFd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
   if (fd.get() < 0) return false;
-  while (size > 0) {
-    const ssize_t n = ::write(fd.get(), data, size);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      ::unlink(path.c_str());
-      return false;
-    }
-    data += n;
-    size -= static_cast<std::size_t>(n);
-  }
-  return true;
+  struct iovec whole {const_cast<std::uint8_t*>(data), size};
+  if (WriteAllParts(fd.get(), &whole, 1)) return true;
+  ::unlink(path.c_str());
+  return false;
 }
 
 std::string WriteDesktopPicture(const std::uint8_t* data, std::size_t size) {

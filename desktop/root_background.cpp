@@ -352,9 +352,9 @@ bool SetRootPictureFromFile(const std::string& hostPath) {
 
 bool SaveRootBackgroundAsBmp(const std::string& hostPath) {
   XErrorTrap trap;
-  std::optional<RootScreen> opened = OpenRootScreen();
-  if (!opened || !IsTrueColour(opened->visual) || opened->width > kMaxRootSide || opened->height > kMaxRootSide)
-    return false;
+  std::string reason;
+  std::optional<RootScreen> opened = OpenTrueColourRoot(reason);
+  if (!opened) return false;
   Display* d = opened->d;
   Pixmap pixmap = ScreenSizedPropertyPixmap(*opened, "_XROOTPMAP_ID");
   if (pixmap == 0) pixmap = ScreenSizedPropertyPixmap(*opened, "ESETROOT_PMAP_ID");

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include "platform/base/ascii_case.h"
+#include "platform/base/file_io.h"
 #include "platform/base/trace.h"
 #include "platform/base/unique_fd.h"
 #include "platform/win32/paths.h"
@@ -80,11 +81,6 @@ class StagedFile {
   std::string temp_;
   mode_t mode_;
 };
-
-bool IsRegularFile(const std::string& path) {
-  struct stat st {};
-  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
 
 InstallResult Failure(std::string message) {
   InstallResult result;
@@ -180,11 +176,12 @@ void MoveEarlierInstallation(const std::string& earlier, const std::string& fold
 }  // namespace
 
 std::string InstalledFolder() {
-  char folder[MAX_PATH] = "";
-  RegReadString(HKEY_LOCAL_MACHINE, kSetupKeyPath, kSourcePathValue, folder, sizeof folder);
-  if (folder[0] == '\0')
+  std::string text = ReadSourcePathFolder();
+  if (text.empty()) {
+    char folder[MAX_PATH] = "";
     GetPrivateProfileString(kLauncherIniSection, kLauncherIniKey, "", folder, sizeof folder, kLauncherIniFile);
-  std::string text = folder;
+    text = folder;
+  }
   while (text.size() > 3 && text.back() == '\\') text.pop_back();
   return text.size() > 3 ? text : std::string();
 }

@@ -31,6 +31,11 @@ mode_t NewFileMode() {
 
 }  // namespace
 
+bool IsRegularFile(const std::string& hostPath) {
+  struct stat info {};
+  return ::stat(hostPath.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
 ReadResult ReadFileBytes(const std::string& hostPath, std::size_t maxBytes, std::vector<std::uint8_t>& out) {
   out.clear();
   UniqueFd fd(::open(hostPath.c_str(), O_RDONLY | O_CLOEXEC));
@@ -92,21 +97,14 @@ AtomicFileWriter::~AtomicFileWriter() {
   ::unlink(tempPath_.c_str());
 }
 
-bool AtomicFileWriter::Write(struct iovec* parts, int count) {
-  if (fd_ < 0) return false;
+bool WriteAllParts(int fd, struct iovec* parts, int count) {
   for (;;) {
     while (count > 0 && parts->iov_len == 0) ++parts, --count;
-    if (count == 0) break;
+    if (count == 0) return true;
     const int batch = std::min(count, IOV_MAX);
-    const ssize_t put = ::writev(fd_, parts, batch);
+    const ssize_t put = ::writev(fd, parts, batch);
     if (put < 0 && errno == EINTR) continue;
-    if (put <= 0) {
-      Trace("cannot write %s (errno %d)", hostPath_.c_str(), errno);
-      ::close(fd_);
-      ::unlink(tempPath_.c_str());
-      fd_ = -1;
-      return false;
-    }
+    if (put <= 0) return false;
     // Past the parts written whole, then into the one written in part.
     auto left = static_cast<std::size_t>(put);
     while (count > 0 && left >= parts->iov_len) {
@@ -119,7 +117,16 @@ bool AtomicFileWriter::Write(struct iovec* parts, int count) {
       parts->iov_len -= left;
     }
   }
-  return true;
+}
+
+bool AtomicFileWriter::Write(struct iovec* parts, int count) {
+  if (fd_ < 0) return false;
+  if (WriteAllParts(fd_, parts, count)) return true;
+  Trace("cannot write %s (errno %d)", hostPath_.c_str(), errno);
+  ::close(fd_);
+  ::unlink(tempPath_.c_str());
+  fd_ = -1;
+  return false;
 }
 
 bool AtomicFileWriter::Commit() {

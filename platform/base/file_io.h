@@ -11,6 +11,9 @@ namespace ossen {
 
 enum class ReadResult { kOk, kMissing, kTooLarge, kError };
 
+// True when the host path names a regular file (links followed).
+bool IsRegularFile(const std::string& hostPath);
+
 // Reads the whole host file into `out`. A file larger than `maxBytes` is not read.
 ReadResult ReadFileBytes(const std::string& hostPath, std::size_t maxBytes, std::vector<std::uint8_t>& out);
 
@@ -23,6 +26,10 @@ ReadResult ReadFileBytes(const std::string& hostPath, std::size_t maxBytes, std:
 // (see RemoveStaleLeftovers), so a writer killed between write and rename costs disk space
 // only until the next write.
 bool WriteFileAtomically(const std::string& hostPath, const void* data, std::size_t size);
+
+// Writes every byte of the parts to `fd` in order (writev, across interruptions and short
+// writes); the entries may be changed on the way. False at the first failure.
+bool WriteAllParts(int fd, struct iovec* parts, int count);
 
 // The same replacement with the bytes given in parts, for a file made piece by piece
 // without holding all of it in memory: Write as often as needed, then Commit (flush to

@@ -18,6 +18,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/base/file_io.h"
 #include "platform/base/trace.h"
 #include "platform/base/unique_fd.h"
 #include "platform/win32/paths.h"
@@ -399,11 +400,6 @@ class ModuleTable {
 // ---------------------------------------------------------------------------------------
 // Finding a module's file
 
-bool IsRegularFile(const std::string& hostPath) {
-  struct stat info {};
-  return ::stat(hostPath.c_str(), &info) == 0 && S_ISREG(info.st_mode);
-}
-
 // The file `name` in the host folder, in the case it is written or, failing that, in any
 // case; "" when there is none.
 std::string FindInFolder(const std::string& folder, const std::string& name) {
@@ -419,15 +415,6 @@ std::string FindInFolder(const std::string& folder, const std::string& name) {
     }
   }
   return {};
-}
-
-std::string ExecutableFolder() {
-  char path[4096];
-  const ssize_t length = ::readlink("/proc/self/exe", path, sizeof path - 1);
-  if (length <= 0) return {};
-  std::string exe(path, static_cast<std::size_t>(length));
-  const std::size_t slash = exe.rfind('/');
-  return slash == std::string::npos ? std::string() : exe.substr(0, slash);
 }
 
 std::string CurrentFolder() {
@@ -468,6 +455,15 @@ std::string SearchModuleFile(const std::string& fileName) {
 
 // ---------------------------------------------------------------------------------------
 // The Win32-shaped operations
+
+std::string ExecutableFolder() {
+  char path[4096];
+  const ssize_t length = ::readlink("/proc/self/exe", path, sizeof path - 1);
+  if (length <= 0) return {};
+  std::string exe(path, static_cast<std::size_t>(length));
+  const std::size_t slash = exe.rfind('/');
+  return slash == std::string::npos ? std::string() : exe.substr(0, slash);
+}
 
 std::string InstalledDataFolder() {
   const std::string exe = ExecutableFolder();

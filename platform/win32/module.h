@@ -91,6 +91,8 @@ inline constexpr int RT_GROUP_ICON = 14;
 // Loading a file that is already loaded hands out the same module again, counted. Null
 // when no file is found or the first one found is refused.
 HMODULE LoadLibrary(const char* name);
+// The host folder of the running program's own file; "" when it cannot be read.
+std::string ExecutableFolder();
 // Where an installed copy keeps its shared files: "<the executable's folder>/../share/ossen"
 // as the build's install rules lay it out (the relative way from the programs' folder to
 // the data folder). A host path, whether or not it exists.
